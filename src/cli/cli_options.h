@@ -1,0 +1,31 @@
+// The command line of talvix-cli, parsed and checked before anything is sent to the sensor.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+namespace talvix::cli {
+
+enum class InterfaceChoice { kSimParallel, kParallel, kSimUsb, kUsb };
+
+struct CliOptions {
+  InterfaceChoice interface = InterfaceChoice::kSimParallel;
+  uint16_t port_address = 0x378;  // for the parallel port
+  int usb_device = 0;             // for the USB card: the n of "Ezusb-n"
+  QString trace_path;             // --sim-trace
+  QString command;                // read, write, dump
+  QStringList operands;
+};
+
+// Parses `args`; nothing, with a message for the user in `error`, when they are not valid.
+std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString& error);
+
+// The usage text printed with a command-line error.
+QString UsageText();
+
+bool IsSimulated(InterfaceChoice choice);
+
+}  // namespace talvix::cli

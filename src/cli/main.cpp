@@ -1,0 +1,14 @@
+#include "cli/cli_app.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QTextStream out(stdout);
+  QTextStream err(stderr);
+  QStringList args = QCoreApplication::arguments();
+  args.removeFirst();
+  return talvix::cli::RunCli(args, out, err);
+}

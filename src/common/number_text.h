@@ -1,0 +1,41 @@
+// Number <-> text helpers shared by every window and by the command-line tool.
+//
+// Numbers typed by the user are read by their leading numeric part with a point as the decimal
+// separator; numbers shown follow fixed format patterns ("0.000", "##0.0", "#.0") with the
+// locale's decimal separator. Rounding to whole numbers is to nearest, ties to even.
+#pragma once
+
+#include <QLocale>
+#include <QString>
+#include <QStringView>
+
+namespace talvix::common {
+
+// Rounds to the nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
+double RoundHalfEven(double value);
+
+// The leading numeric part of a text, as a number: leading blanks are skipped, then an optional
+// sign, digits, an optional point with digits and an optional exponent are taken. A text that
+// does not begin with a number reads as 0 ("12abc" -> 12, "abc" -> 0, ".5" -> 0.5).
+double LeadingNumber(QStringView text);
+
+// True when the whole text (blanks around it allowed) is one decimal number.
+bool IsNumeric(QStringView text);
+
+// Formats a value by a pattern of '#' and '0' digit places with an optional '.' (for example
+// "0.000", "##0.0", "#.0", "0.0"). Digits after the point: the number of places after '.'.
+// Before the point a '0' place always prints a digit, a '#' place only a significant one, so
+// 0.5 with "#.0" gives ".5". The decimal separator is the locale's.
+QString FormatPattern(double value, QStringView pattern, const QLocale& locale = QLocale());
+
+// The default text of a single-precision value: up to seven significant digits, no trailing
+// zeros, exponent form ("1.5E+08", "2E-05") outside 1e-4 .. 1e7. Point as decimal separator.
+QString SingleText(float value);
+
+// Four upper-case hexadecimal digits of the low 16 bits ("00FF", "9112").
+QString Hex4(qint64 value);
+
+// Upper-case hexadecimal without prefix or padding ("378", "0", "FFFF").
+QString HexText(qint64 value);
+
+}  // namespace talvix::common

@@ -1,0 +1,61 @@
+// The one road to the sensor's registers: 16-bit SPI frames (write = 0x8000 + address x 256 +
+// data, read = address x 256 answered during the next frame), routed by InterfaceType to the
+// parallel-port patterns or the USB SPI card, with each read decoded by the register table.
+#pragma once
+
+#include "link/delay.h"
+#include "link/lpt_spi.h"
+#include "link/usb_spi_card.h"
+#include "registers/register_table.h"
+
+#include <cstdint>
+
+namespace talvix::link {
+
+enum InterfaceKind : int16_t {
+  kInterfaceNone = 0,
+  kInterfaceParallel = 1,
+  kInterfaceUsb = 2,
+};
+
+class RegisterAccess {
+ public:
+  RegisterAccess(const registers::RegisterTable& table, Delay& delay, UsbSpiCard& usb)
+      : lpt(InterfaceType, PortAddress, RawWord, delay), table_(table), delay_(delay), usb_(usb) {}
+
+  // Two write frames, (addr1, data1) then (addr2, data2). Addresses are masked to 7 bits and
+  // data to 8 bits, in the caller's variables too.
+  void SpiWritePair(int16_t& addr1, int16_t& data1, int16_t& addr2, int16_t& data2);
+
+  // The word the sensor answers to a read frame at `addr` (masked to 7 bits, in the caller's
+  // variable too), also left in RawWord. 0 when no interface is ready, including a USB card that
+  // is not ready or whose transfer has just failed.
+  int32_t SpiReadWord(int16_t& addr);
+
+  // Reads the register at `index` and leaves its code in RegRaw and its value in RegValue, then
+  // pauses 0.1 ms. A register that may not be read is left alone: no transfer, no pause, RegRaw
+  // and RegValue unchanged. Returns false, doing nothing, for an index outside 0..60.
+  bool ReadReg(int16_t index);
+
+  // Writes the low 16 bits of `value` to the register at `index`, upper byte first (KeyCode lower
+  // byte first), then pauses 0.1 ms. Returns false, doing nothing, for an index outside 0..60.
+  bool WriteReg(int16_t index, int32_t value);
+
+  const registers::RegisterTable& table() const { return table_; }
+  Delay& delay() { return delay_; }
+  UsbSpiCard& usb() { return usb_; }
+
+  int16_t InterfaceType = kInterfaceNone;
+  int16_t PortAddress = 0;  // data register; status register at + 1
+  int32_t RawWord = 0;      // last answer word, 0..65535
+  int32_t RegRaw = 0;       // code of the last register read
+  float RegValue = 0.0f;    // engineering value of the last register read
+  LptSpi lpt;
+
+ private:
+  const registers::RegisterTable& table_;
+  Delay& delay_;
+  UsbSpiCard& usb_;
+};
+
+}  // namespace talvix::link

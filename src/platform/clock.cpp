@@ -1,0 +1,19 @@
+#include "platform/clock.h"
+
+#include <QTime>
+
+#include <chrono>
+
+namespace talvix::platform {
+
+double SystemClock::SecondsSinceMidnight() {
+  return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
+}
+
+double SystemClock::MonotonicSeconds() {
+  using std::chrono::duration;
+  using std::chrono::steady_clock;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace talvix::platform

@@ -1,0 +1,42 @@
+// The real parallel port on Linux through ppdev: the /dev/parportN whose base address (as the
+// kernel lists it in /proc/sys/dev/parport/parportN/base-addr) is the configured port address.
+// Works without root for members of group lp. The port is claimed while this object lives.
+#pragma once
+
+#include "platform/port_io.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace talvix::platform {
+
+inline constexpr char kParportProcRoot[] = "/proc/sys/dev/parport";
+
+// Number N of the parportN whose first base address is `base_address`; nothing, with the reason
+// and the fix in `error`, when no port has that address or the kernel lists none.
+std::optional<int> FindParportNumber(uint16_t base_address, QString& error,
+                                     const QString& proc_root = QLatin1String(kParportProcRoot));
+
+class PpdevPort : public PortIo {
+ public:
+  // Opens and claims the port at `base_address`; nullptr with the reason and the fix in `error`.
+  static std::unique_ptr<PpdevPort> Open(uint16_t base_address, QString& error);
+  ~PpdevPort() override;
+  PpdevPort(const PpdevPort&) = delete;
+  PpdevPort& operator=(const PpdevPort&) = delete;
+
+  // base: data register; base + 2: control register. Other addresses are ignored (the status
+  // register is read-only).
+  void Out(uint16_t port, uint8_t value) override;
+  // base + 1: status register; base: data; base + 2: control. Others read 0xFF.
+  uint8_t In(uint16_t port) override;
+
+ private:
+  PpdevPort(int fd, uint16_t base) : fd_(fd), base_(base) {}
+  int fd_;
+  uint16_t base_;
+};
+
+}  // namespace talvix::platform

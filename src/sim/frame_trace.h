@@ -1,0 +1,45 @@
+// Every SPI frame the simulated sensor sees: the word sent to it and the word it shifted out
+// meanwhile. Tests read it; `--sim-trace FILE` writes it, one frame a line ("9112 0000").
+#pragma once
+
+#include <QFile>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace talvix::sim {
+
+struct TracedFrame {
+  uint16_t sent = 0;
+  uint16_t answered = 0;
+  bool operator==(const TracedFrame&) const = default;
+};
+
+class FrameTrace {
+ public:
+  FrameTrace();
+  ~FrameTrace();
+
+  void Record(uint16_t sent, uint16_t answered);
+
+  // Also writes every frame from now on to `path`, replacing the file. False, with the reason in
+  // `error` (naming the file), when it cannot be opened.
+  bool WriteTo(const QString& path, QString& error);
+  // Flushes the file written to; false with the reason when a write failed.
+  bool Flush(QString& error);
+
+  const std::vector<TracedFrame>& frames() const { return frames_; }
+  std::vector<uint16_t> SentWords() const;
+  void Clear() { frames_.clear(); }
+
+  // The file form of one frame: the two words as four upper-case hex digits, one space apart.
+  static QString FormatLine(const TracedFrame& frame);
+
+ private:
+  std::vector<TracedFrame> frames_;
+  std::unique_ptr<QFile> file_;
+};
+
+}  // namespace talvix::sim

@@ -1,0 +1,32 @@
+// CommPort.cfg: the interface, the parallel port's address and the factory level, kept from one
+// run to the next as three "key = value" lines in the working directory.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+namespace talvix::startup {
+
+inline constexpr char kConfigFileName[] = "CommPort.cfg";
+
+struct ConfigSettings {
+  int16_t InterfaceType = 0;  // 0 none, 1 parallel port, 2 USB SPI card
+  int16_t PortAddress = 0;    // decimal in the file (888 is 0x378)
+  int16_t FactoryFlag = 0;
+  bool operator==(const ConfigSettings&) const = default;
+};
+
+// Reads the file if it exists and sets the settings named in it; the others keep their values.
+// Items end at a line end or a comma. An item counts only as "key = value" with exactly one space
+// on each side of the first "=" and a decimal value that fits 16 bits (blanks around it allowed);
+// anything else is ignored, and the keys read before it are kept. A key met twice takes its last
+// value.
+void ReadConfig(const QString& path, ConfigSettings& settings);
+
+// Replaces the file with the three lines "Interface = ", "Port Address = ", "Factory = " and
+// their values. The file is written beside and renamed over the old one, so a crash never leaves
+// it half written. False, with the file's name and the reason in `error`, when it fails.
+bool WriteConfig(const QString& path, const ConfigSettings& settings, QString& error);
+
+}  // namespace talvix::startup

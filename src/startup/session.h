@@ -1,0 +1,102 @@
+// The program-wide state, made once by main() (and afresh by every test) and passed by reference
+// to every window: the register table, the register operations with their delay, the USB cards,
+// the start-up settings, and the platform seams they run on (real or simulated).
+#pragma once
+
+#include "link/delay.h"
+#include "link/ezusb.h"
+#include "link/register_access.h"
+#include "link/usb_spi_card.h"
+#include "platform/clock.h"
+#include "platform/event_pump.h"
+#include "platform/notifier.h"
+#include "platform/port_io.h"
+#include "platform/usb_driver.h"
+#include "registers/register_table.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace talvix {
+
+// Opens the parallel port at a base address; on failure returns nullptr with the reason (what
+// failed and how to fix it) in `error`.
+using PortOpener =
+    std::function<std::unique_ptr<platform::PortIo>(uint16_t base_address, QString& error)>;
+
+struct Platform {
+  platform::Clock& clock;
+  platform::Notifier& notifier;
+  platform::EventPump& events;
+  platform::UsbDriver& usb;
+  PortOpener open_port = nullptr;
+  // The delay to pace the link with; a calibrated busy loop on `clock` when empty.
+  std::unique_ptr<link::Delay> delay = nullptr;
+  // Ends the program at once, whatever loop is running (the last step of the exit path). Tests
+  // record the call instead; the program exits the process.
+  std::function<void()> end_program = nullptr;
+};
+
+// Start-up and interface state.
+struct StartupState {
+  QString OsName;                // "Linux" on this platform; counts as the NT family
+  bool PortDriverReady = false;  // port access was obtained in this run
+  bool DebugLoopStop = true;     // stop request for the USB debug window's transfer loop
+  int16_t FactoryFlag = 0;       // kept from run to run in the configuration file
+};
+
+// Event-capture state shared by the main window and the capture windows.
+struct CaptureState {
+  int16_t CaptTrigSelect = 0;   // 0 disabled, 0x10 trigger 1, 0x40 trigger 2
+  int16_t CaptCfgSnapshot = 0;  // CAPT_CFG when the capture was seen to trigger
+  int16_t SmplPrdSnapshot = 0;  // SMPL_PRD at the same moment
+};
+
+// Identification read by the About window.
+struct AboutState {
+  int32_t DeviceRevision = 0;
+};
+
+class Session {
+ public:
+  explicit Session(Platform platform);
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // Opens the parallel port at PortAddress and routes the bit patterns to it, closing any port
+  // opened before. False, with the reason in `error`, when it cannot be opened.
+  bool OpenParallelPort(QString& error);
+  bool ParallelPortOpen() const { return port_ != nullptr; }
+  // The base address the open port was opened for.
+  int16_t OpenedPortAddress() const { return opened_port_address_; }
+
+  platform::Clock& clock() { return clock_; }
+  platform::Notifier& notifier() { return notifier_; }
+  platform::EventPump& events() { return events_; }
+
+  registers::RegisterTable table;
+  std::unique_ptr<link::Delay> delay;
+  link::EzUsb ezusb;
+  link::UsbSpiCard usb;
+  link::RegisterAccess link;
+
+  StartupState startup;
+  CaptureState capture;
+  AboutState about;
+
+  // Runs the platform's end of program (see Platform::end_program).
+  void EndProgram();
+
+ private:
+  platform::Clock& clock_;
+  platform::Notifier& notifier_;
+  platform::EventPump& events_;
+  PortOpener open_port_;
+  std::function<void()> end_program_;
+  std::unique_ptr<platform::PortIo> port_;
+  int16_t opened_port_address_ = 0;
+};
+
+}  // namespace talvix
