@@ -1,0 +1,45 @@
+#include "sim/alarm_comparators.h"
+
+#include "registers/value_conversion.h"
+
+#include <algorithm>
+
+namespace talvix::sim {
+
+namespace {
+constexpr uint16_t kLevelMask = 0x3FFF;
+constexpr uint16_t kGreaterThan = 0x8000;
+}  // namespace
+
+int32_t LevelCode(int source, uint16_t magnitude_word) {
+  using namespace registers;
+  const int32_t field = magnitude_word & kLevelMask;
+  switch (source) {
+    case kSourceX:
+    case kSourceY:
+    case kSourceXPeak:
+    case kSourceYPeak:
+      return field > 8191 ? field - 16384 : field;
+    case kSourceAuxAdc:
+      return std::min(field, 4095);
+    default:
+      return field;
+  }
+}
+
+bool ComparatorTrips(int source, uint16_t magnitude_word, const SampleCodes& codes) {
+  if (source < registers::kSourceSupply || source > registers::kSourceRssPeak) return false;
+  const int32_t level = LevelCode(source, magnitude_word);
+  const int32_t code = codes[source];
+  return (magnitude_word & kGreaterThan) ? code > level : code < level;
+}
+
+ComparatorOutputs EvaluateComparators(uint16_t alm_ctrl, uint16_t alm_mag1, uint16_t alm_mag2,
+                                      const SampleCodes& codes) {
+  ComparatorOutputs out;
+  out.trip1 = ComparatorTrips((alm_ctrl >> 8) & 0xF, alm_mag1, codes);
+  out.trip2 = ComparatorTrips((alm_ctrl >> 12) & 0xF, alm_mag2, codes);
+  return out;
+}
+
+}  // namespace talvix::sim
