@@ -12,10 +12,22 @@ int32_t CalibratedLoopsPer10us() {
   return loops;
 }
 
-SimulatedParallelRig::SimulatedParallelRig() {
+std::unique_ptr<link::Delay> CalibratedDelay(platform::Clock& clock) {
   auto delay = std::make_unique<link::Delay>(clock);
   delay->LoopsPer10us = CalibratedLoopsPer10us();
   delay->DelayCalibrated = true;
+  return delay;
+}
+
+SimulatedUsbRig::SimulatedUsbRig() {
+  session = std::make_unique<Session>(
+      Platform{clock, notifier, events, rig.usb, rig.PortOpener(), CalibratedDelay(clock)});
+  session->link.InterfaceType = link::kInterfaceUsb;
+  session->ezusb.UsbSelectFirstCard();
+}
+
+SimulatedParallelRig::SimulatedParallelRig() {
+  auto delay = CalibratedDelay(clock);
   sim::SimSensor* s = &sensor;
   session = std::make_unique<Session>(Platform{
       clock, notifier, events, usb,

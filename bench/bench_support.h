@@ -7,6 +7,7 @@
 #include "platform/notifier.h"
 #include "platform/usb_driver.h"
 #include "sim/sim_port.h"
+#include "sim/sim_rig.h"
 #include "sim/sim_sensor.h"
 #include "startup/session.h"
 
@@ -30,6 +31,20 @@ struct SimulatedParallelRig {
   sim::SimSensor sensor{clock};
   std::unique_ptr<Session> session;
 };
+
+// The simulated sensor behind the simulated USB SPI card at "Ezusb-0", selected as the load step
+// selects it, paced by a calibrated delay.
+struct SimulatedUsbRig {
+  SimulatedUsbRig();
+  platform::SystemClock clock;
+  platform::RecordingNotifier notifier;
+  platform::CallbackEventPump events;
+  sim::SimRig rig{clock, 1};
+  std::unique_ptr<Session> session;
+};
+
+// A calibrated delay, ready to use.
+std::unique_ptr<link::Delay> CalibratedDelay(platform::Clock& clock);
 
 // Times the benchmark loop by the wall clock and reports the time per operation, the mandated
 // minimum and their ratio as counters.

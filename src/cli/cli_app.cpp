@@ -3,9 +3,9 @@
 #include "cli/cli_options.h"
 #include "common/number_text.h"
 #include "link/hex_text.h"
+#include "platform/libusb_driver.h"
 #include "platform/ppdev_port.h"
-#include "sim/sim_port.h"
-#include "sim/sim_sensor.h"
+#include "sim/sim_rig.h"
 #include "startup/session.h"
 
 #include <QRegularExpression>
@@ -21,33 +21,54 @@ struct Rig {
   platform::SystemClock clock;
   platform::RecordingNotifier notifier;
   platform::CallbackEventPump events;
-  std::unique_ptr<platform::UsbDriver> usb = std::make_unique<platform::AbsentUsbDriver>();
-  std::unique_ptr<sim::SimSensor> sensor;
+  std::unique_ptr<sim::SimRig> sim;
+  std::unique_ptr<platform::LibUsbDriver> libusb;
   std::unique_ptr<Session> session;
 };
+
+// Makes card `device` current, as the load step does when USB is configured: scan, take the
+// card, send it its settings. False with the reason when that card is not ready.
+bool SelectCard(Session& session, int device, platform::LibUsbDriver* libusb, QString& error) {
+  link::EzUsb& ezusb = session.ezusb;
+  ezusb.UsbSelectFirstCard();
+  if (device != ezusb.UsbCardIndex && ezusb.UsbCards[device].Present) {
+    ezusb.CurrentCard = ezusb.UsbCards[device];
+  }
+  if (!session.usb.CardReady() || ezusb.CurrentCard.DevName != QStringLiteral("Ezusb-%1").arg(device)) {
+    error = QStringLiteral("no ready USB SPI card at Ezusb-%1").arg(device);
+    if (libusb && !libusb->LastError().isEmpty()) error += QStringLiteral(" (%1)").arg(libusb->LastError());
+    return false;
+  }
+  session.usb.UsbSpiSetBits(session.usb.SpiStaticBits);
+  session.usb.UsbSpiSetDelay(session.usb.SpiWordDelay);
+  return session.usb.CardReady();
+}
 
 // Builds the session on the chosen interface; false with the reason in `error`.
 bool Connect(const CliOptions& options, Rig& rig, QString& error) {
   PortOpener open_port;
   std::unique_ptr<link::Delay> delay;
+  platform::UsbDriver* usb = nullptr;
   if (IsSimulated(options.interface)) {
-    rig.sensor = std::make_unique<sim::SimSensor>(rig.clock,
-                                                 static_cast<uint32_t>(rig.clock.MonotonicSeconds()));
-    sim::SimSensor* sensor = rig.sensor.get();
-    open_port = [sensor](uint16_t base, QString&) {
-      return std::make_unique<sim::SimPort>(*sensor, base);
-    };
+    // A different seed each run: the simulated sensor moves between runs as a real one would.
+    const auto seed = static_cast<uint32_t>(rig.clock.MonotonicSeconds() * 1000.0);
+    rig.sim = std::make_unique<sim::SimRig>(rig.clock, seed);
+    open_port = rig.sim->PortOpener();
+    usb = &rig.sim->usb;
     // The simulated sensor needs no pacing; skip the seconds of delay calibration.
     delay = std::make_unique<link::RecordingDelay>(rig.clock);
-    if (!options.trace_path.isEmpty() && !rig.sensor->trace().WriteTo(options.trace_path, error)) {
+    if (!options.trace_path.isEmpty() &&
+        !rig.sim->sensor.trace().WriteTo(options.trace_path, error)) {
       return false;
     }
   } else {
     open_port = [](uint16_t base, QString& why) -> std::unique_ptr<platform::PortIo> {
       return platform::PpdevPort::Open(base, why);
     };
+    rig.libusb = std::make_unique<platform::LibUsbDriver>();
+    usb = rig.libusb.get();
   }
-  rig.session = std::make_unique<Session>(Platform{rig.clock, rig.notifier, rig.events, *rig.usb,
+  rig.session = std::make_unique<Session>(Platform{rig.clock, rig.notifier, rig.events, *usb,
                                                    std::move(open_port), std::move(delay)});
   link::RegisterAccess& link = rig.session->link;
   switch (options.interface) {
@@ -60,8 +81,9 @@ bool Connect(const CliOptions& options, Rig& rig, QString& error) {
       return true;
     case InterfaceChoice::kSimUsb:
     case InterfaceChoice::kUsb:
-      error = QStringLiteral("the USB SPI card is not supported by this build");
-      return false;
+      link.InterfaceType = link::kInterfaceUsb;
+      return SelectCard(*rig.session, options.interface == InterfaceChoice::kUsb ? options.usb_device : 0,
+                        rig.libusb.get(), error);
   }
   return false;
 }
@@ -164,7 +186,7 @@ int RunCli(const QStringList& args, QTextStream& out, QTextStream& err) {
     err << "talvix-cli: " << message << '\n';
     status = kExitDeviceError;
   }
-  if (rig.sensor && !rig.sensor->trace().Flush(error)) {
+  if (rig.sim && !rig.sim->sensor.trace().Flush(error)) {
     err << "talvix-cli: " << error << '\n';
     status = kExitDeviceError;
   }

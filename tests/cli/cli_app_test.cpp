@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 namespace talvix::cli {
@@ -111,6 +113,38 @@ TEST_F(CliAppTest, MissingParallelPortIsADeviceError) {
   const CliRun run = RunTool({"--interface", "lpt:3bc", "read", "SUPPLY"});
   EXPECT_EQ(run.status, kExitDeviceError);
   EXPECT_TRUE(run.err.contains("3BC") || run.err.contains("parallel port")) << run.err.toStdString();
+}
+
+TEST_F(CliAppTest, SimulatedCardSendsTheReadFrameTwice) {
+  const CliRun run =
+      RunTool({"--interface", "sim-usb", "--sim-trace", TracePath(), "read", "XACCL"});
+  ASSERT_EQ(run.status, kExitOk) << run.err.toStdString();
+  EXPECT_TRUE(run.out.startsWith("XACCL\t"));
+  const QStringList lines = TraceLines(TracePath());
+  ASSERT_EQ(lines.size(), 2);
+  EXPECT_TRUE(lines[0].startsWith("0400 "));
+  EXPECT_TRUE(lines[1].startsWith("0400 "));
+  // The answer comes during the second frame and is what the tool printed.
+  EXPECT_EQ(lines[1].section(' ', 1), run.out.section('\t', 1, 1));
+}
+
+TEST_F(CliAppTest, SimulatedCardReadsAgreeWithTheRssRule) {
+  const CliRun run = RunTool({"--interface", "sim-usb", "read", "XACCL", "YACCL", "RSS_XY"});
+  ASSERT_EQ(run.status, kExitOk) << run.err.toStdString();
+  const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 3);
+  const double x = lines[0].section('\t', 3).toDouble();
+  const double y = lines[1].section('\t', 3).toDouble();
+  const double rss = lines[2].section('\t', 3).toDouble();
+  // One sample period apart at most, and one code of rounding each.
+  EXPECT_NEAR(rss, std::hypot(x, y), 0.1);
+}
+
+TEST_F(CliAppTest, MissingUsbCardIsADeviceError) {
+  const CliRun run = RunTool({"--interface", "usb:2", "read", "SUPPLY"});
+  EXPECT_EQ(run.status, kExitDeviceError);
+  EXPECT_TRUE(run.err.contains("Ezusb-2")) << run.err.toStdString();
+  EXPECT_TRUE(run.out.isEmpty());
 }
 
 TEST_F(CliAppTest, UnwritableTraceIsReported) {

@@ -1,0 +1,61 @@
+// Runs every benchmark and ends with one table: operation, measured time, the minimum the
+// program must take (its mandated pauses, or the time budget of a drawing step), and their ratio.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Row {
+  std::string name;
+  double measured_ms;
+  double mandated_ms;
+  double ratio;
+};
+
+// Reads the counters each benchmark sets: measured and mandated time per operation in ms
+// ("measured_ms"/"mandated_ms") or in microseconds ("measured_us"/"limit_us"), and "ratio".
+class PauseTableReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    benchmark::ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      const auto& c = run.counters;
+      if (c.find("ratio") == c.end()) continue;
+      Row row{run.benchmark_name(), 0, 0, c.at("ratio")};
+      if (c.count("measured_ms")) {
+        row.measured_ms = c.at("measured_ms");
+        row.mandated_ms = c.count("mandated_ms") ? double(c.at("mandated_ms")) : 0.0;
+      } else if (c.count("measured_us")) {
+        row.measured_ms = c.at("measured_us") / 1000.0;
+        row.mandated_ms = c.count("limit_us") ? c.at("limit_us") / 1000.0 : 0.0;
+      }
+      rows_.push_back(row);
+    }
+  }
+
+  void Finalize() override {
+    benchmark::ConsoleReporter::Finalize();
+    std::printf("\n%-44s %14s %14s %8s\n", "operation", "measured (ms)", "mandated (ms)", "ratio");
+    for (const Row& row : rows_) {
+      std::printf("%-44s %14.4f %14.4f %8.3f\n", row.name.c_str(), row.measured_ms,
+                  row.mandated_ms, row.ratio);
+    }
+  }
+
+ private:
+  std::vector<Row> rows_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  PauseTableReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
