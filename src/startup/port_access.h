@@ -1,0 +1,26 @@
+// Getting access to the parallel port's registers. On Linux this is opening and claiming the
+// ppdev device whose base address is PortAddress; the program does it when the parallel port is
+// brought into service at load and when the user confirms a port address.
+#pragma once
+
+#include "startup/session.h"
+
+#include <QString>
+
+namespace talvix::startup {
+
+inline constexpr char kPortDriverErrorText[] = "The required I/O drivers could not be installed.";
+inline constexpr char kErrorTitle[] = "Error";
+
+// Obtains access to the port at PortAddress unless it is already held for that address. On
+// failure shows "The required I/O drivers could not be installed." with a second line that says
+// why and how to fix it, and leaves PortDriverReady false so that a later attempt tries again.
+// Returns PortDriverReady.
+bool InstallPortDriver(Session& session);
+
+// The operating system's name for the load step; on Linux "Linux", which counts as the NT family
+// (port access must be set up, USB is offered).
+QString DetectOsName();
+bool IsNtFamily(const QString& os_name);
+
+}  // namespace talvix::startup
