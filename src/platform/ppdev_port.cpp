@@ -94,18 +94,18 @@ void PpdevPort::Out(uint16_t port, uint8_t value) {
   unsigned char byte = value;
   if (port == base_) {
     ::ioctl(fd_, PPWDATA, &byte);
-  } else if (port == base_ + 2) {
+  } else if (port == Register(2)) {
     ::ioctl(fd_, PPWCONTROL, &byte);
   }
 }
 
 uint8_t PpdevPort::In(uint16_t port) {
   unsigned char byte = 0xFF;
-  if (port == base_ + 1) {
+  if (port == Register(1)) {
     ::ioctl(fd_, PPRSTATUS, &byte);
   } else if (port == base_) {
     ::ioctl(fd_, PPRDATA, &byte);
-  } else if (port == base_ + 2) {
+  } else if (port == Register(2)) {
     ::ioctl(fd_, PPRCONTROL, &byte);
   }
   return byte;

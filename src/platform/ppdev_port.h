@@ -35,6 +35,8 @@ class PpdevPort : public PortIo {
 
  private:
   PpdevPort(int fd, uint16_t base) : fd_(fd), base_(base) {}
+  // The I/O address `offset` above the base, wrapping within 16 bits as the port numbers do.
+  uint16_t Register(int offset) const { return static_cast<uint16_t>(base_ + offset); }
   int fd_;
   uint16_t base_;
 };

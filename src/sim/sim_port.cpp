@@ -48,7 +48,7 @@ void SimPort::Out(uint16_t port, uint8_t value) {
 }
 
 uint8_t SimPort::In(uint16_t port) {
-  if (port != base_ + 1) return 0xFF;
+  if (port != static_cast<uint16_t>(base_ + 1)) return 0xFF;  // the 16-bit address wraps
   const bool showing_one = in_frame_ && (data_ & kClock) && output_bit_;
   return static_cast<uint8_t>(kOtherStatusBits | (showing_one ? 0 : kDataFromSensor));
 }

@@ -1,0 +1,221 @@
+// talvix-usb-emulator: runs a command with simulated USB SPI cards on an emulated USB bus, so
+// that the program's real libusb path (talvix-cli --interface usb:N, talvix without --simulate)
+// can be tried without a card. The cards, and the simulated sensor on chip-select channel 1 of
+// each, live in this process; the command runs as its child and reaches them through umockdev.
+//
+//   talvix-usb-emulator [-v] [--cards LIST] -- COMMAND [ARGS]...
+//
+// LIST is described in card_list.h ("pellow,quarn:64,foreign"); the default is one Pellow at
+// "Ezusb-0". The exit status is COMMAND's (128 + the signal number when a signal ended it, 127
+// when it cannot be found, 126 when it cannot be run), or 2 for a bad command line and 1 when the
+// emulated bus cannot be set up.
+#include "platform/clock.h"
+#include "platform/usb_ids.h"
+#include "sim/sim_sensor.h"
+#include "sim/sim_usb_driver.h"
+#include "usb_emulator/card_list.h"
+#include "usb_emulator/usb_card_emulator.h"
+
+#include <QString>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace emu = talvix::usb_emulator;
+
+constexpr int kExitSetupFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitCannotRun = 126;
+constexpr int kExitNotFound = 127;
+constexpr int kExitSignalBase = 128;
+// Set while re-executing with the preload library, so that a preload that does not take cannot
+// make the program re-execute itself for ever.
+constexpr char kReexecMarker[] = "TALVIX_USB_EMULATOR_REEXEC";
+
+constexpr char kUsage[] =
+    "usage: talvix-usb-emulator [-v] [--cards LIST] -- COMMAND [ARGS]...\n"
+    "Runs COMMAND with simulated USB SPI cards plugged in; each card's chip-select channel 1\n"
+    "is wired to a simulated sensor. Exits with COMMAND's status.\n"
+    "  --cards LIST  the devices, in the order the program numbers them Ezusb-0, -1, ...:\n"
+    "                KIND[:PACKET],... or none; KIND is pellow, quarn, foreign (the card\n"
+    "                maker's vendor id, an unknown product) or other (another maker's device,\n"
+    "                not numbered); PACKET is the bulk packet size, 512 (high speed, default)\n"
+    "                or 64, 32, 16, 8 (full speed). Default: pellow\n"
+    "  -v            list the devices on standard error\n"
+    "example: talvix-usb-emulator --cards pellow,quarn:64 -- talvix-cli --interface usb:1 "
+    "read SUPPLY\n";
+
+struct Options {
+  QString cards = QString::fromLatin1(emu::kDefaultCardList);
+  bool verbose = false;
+  std::vector<char*> command;  // null-terminated
+};
+
+std::optional<Options> ParseArgs(int argc, char** argv, QString& error) {
+  Options options;
+  int i = 1;
+  for (; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--") {
+      ++i;
+      break;
+    }
+    if (arg == "--cards" && i + 1 < argc) {
+      options.cards = QString::fromLocal8Bit(argv[++i]);
+    } else if (arg.rfind("--cards=", 0) == 0) {
+      options.cards = QString::fromLocal8Bit(argv[i] + std::strlen("--cards="));
+    } else if (arg == "-v" || arg == "--verbose") {
+      options.verbose = true;
+    } else if (arg == "-h" || arg == "--help") {
+      return std::nullopt;
+    } else if (!arg.empty() && arg[0] == '-') {
+      error = QStringLiteral("unknown option %1").arg(QString::fromLocal8Bit(argv[i]));
+      return std::nullopt;
+    } else {
+      break;  // the command, without "--"
+    }
+  }
+  if (i >= argc) {
+    error = QStringLiteral("no command to run");
+    return std::nullopt;
+  }
+  options.command.assign(argv + i, argv + argc);
+  options.command.push_back(nullptr);
+  return options;
+}
+
+// The preload must be in the process from exec() on: start this program again with it.
+// Returns only when that is not possible.
+void ReexecWithPreload(char** argv) {
+  if (std::getenv(kReexecMarker) != nullptr) {
+    std::fprintf(stderr,
+                 "talvix-usb-emulator: %s did not load; is the package umockdev installed?\n",
+                 emu::kPreloadLibrary);
+    return;
+  }
+  const char* old = std::getenv("LD_PRELOAD");
+  std::string preload = emu::kPreloadLibrary;
+  if (old != nullptr && *old != '\0') preload += std::string(":") + old;
+  setenv("LD_PRELOAD", preload.c_str(), 1);
+  setenv(kReexecMarker, "1", 1);
+  execv("/proc/self/exe", argv);
+  std::fprintf(stderr, "talvix-usb-emulator: cannot start again with %s: %s\n",
+               emu::kPreloadLibrary, std::strerror(errno));
+}
+
+volatile sig_atomic_t g_child = 0;
+
+void ForwardSignal(int signal_number) {
+  if (g_child > 0) kill(static_cast<pid_t>(g_child), signal_number);
+}
+
+void ListDevices(const std::vector<emu::EmulatedDevice>& devices,
+                 const emu::UsbCardEmulator& emulator) {
+  int card = 0;
+  for (int k = 0; k < emulator.DeviceCount(); ++k) {
+    const talvix::sim::SimUsbCardSetup& setup = devices[k].setup;
+    const bool ours = setup.vendor_id == talvix::platform::kCardVendorId;
+    const std::string name = ours ? "Ezusb-" + std::to_string(card++) : "(not numbered)";
+    std::fprintf(stderr, "talvix-usb-emulator: %s %04x:%04x, %u-byte packets, on %s\n",
+                 name.c_str(), setup.vendor_id, setup.product_id, setup.max_packet,
+                 emulator.DevNode(k).toLocal8Bit().constData());
+  }
+}
+
+// Runs the command and waits for it, passing on termination requests; Ctrl-C reaches it from
+// the terminal directly. Returns the exit status to end with.
+int RunChild(std::vector<char*>& command) {
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  for (const int s : {SIGINT, SIGQUIT, SIGTERM, SIGHUP}) sigaddset(&defaults, s);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+
+  struct sigaction forward {};
+  forward.sa_handler = ForwardSignal;
+  sigemptyset(&forward.sa_mask);
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+
+  pid_t pid = 0;
+  const int rc = posix_spawnp(&pid, command[0], nullptr, &attributes, command.data(), environ);
+  posix_spawnattr_destroy(&attributes);
+  if (rc != 0) {
+    std::fprintf(stderr, "talvix-usb-emulator: cannot run %s: %s\n", command[0], std::strerror(rc));
+    return rc == ENOENT ? kExitNotFound : kExitCannotRun;
+  }
+  g_child = pid;
+  sigaction(SIGTERM, &forward, nullptr);
+  sigaction(SIGHUP, &forward, nullptr);
+  sigaction(SIGINT, &ignore, nullptr);
+  sigaction(SIGQUIT, &ignore, nullptr);
+
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) {
+      std::fprintf(stderr, "talvix-usb-emulator: lost %s: %s\n", command[0], std::strerror(errno));
+      return kExitCannotRun;
+    }
+  }
+  g_child = 0;
+  if (WIFEXITED(status)) return WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) return kExitSignalBase + WTERMSIG(status);
+  return kExitCannotRun;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QString error;
+  std::optional<Options> options = ParseArgs(argc, argv, error);
+  if (!options) {
+    if (!error.isEmpty()) {
+      std::fprintf(stderr, "talvix-usb-emulator: %s\n", error.toLocal8Bit().constData());
+    }
+    std::fputs(kUsage, error.isEmpty() ? stdout : stderr);
+    return error.isEmpty() ? 0 : kExitUsage;
+  }
+  std::optional<std::vector<emu::EmulatedDevice>> devices =
+      emu::ParseCardList(options->cards, error);
+  if (!devices) {
+    std::fprintf(stderr, "talvix-usb-emulator: --cards: %s\n", error.toLocal8Bit().constData());
+    return kExitUsage;
+  }
+
+  if (!emu::UsbCardEmulator::PreloadActive()) {
+    ReexecWithPreload(argv);
+    return kExitSetupFailed;
+  }
+  unsetenv(kReexecMarker);
+
+  // The sensor moves with the wall clock, and differently from run to run, as a real one does.
+  talvix::platform::SystemClock clock;
+  talvix::sim::SimSensor sensor(clock, static_cast<uint32_t>(clock.MonotonicSeconds() * 1000.0));
+  talvix::sim::SimUsbDriver cards([&sensor](uint16_t sent) { return sensor.Transfer(sent); });
+  const std::unique_ptr<emu::UsbCardEmulator> emulator =
+      emu::UsbCardEmulator::Start(cards, *devices, error);
+  if (!emulator) {
+    std::fprintf(stderr, "talvix-usb-emulator: %s\n", error.toLocal8Bit().constData());
+    return kExitSetupFailed;
+  }
+  if (options->verbose) ListDevices(*devices, *emulator);
+  return RunChild(options->command);
+}
