@@ -2,9 +2,10 @@
 
 #include <QRegularExpression>
 
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <string>
+#include <system_error>
 
 namespace talvix::common {
 
@@ -57,8 +58,14 @@ double LeadingNumber(QStringView text) {
   const qsizetype length = NumericPrefixLength(text, start);
   if (length == 0) return 0.0;
   const std::string number = text.mid(start, length).toString().toStdString();
-  const double value = std::strtod(number.c_str(), nullptr);
-  return std::isfinite(value) ? value : 0.0;
+  // Not strtod: the program runs under the user's C locale (QCoreApplication sets it), where
+  // strtod would stop at the point wherever the decimal separator is a comma. from_chars reads
+  // a point always, but takes no plus sign. Out of range reads as 0.
+  const char* first = number.data() + (number.front() == '+' ? 1 : 0);
+  double value = 0.0;
+  const std::from_chars_result parsed =
+      std::from_chars(first, number.data() + number.size(), value);
+  return parsed.ec == std::errc() && std::isfinite(value) ? value : 0.0;
 }
 
 bool IsNumeric(QStringView text) {
@@ -83,11 +90,14 @@ QString FormatPattern(double value, QStringView pattern, const QLocale& locale) 
     shown = RoundHalfEven(scaled) / pow10;
   }
   QString text = QString::number(shown, 'f', decimals);
-  const bool negative = value < 0 && text.contains(QRegularExpression("[1-9]"));
+  // Called for every value shown, many times a second: the patterns are compiled once.
+  static const QRegularExpression kNonZeroDigit(QStringLiteral("[1-9]"));
+  static const QRegularExpression kLeadingZeros(QStringLiteral("^0+"));
+  const bool negative = value < 0 && text.contains(kNonZeroDigit);
   QString whole = point < 0 ? text : text.left(text.indexOf(u'.'));
   const QString fraction = decimals > 0 ? text.mid(text.indexOf(u'.') + 1) : QString();
 
-  whole.remove(QRegularExpression("^0+"));
+  whole.remove(kLeadingZeros);
   while (whole.size() < min_integer_digits) whole.prepend(u'0');
 
   QString result = negative ? QStringLiteral("-") : QString();

@@ -37,3 +37,9 @@ QString MainWindowTitle() {
 }
 
 }  // namespace talvix::startup
+
+namespace talvix::startup {
+
+QString MessageTitle() { return QStringLiteral("Talvix Evaluation Software"); }
+
+}  // namespace talvix::startup

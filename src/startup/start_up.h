@@ -24,5 +24,7 @@ void ApplyConfig(const ConfigSettings& settings, Session& session);
 
 // "Morvane - Talvix Evaluation Software Rev_3".
 QString MainWindowTitle();
+// The title of the program's message boxes and its application name.
+QString MessageTitle();
 
 }  // namespace talvix::startup

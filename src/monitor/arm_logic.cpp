@@ -1,0 +1,45 @@
+#include "monitor/arm_logic.h"
+
+#include "registers/register_table.h"
+
+namespace talvix::monitor {
+
+ArmStep DecideArm(int32_t alm_ctrl, int16_t capt_trig_select) {
+  const int32_t source = alm_ctrl & kTriggerSourceBits;
+  if (source > 1) return ArmStep::kDisarm;
+  if (capt_trig_select == 0) return ArmStep::kNoTriggerSource;
+  return ArmStep::kArm;
+}
+
+int32_t DisarmedAlmCtrl(int32_t alm_ctrl) {
+  return (alm_ctrl & 0xFF00) | (alm_ctrl & 0x00AF);
+}
+
+int32_t ArmedAlmCtrl(int32_t alm_ctrl, int16_t capt_trig_select) {
+  return (alm_ctrl & 0xFF0F) | (capt_trig_select & kTriggerSourceBits);
+}
+
+void ArmCapture(link::RegisterAccess& link, link::Delay& delay, int16_t capt_trig_select) {
+  link.WriteReg(registers::kCommand, kCommandPrepareCapture);
+  delay.DelayMs(kPrepareCaptureWaitMs);
+  link.ReadReg(registers::kAlmCtrl);
+  link.WriteReg(registers::kAlmCtrl, ArmedAlmCtrl(link.RegRaw, capt_trig_select));
+}
+
+void DisarmCapture(link::RegisterAccess& link) {
+  link.ReadReg(registers::kAlmCtrl);
+  link.WriteReg(registers::kAlmCtrl, DisarmedAlmCtrl(link.RegRaw));
+}
+
+QString NoTriggerSourceMessage() {
+  return QStringLiteral(
+      "Capture Trigger Source is disabled.\r\n"
+      "Open the Capture Configuration window.\r\n"
+      "press the 'Config' button in the Event Capture Frame.");
+}
+
+QString ConfigWhileArmedMessage() {
+  return QStringLiteral("Cannot Configure Capture while Capture is Armed");
+}
+
+}  // namespace talvix::monitor

@@ -1,0 +1,33 @@
+// The timed power-down of the "Powerdown" frame: the sensor sleeps for SLP_CNT x 0.5 s while the
+// window counts the elapsed time up to the chosen time, yielding to the window system on every
+// round so that the other buttons keep working meanwhile.
+#pragma once
+
+#include "startup/session.h"
+
+#include <QLocale>
+#include <QString>
+
+#include <functional>
+
+namespace talvix::monitor {
+
+// The wait after the count, in ms, before Run returns.
+inline constexpr double kPowerDownSettleMs = 200.0;
+
+// SLP_CNT for a time in seconds: whole half-seconds, rounded down (0.7 s -> 1, 127.5 s -> 255),
+// limited to the 8-bit field 0..255.
+int32_t SleepCount(double seconds);
+
+// The elapsed time as lblPDElapsed shows it ("##0.0": "0.0", "12.3").
+QString ElapsedText(double seconds, const QLocale& locale = QLocale());
+
+// Run: writes SLP_CNT, then, timed by the monotonic clock, shows the elapsed time and yields
+// (session.events()) on every round while it is below `seconds`, then waits 200 ms. The first
+// round shows 0; the last value shown is the last one below `seconds`; 0 s shows nothing.
+// `keep_going` is asked right after every yield: when it says no (the window is gone or the
+// program is ending) the count returns false at once, without calling `show` again or pausing.
+bool RunPowerDown(Session& session, double seconds, const std::function<void(double)>& show,
+                  const std::function<bool()>& keep_going);
+
+}  // namespace talvix::monitor

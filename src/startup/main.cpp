@@ -1,0 +1,3 @@
+#include "startup/qt_program.h"
+
+int main(int argc, char** argv) { return talvix::startup::RunProgram(argc, argv); }
