@@ -1,5 +1,7 @@
 #include "bench_support.h"
 
+#include <QApplication>
+
 namespace talvix::bench {
 
 int32_t CalibratedLoopsPer10us() {
@@ -10,6 +12,15 @@ int32_t CalibratedLoopsPer10us() {
     return delay.LoopsPer10us;
   }();
   return loops;
+}
+
+void EnsureApplication() {
+  if (QCoreApplication::instance() != nullptr) return;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static int argc = 1;
+  static char name[] = "talvix_bench";
+  static char* argv[] = {name, nullptr};
+  static QApplication application(argc, argv);
 }
 
 std::unique_ptr<link::Delay> CalibratedDelay(platform::Clock& clock) {

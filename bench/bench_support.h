@@ -9,6 +9,7 @@
 #include "sim/sim_port.h"
 #include "sim/sim_rig.h"
 #include "sim/sim_sensor.h"
+#include "startup/qt_platform.h"
 #include "startup/session.h"
 
 #include <benchmark/benchmark.h>
@@ -32,13 +33,17 @@ struct SimulatedParallelRig {
   std::unique_ptr<Session> session;
 };
 
+// Widgets need a QApplication; the benchmarks make one on the offscreen platform unless told
+// otherwise.
+void EnsureApplication();
+
 // The simulated sensor behind the simulated USB SPI card at "Ezusb-0", selected as the load step
-// selects it, paced by a calibrated delay.
+// selects it, paced by a calibrated delay. Its yield is the program's own.
 struct SimulatedUsbRig {
   SimulatedUsbRig();
   platform::SystemClock clock;
   platform::RecordingNotifier notifier;
-  platform::CallbackEventPump events;
+  startup::QtEventPump events;
   sim::SimRig rig{clock, 1};
   std::unique_ptr<Session> session;
 };

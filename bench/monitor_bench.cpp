@@ -7,53 +7,11 @@
 
 #include "monitor/monitor_widget.h"
 #include "monitor/output_registers_widget.h"
-#include "sim/sim_rig.h"
-
-#include <QAbstractButton>
-#include <QApplication>
-#include <QLineEdit>
-
-#include <memory>
 
 namespace talvix::bench {
 namespace {
 
 constexpr double kPassPauseMs = 10 * 0.1;
-
-// Widgets need a QApplication; the benchmarks run on the offscreen platform unless told otherwise.
-void EnsureApplication() {
-  if (QCoreApplication::instance() != nullptr) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "talvix_bench";
-  static char* argv[] = {name, nullptr};
-  static QApplication application(argc, argv);
-}
-
-// The program's yield.
-class ProcessEventsPump : public platform::EventPump {
- public:
-  void ProcessEvents() override { QCoreApplication::processEvents(); }
-};
-
-// The simulated sensor behind the simulated USB SPI card at "Ezusb-0", paced by a calibrated
-// delay.
-struct SimulatedUsbRig {
-  SimulatedUsbRig() {
-    auto delay = std::make_unique<link::Delay>(clock);
-    delay->LoopsPer10us = CalibratedLoopsPer10us();
-    delay->DelayCalibrated = true;
-    session = std::make_unique<Session>(
-        Platform{clock, notifier, events, rig.usb, rig.PortOpener(), std::move(delay)});
-    session->ezusb.UsbSelectFirstCard();
-    session->link.InterfaceType = link::kInterfaceUsb;
-  }
-  platform::SystemClock clock;
-  platform::RecordingNotifier notifier;
-  ProcessEventsPump events;
-  sim::SimRig rig{clock, 1};
-  std::unique_ptr<Session> session;
-};
 
 void BM_ReadingPassUsb(benchmark::State& state) {
   EnsureApplication();

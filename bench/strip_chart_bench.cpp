@@ -2,6 +2,7 @@
 // chart's image (band, cursor, eight segments), without the repaint of the screen, which the
 // window system coalesces. A reading pass must spend at most 0.2 ms on it, next to the nine
 // register reads of at least 0.3 ms each.
+#include "bench_support.h"
 #include "monitor/strip_chart_widget.h"
 
 #include <QApplication>
@@ -18,15 +19,6 @@ namespace {
 
 constexpr double kUpdateLimitUs = 200.0;
 
-// Widgets need a QApplication; the benchmarks run on the offscreen platform unless told otherwise.
-void EnsureApplication() {
-  if (QCoreApplication::instance() != nullptr) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static int argc = 1;
-  static char name[] = "talvix_bench";
-  static char* argv[] = {name, nullptr};
-  static QApplication application(argc, argv);
-}
 
 // One full sweep of readings (351 passes), so the band and the wrap are part of the cost.
 using Sweep = std::array<monitor::SampleVector, monitor::kChartRight + 1>;
