@@ -6,6 +6,7 @@
 #include "platform/libusb_driver.h"
 #include "platform/ppdev_port.h"
 #include "sim/sim_rig.h"
+#include "startup/port_access.h"
 #include "startup/session.h"
 
 #include <QRegularExpression>
@@ -26,24 +27,6 @@ struct Rig {
   std::unique_ptr<Session> session;
 };
 
-// Makes card `device` current, as the load step does when USB is configured: scan, take the
-// card, send it its settings. False with the reason when that card is not ready.
-bool SelectCard(Session& session, int device, platform::LibUsbDriver* libusb, QString& error) {
-  link::EzUsb& ezusb = session.ezusb;
-  ezusb.UsbSelectFirstCard();
-  if (device != ezusb.UsbCardIndex && ezusb.UsbCards[device].Present) {
-    ezusb.CurrentCard = ezusb.UsbCards[device];
-  }
-  if (!session.usb.CardReady() || ezusb.CurrentCard.DevName != QStringLiteral("Ezusb-%1").arg(device)) {
-    error = QStringLiteral("no ready USB SPI card at Ezusb-%1").arg(device);
-    if (libusb && !libusb->LastError().isEmpty()) error += QStringLiteral(" (%1)").arg(libusb->LastError());
-    return false;
-  }
-  session.usb.UsbSpiSetBits(session.usb.SpiStaticBits);
-  session.usb.UsbSpiSetDelay(session.usb.SpiWordDelay);
-  return session.usb.CardReady();
-}
-
 // Builds the session on the chosen interface; false with the reason in `error`.
 bool Connect(const CliOptions& options, Rig& rig, QString& error) {
   PortOpener open_port;
@@ -62,9 +45,7 @@ bool Connect(const CliOptions& options, Rig& rig, QString& error) {
       return false;
     }
   } else {
-    open_port = [](uint16_t base, QString& why) -> std::unique_ptr<platform::PortIo> {
-      return platform::PpdevPort::Open(base, why);
-    };
+    open_port = platform::PpdevPort::Open;
     rig.libusb = std::make_unique<platform::LibUsbDriver>();
     usb = rig.libusb.get();
   }
@@ -76,14 +57,20 @@ bool Connect(const CliOptions& options, Rig& rig, QString& error) {
     case InterfaceChoice::kParallel:
       link.InterfaceType = link::kInterfaceParallel;
       link.PortAddress = static_cast<int16_t>(options.port_address);
-      if (!rig.session->OpenParallelPort(error)) return false;
-      link.lpt.LptReset();
-      return true;
+      rig.session->startup.OsName = startup::DetectOsName();
+      return startup::BringUpParallelPort(*rig.session);  // says why when it cannot
     case InterfaceChoice::kSimUsb:
     case InterfaceChoice::kUsb:
       link.InterfaceType = link::kInterfaceUsb;
-      return SelectCard(*rig.session, options.interface == InterfaceChoice::kUsb ? options.usb_device : 0,
-                        rig.libusb.get(), error);
+    {
+      const int device = options.interface == InterfaceChoice::kUsb ? options.usb_device : 0;
+      if (startup::BringUpUsbCard(*rig.session, device)) return true;
+      error = QStringLiteral("no ready USB SPI card at Ezusb-%1").arg(device);
+      if (rig.libusb && !rig.libusb->LastError().isEmpty()) {
+        error += QStringLiteral(" (%1)").arg(rig.libusb->LastError());
+      }
+      return false;
+    }
   }
   return false;
 }
@@ -176,7 +163,7 @@ int RunCli(const QStringList& args, QTextStream& out, QTextStream& err) {
   for (const QString& message : rig.notifier.texts) err << "talvix-cli: " << message << '\n';
   rig.notifier.texts.clear();
   if (!connected) {
-    err << "talvix-cli: " << error << '\n';
+    if (!error.isEmpty()) err << "talvix-cli: " << error << '\n';
     return kExitDeviceError;
   }
 

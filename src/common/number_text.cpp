@@ -51,27 +51,40 @@ qsizetype SkipBlanks(QStringView text, qsizetype pos) {
   return pos;
 }
 
+// Reads the numeric prefix found at `start`. Not strtod: the program runs under the user's C
+// locale (QCoreApplication sets it), where strtod would stop at the point wherever the decimal
+// separator is a comma. from_chars reads a point always, but takes no plus sign. A value too
+// small for a double reads as 0; one too large does not fit, and false is returned.
+bool ParsePrefix(QStringView text, qsizetype start, qsizetype length, double& value) {
+  const std::string number = text.mid(start, length).toString().toStdString();
+  const char* first = number.data() + (number.front() == '+' ? 1 : 0);
+  value = 0.0;
+  const std::from_chars_result parsed =
+      std::from_chars(first, number.data() + number.size(), value);
+  if (parsed.ec == std::errc::result_out_of_range) {
+    const size_t exponent = number.find_first_of("eE");
+    const bool underflow = exponent != std::string::npos && number[exponent + 1] == '-';
+    value = 0.0;
+    return underflow;
+  }
+  return parsed.ec == std::errc() && std::isfinite(value);
+}
+
 }  // namespace
 
 double LeadingNumber(QStringView text) {
   const qsizetype start = SkipBlanks(text, 0);
   const qsizetype length = NumericPrefixLength(text, start);
-  if (length == 0) return 0.0;
-  const std::string number = text.mid(start, length).toString().toStdString();
-  // Not strtod: the program runs under the user's C locale (QCoreApplication sets it), where
-  // strtod would stop at the point wherever the decimal separator is a comma. from_chars reads
-  // a point always, but takes no plus sign. Out of range reads as 0.
-  const char* first = number.data() + (number.front() == '+' ? 1 : 0);
   double value = 0.0;
-  const std::from_chars_result parsed =
-      std::from_chars(first, number.data() + number.size(), value);
-  return parsed.ec == std::errc() && std::isfinite(value) ? value : 0.0;
+  if (length == 0 || !ParsePrefix(text, start, length, value)) return 0.0;
+  return value;
 }
 
 bool IsNumeric(QStringView text) {
   const qsizetype start = SkipBlanks(text, 0);
   const qsizetype length = NumericPrefixLength(text, start);
-  if (length == 0) return false;
+  double value = 0.0;
+  if (length == 0 || !ParsePrefix(text, start, length, value)) return false;
   return SkipBlanks(text, start + length) == text.size();
 }
 

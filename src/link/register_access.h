@@ -22,6 +22,9 @@ class RegisterAccess {
  public:
   RegisterAccess(const registers::RegisterTable& table, Delay& delay, UsbSpiCard& usb)
       : lpt(InterfaceType, PortAddress, RawWord, delay), table_(table), delay_(delay), usb_(usb) {}
+  // `lpt` refers to this object's own state: a copy would drive the original's.
+  RegisterAccess(const RegisterAccess&) = delete;
+  RegisterAccess& operator=(const RegisterAccess&) = delete;
 
   // Two write frames, (addr1, data1) then (addr2, data2). Addresses are masked to 7 bits and
   // data to 8 bits, in the caller's variables too.

@@ -3,7 +3,6 @@
 #include "common/number_text.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace talvix::monitor {
 
@@ -23,9 +22,7 @@ QString Corrected(const QString& text, double limit, const QString& limit_text,
 }
 
 double Limited(const QString& text, double limit) {
-  const double value = common::LeadingNumber(text);
-  if (std::isnan(value)) return 0.0;
-  return std::clamp(value, 0.0, limit);
+  return std::clamp(common::LeadingNumber(text), 0.0, limit);
 }
 
 }  // namespace

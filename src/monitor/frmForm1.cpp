@@ -94,10 +94,12 @@ void frmForm1::BringUpInterface() {
   const bool nt_family = startup::IsNtFamily(session_.startup.OsName);
   switch (session_.link.InterfaceType) {
     case link::kInterfaceParallel:
-      if (nt_family) {
-        if (startup::InstallPortDriver(session_)) session_.link.lpt.LptReset();
-        mnuPort_->setChecked(true);
+      // A port that cannot be reached is no interface: reading it would show zeros as if they
+      // were measured. The message has said why.
+      if (nt_family && !startup::BringUpParallelPort(session_)) {
+        session_.link.InterfaceType = link::kInterfaceNone;
       }
+      ShowInterfaceChecks();
       break;
     case link::kInterfaceUsb:
       if (session_.startup.OsName == QLatin1String("Win95")) {
@@ -117,11 +119,8 @@ void frmForm1::BringUpInterface() {
 }
 
 void frmForm1::BringUpUsb() {
-  session_.ezusb.UsbSelectFirstCard();
-  if (session_.usb.CardReady()) {
+  if (startup::BringUpUsbCard(session_)) {
     mnuUsb_->setChecked(true);
-    session_.usb.UsbSpiSetBits(session_.usb.SpiStaticBits);
-    session_.usb.UsbSpiSetDelay(session_.usb.SpiWordDelay);
     return;
   }
   // No ready card: let the user pick one, then use what was picked as the Usb menu item does.
@@ -130,7 +129,8 @@ void frmForm1::BringUpUsb() {
 
 bool frmForm1::Check_Interface() {
   link::RegisterAccess& link = session_.link;
-  if ((link.InterfaceType == link::kInterfaceParallel && link.PortAddress == 0) ||
+  if ((link.InterfaceType == link::kInterfaceParallel &&
+       (link.PortAddress == 0 || !startup::ParallelPortReady(session_))) ||
       (link.InterfaceType == link::kInterfaceUsb && !session_.usb.CardReady())) {
     link.InterfaceType = link::kInterfaceNone;
   }
@@ -150,11 +150,12 @@ void frmForm1::mnuPort_Click() {
   ShowInterfaceChecks();
   if (!port_window_) port_window_ = new startup::frmPort(session_, this);
   port_window_->exec();
-  if (session_.link.PortAddress != 0) {
-    session_.link.InterfaceType = link::kInterfaceParallel;
-    mnuPort_->setChecked(true);
-    mnuUsb_->setChecked(false);
-  }
+  if (session_.link.PortAddress == 0) return;
+  // The window has tried to reach the port and said why when it could not; a port that cannot
+  // be reached is no interface.
+  session_.link.InterfaceType =
+      startup::ParallelPortReady(session_) ? link::kInterfaceParallel : link::kInterfaceNone;
+  ShowInterfaceChecks();
 }
 
 void frmForm1::mnuUsb_Click() {
@@ -163,6 +164,7 @@ void frmForm1::mnuUsb_Click() {
   usb_window_->exec();
   session_.link.InterfaceType =
       session_.usb.CardReady() ? link::kInterfaceUsb : link::kInterfaceNone;
+  if (session_.link.InterfaceType == link::kInterfaceUsb) session_.CloseParallelPort();
   ShowInterfaceChecks();
 }
 

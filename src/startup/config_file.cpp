@@ -54,6 +54,8 @@ void ReadConfig(const QString& path, ConfigSettings& settings) {
 
 bool WriteConfig(const QString& path, const ConfigSettings& settings, QString& error) {
   QSaveFile file(path);
+  // A file that may be written in a folder that may not: overwrite it in place rather than fail.
+  file.setDirectWriteFallback(true);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
     error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
     return false;

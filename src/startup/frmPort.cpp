@@ -69,9 +69,7 @@ void frmPort::cmdOK_Click() {
   session_.link.PortAddress = link::HexToInt(txtUser_->text());
   txtUser_->setText(common::HexText(session_.link.PortAddress & 0xFFFF));
   session_.link.InterfaceType = link::kInterfaceParallel;
-  if (IsNtFamily(session_.startup.OsName) && InstallPortDriver(session_)) {
-    session_.link.lpt.LptReset();
-  }
+  if (IsNtFamily(session_.startup.OsName)) BringUpParallelPort(session_);
   hide();
   accept();
 }

@@ -18,6 +18,18 @@ inline constexpr char kErrorTitle[] = "Error";
 // Returns PortDriverReady.
 bool InstallPortDriver(Session& session);
 
+// The parallel port at PortAddress is open and claimed.
+bool ParallelPortReady(const Session& session);
+
+// Brings the parallel port into service: access as InstallPortDriver obtains it, then the lines
+// put at rest. Returns whether the port is ready.
+bool BringUpParallelPort(Session& session);
+
+// Brings the USB SPI card into service: scans, makes the first ready card current (or the card at
+// "Ezusb-<device>" when one is named and ready), then sends it its static bits and its delay
+// between words. Returns whether the current card is ready.
+bool BringUpUsbCard(Session& session, int device = -1);
+
 // The operating system's name for the load step; on Linux "Linux", which counts as the NT family
 // (port access must be set up, USB is offered).
 QString DetectOsName();

@@ -61,8 +61,9 @@ bool HaveDisplay() {
          !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
-// SIGTERM and SIGINT reach the window system's loop through a socket pair, so the exit path runs
-// on the user-interface thread like any other way of closing the main window.
+// SIGTERM, SIGINT and SIGHUP reach the window system's loop through a socket pair, so the exit
+// path runs on the user-interface thread like any other way of closing the main window. A signal
+// handler can reach only static storage, hence this one file-level variable.
 int g_signal_fds[2] = {-1, -1};
 
 void OnSignal(int) {
@@ -82,8 +83,7 @@ void RouteSignalsTo(monitor::frmForm1& window) {
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  ::sigaction(SIGTERM, &action, nullptr);
-  ::sigaction(SIGINT, &action, nullptr);
+  for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal_number, &action, nullptr);
 }
 
 }  // namespace
@@ -123,9 +123,7 @@ int RunProgram(int argc, char** argv) {
     open_port = rig->PortOpener();
   } else {
     usb = std::make_unique<platform::LibUsbDriver>();
-    open_port = [](uint16_t base, QString& why) -> std::unique_ptr<platform::PortIo> {
-      return platform::PpdevPort::Open(base, why);
-    };
+    open_port = platform::PpdevPort::Open;
   }
 
   sim::SimRig* sim = rig.get();

@@ -26,9 +26,15 @@ void Session::EndProgram() {
   if (end_program_) end_program_();
 }
 
-bool Session::OpenParallelPort(QString& error) {
+void Session::CloseParallelPort() {
   link.lpt.SetPort(nullptr);
   port_.reset();
+  opened_port_address_ = 0;
+  startup.PortDriverReady = false;
+}
+
+bool Session::OpenParallelPort(QString& error) {
+  CloseParallelPort();
   if (!open_port_) {
     error = QStringLiteral("No parallel port access is available in this build.");
     return false;

@@ -68,6 +68,9 @@ class Session {
   // Opens the parallel port at PortAddress and routes the bit patterns to it, closing any port
   // opened before. False, with the reason in `error`, when it cannot be opened.
   bool OpenParallelPort(QString& error);
+  // Releases the parallel port (for example when the USB card becomes the interface), so that
+  // other programs can use it.
+  void CloseParallelPort();
   bool ParallelPortOpen() const { return port_ != nullptr; }
   // The base address the open port was opened for.
   int16_t OpenedPortAddress() const { return opened_port_address_; }

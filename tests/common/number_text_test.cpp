@@ -34,6 +34,8 @@ TEST(IsNumeric, WholeTextMustBeOneNumber) {
   EXPECT_FALSE(IsNumeric(u"12.5x"));
   EXPECT_FALSE(IsNumeric(u""));
   EXPECT_FALSE(IsNumeric(u"."));
+  EXPECT_FALSE(IsNumeric(u"1e999"));  // too large to be a number: a box falls back to its default
+  EXPECT_TRUE(IsNumeric(u"1e-999"));  // too small reads as 0
 }
 
 TEST(FormatPattern, DigitPlacesAndSeparator) {
