@@ -128,7 +128,6 @@ void EventCaptureWidget::SetArmed(bool armed) {
 }
 
 void EventCaptureWidget::SetTriggered(bool triggered) {
-  triggered_ = triggered;
   SetBackground(lblCapTrig_, QPalette::Window, triggered ? AlarmRed() : ButtonFace());
 }
 

@@ -34,7 +34,6 @@ class EventCaptureWidget : public QGroupBox {
   void OnStatusRead(int32_t status);
 
   bool Armed() const { return armed_; }
-  bool Triggered() const { return triggered_; }
 
   // Capt_0 and Capt_1 stay disabled until the capture display windows exist.
   void SetCaptureDisplayEnabled(bool enabled);
@@ -59,7 +58,6 @@ class EventCaptureWidget : public QGroupBox {
   QLabel* lblCapTrig_;
   QLineEdit* txtCapIndex_;
   bool armed_ = false;
-  bool triggered_ = false;
 };
 
 }  // namespace talvix::monitor

@@ -40,9 +40,6 @@ class MonitorWidget : public QWidget {
 
   OutputRegistersWidget* OutputRegisters() const { return output_registers_; }
   DataPlotWidget* DataPlot() const { return data_plot_; }
-  StatusPanelWidget* StatusPanel() const { return status_panel_; }
-  EventCaptureWidget* EventCapture() const { return event_capture_; }
-  SelfTestWidget* SelfTest() const { return self_test_; }
   PowerDownWidget* PowerDown() const { return power_down_; }
 
  signals:

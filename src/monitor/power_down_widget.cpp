@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QScopeGuard>
 
 namespace talvix::monitor {
 
@@ -68,10 +67,6 @@ void PowerDownWidget::txtPowerDown_Change() {
 void PowerDownWidget::cmdPowerDown_Click() {
   const uint64_t generation = stop_generation_;
   const QPointer<PowerDownWidget> alive(this);
-  ++running_counts_;
-  const auto leave = qScopeGuard([&] {
-    if (!alive.isNull()) --running_counts_;
-  });
   RunPowerDown(
       session_, PowerDownSeconds(txtPowerDown_->text()),
       [this](double elapsed) { lblPDElapsed_->setText(ElapsedText(elapsed, locale())); },

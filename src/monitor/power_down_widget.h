@@ -29,7 +29,6 @@ class PowerDownWidget : public QGroupBox {
   void PrepareAtLoad();
   // Ends a running count at its next yield, without the closing pause.
   void StopLoops() { ++stop_generation_; }
-  bool Counting() const { return running_counts_ > 0; }
 
  private:
   void ConnectControls();
@@ -43,7 +42,6 @@ class PowerDownWidget : public QGroupBox {
   QLabel* lblPDElapsed_;
   QLabel* Label12_;
   uint64_t stop_generation_ = 0;
-  int running_counts_ = 0;
 };
 
 }  // namespace talvix::monitor
