@@ -2,6 +2,8 @@
 // the check that stops a run when an invariant breaks (libFuzzer then keeps the input as a crash).
 #pragma once
 
+#include "registers/register_table.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFileInfo>
@@ -24,6 +26,16 @@ namespace talvix::fuzz {
 // Aborts with the condition's text when it does not hold; never compiled out.
 #define TALVIX_FUZZ_CHECK(condition) \
   ((condition) ? static_cast<void>(0) : ::talvix::fuzz::Fail(__FILE__, __LINE__, #condition))
+
+// The register table, built once for the whole run.
+inline const registers::RegisterTable& BuiltRegisterTable() {
+  static const registers::RegisterTable table = [] {
+    registers::RegisterTable t;
+    t.BuildRegisterTable();
+    return t;
+  }();
+  return table;
+}
 
 // A folder for the files a target reads and writes, removed at exit. In memory where the machine
 // has /dev/shm: a saved file is synced to disk, which would otherwise dominate every run.

@@ -14,14 +14,7 @@ namespace {
 
 using namespace talvix::registers;
 
-const RegisterTable& Table() {
-  static const RegisterTable table = [] {
-    RegisterTable t;
-    t.BuildRegisterTable();
-    return t;
-  }();
-  return table;
-}
+const RegisterTable& Table() { return talvix::fuzz::BuiltRegisterTable(); }
 
 void Check(const RegisterEntry& entry, int32_t word, int32_t flags) {
   const DecodedWord decoded = ApplyReadRule(entry, word);

@@ -29,14 +29,7 @@ constexpr int kMaxShocks = 8;  // each shock is looked at for every sample taken
 // reach the longest sleep; awake, it catches up as many as 2^17 samples.
 constexpr int kMaxLongWaits = 1;
 
-const RegisterTable& Table() {
-  static const RegisterTable table = [] {
-    RegisterTable t;
-    t.BuildRegisterTable();
-    return t;
-  }();
-  return table;
-}
+const RegisterTable& Table() { return talvix::fuzz::BuiltRegisterTable(); }
 
 uint8_t Address(int16_t index) {
   return static_cast<uint8_t>(Table().at(index).BaseAddr);

@@ -22,14 +22,7 @@ namespace {
 
 using namespace talvix::registers;
 
-const RegisterTable& Table() {
-  static const RegisterTable table = [] {
-    RegisterTable t;
-    t.BuildRegisterTable();
-    return t;
-  }();
-  return table;
-}
+const RegisterTable& Table() { return talvix::fuzz::BuiltRegisterTable(); }
 
 QString LimitText(int16_t source, double beyond) {
   QString text = QString::number(beyond);

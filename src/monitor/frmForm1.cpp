@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 
 namespace talvix::monitor {
 
@@ -30,8 +31,11 @@ frmForm1::frmForm1(Session& session, QString config_path, QString title_suffix, 
       monitor_(new MonitorWidget(session, this)) {
   setObjectName(QStringLiteral("frmForm1"));
   setCentralWidget(monitor_);
-  // The capture display windows are not part of the program yet.
+  // The capture configuration and display windows are not part of the program yet.
   monitor_->SetCaptureDisplayEnabled(false);
+  if (auto* config = monitor_->findChild<QPushButton*>(QStringLiteral("cmdCaptConfig"))) {
+    config->setEnabled(false);
+  }
   BuildMenus();
   ConnectControls();
 }
