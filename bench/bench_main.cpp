@@ -15,24 +15,18 @@ struct Row {
   double ratio;
 };
 
-// Reads the counters each benchmark sets: measured and mandated time per operation in ms
-// ("measured_ms"/"mandated_ms") or in microseconds ("measured_us"/"limit_us"), and "ratio".
+// Reads the counters that PauseReport sets: "measured_ms", "mandated_ms" and "ratio".
 class PauseTableReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     benchmark::ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
       const auto& c = run.counters;
-      if (c.find("ratio") == c.end()) continue;
-      Row row{run.benchmark_name(), 0, 0, c.at("ratio")};
-      if (c.count("measured_ms")) {
-        row.measured_ms = c.at("measured_ms");
-        row.mandated_ms = c.count("mandated_ms") ? double(c.at("mandated_ms")) : 0.0;
-      } else if (c.count("measured_us")) {
-        row.measured_ms = c.at("measured_us") / 1000.0;
-        row.mandated_ms = c.count("limit_us") ? c.at("limit_us") / 1000.0 : 0.0;
+      if (c.count("ratio") == 0 || c.count("measured_ms") == 0 || c.count("mandated_ms") == 0) {
+        continue;
       }
-      rows_.push_back(row);
+      rows_.push_back(
+          {run.benchmark_name(), c.at("measured_ms"), c.at("mandated_ms"), c.at("ratio")});
     }
   }
 
