@@ -32,8 +32,10 @@ class FrmForm1Test : public ::testing::Test, public test::StartupFixture {
   frmForm1 window;
 };
 
-TEST_F(FrmForm1Test, NoInterfaceAsksForOneAndStillSetsTheTitle) {
-  Load(link::kInterfaceNone);
+TEST_F(FrmForm1Test, NoConfigurationFileAsksForAnInterfaceAndStillSetsTheTitle) {
+  session->link.InterfaceType = link::kInterfaceUsb;  // start-up's defaults must clear this
+  startup::StartUp(*session, dir.filePath("CommPort.cfg"));
+  window.Form_Load();
   EXPECT_TRUE(notifier.texts.contains("Please select an interface before taking data"));
   EXPECT_EQ(window.windowTitle(), "Morvane - Talvix Evaluation Software Rev_3");
   EXPECT_EQ(session->link.InterfaceType, link::kInterfaceNone);
