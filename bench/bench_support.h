@@ -9,8 +9,8 @@
 #include "sim/sim_port.h"
 #include "sim/sim_rig.h"
 #include "sim/sim_sensor.h"
-#include "startup/qt_platform.h"
-#include "startup/session.h"
+#include "app/qt_platform.h"
+#include "session/session.h"
 
 #include <benchmark/benchmark.h>
 
@@ -43,7 +43,7 @@ struct SimulatedUsbRig {
   SimulatedUsbRig();
   platform::SystemClock clock;
   platform::RecordingNotifier notifier;
-  startup::QtEventPump events;
+  app::QtEventPump events;
   sim::SimRig rig{clock, 1};
   std::unique_ptr<Session> session;
 };

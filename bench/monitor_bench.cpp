@@ -5,8 +5,8 @@
 // shown, so the yield has no repaint to do (the chart's drawing into its image is included).
 #include "bench_support.h"
 
-#include "monitor/monitor_widget.h"
-#include "monitor/output_registers_widget.h"
+#include "monitor/ui/monitor_widget.h"
+#include "monitor/ui/output_registers_widget.h"
 
 namespace talvix::bench {
 namespace {

@@ -3,7 +3,7 @@
 // window system coalesces. A reading pass must spend at most 0.2 ms on it, next to the nine
 // register reads of at least 0.3 ms each.
 #include "bench_support.h"
-#include "monitor/strip_chart_widget.h"
+#include "monitor/ui/strip_chart_widget.h"
 
 #include <QApplication>
 

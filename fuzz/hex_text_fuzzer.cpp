@@ -7,7 +7,7 @@
 //  - the four-digit text of the value (Hex4) reads back as the same value.
 #include "common/number_text.h"
 #include "fuzz_support.h"
-#include "link/hex_text.h"
+#include "common/hex_text.h"
 
 namespace {
 
@@ -18,8 +18,8 @@ bool IsHexDigit(QChar c) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  using talvix::link::HexToInt;
-  using talvix::link::HexToLong;
+  using talvix::common::HexToInt;
+  using talvix::common::HexToLong;
   talvix::fuzz::ByteReader input(data, size);
   const QString text = input.RestAsText();
 

@@ -2,12 +2,12 @@
 
 #include "cli/cli_options.h"
 #include "common/number_text.h"
-#include "link/hex_text.h"
+#include "common/hex_text.h"
 #include "platform/libusb_driver.h"
 #include "platform/ppdev_port.h"
 #include "sim/sim_rig.h"
 #include "startup/port_access.h"
-#include "startup/session.h"
+#include "session/session.h"
 
 #include <QRegularExpression>
 
@@ -83,7 +83,7 @@ struct Target {
 bool ParseHexValue(const QString& text, int32_t& value) {
   static const QRegularExpression kHex(QStringLiteral("^(0[xX])?[0-9A-Fa-f]{1,4}$"));
   if (!kHex.match(text).hasMatch()) return false;
-  value = link::HexToLong(text);
+  value = common::HexToLong(text);
   return true;
 }
 

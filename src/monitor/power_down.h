@@ -3,7 +3,7 @@
 // round so that the other buttons keep working meanwhile.
 #pragma once
 
-#include "startup/session.h"
+#include "session/session.h"
 
 #include <QLocale>
 #include <QString>

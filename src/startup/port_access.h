@@ -3,7 +3,7 @@
 // brought into service at load and when the user confirms a port address.
 #pragma once
 
-#include "startup/session.h"
+#include "session/session.h"
 
 #include <QString>
 

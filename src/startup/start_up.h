@@ -3,7 +3,7 @@
 #pragma once
 
 #include "startup/config_file.h"
-#include "startup/session.h"
+#include "session/session.h"
 
 #include <QString>
 

@@ -2,7 +2,7 @@
 
 #include "sim/sim_port.h"
 #include "sim/sim_sensor.h"
-#include "startup/session.h"
+#include "session/session.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 #include "platform/notifier.h"
 #include "sim/sim_sensor.h"
 #include "sim/sim_usb_driver.h"
-#include "startup/session.h"
+#include "session/session.h"
 
 #include <QString>
 

@@ -1,0 +1,195 @@
+#include "app/frmForm1.h"
+
+#include "monitor/ui/monitor_widget.h"
+#include "startup/config_file.h"
+#include "startup/ui/frmPort.h"
+#include "startup/ui/frmUSBselect.h"
+#include "startup/port_access.h"
+#include "startup/start_up.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace talvix::app {
+
+namespace {
+QAction* AddItem(QMenu* menu, const QString& name, const QString& caption) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(name);
+  return action;
+}
+}  // namespace
+
+frmForm1::frmForm1(Session& session, QString config_path, QString title_suffix, QWidget* parent)
+    : QMainWindow(parent),
+      session_(session),
+      config_path_(std::move(config_path)),
+      title_suffix_(std::move(title_suffix)),
+      monitor_(new monitor::MonitorWidget(session, this)) {
+  setObjectName(QStringLiteral("frmForm1"));
+  setCentralWidget(monitor_);
+  // The capture configuration and display windows are not part of the program yet.
+  monitor_->SetCaptureDisplayEnabled(false);
+  if (auto* config = monitor_->findChild<QPushButton*>(QStringLiteral("cmdCaptConfig"))) {
+    config->setEnabled(false);
+  }
+  BuildMenus();
+  ConnectControls();
+}
+
+frmForm1::~frmForm1() = default;
+
+void frmForm1::BuildMenus() {
+  QMenuBar* bar = menuBar();
+  mnuInterface_ = bar->addMenu(QStringLiteral("&Interface"));
+  mnuInterface_->setObjectName(QStringLiteral("mnuInterface"));
+  mnuPort_ = AddItem(mnuInterface_, QStringLiteral("mnuPort"), QStringLiteral("Parallel"));
+  mnuUsb_ = AddItem(mnuInterface_, QStringLiteral("mnuUsb"), QStringLiteral("Usb"));
+  mnuPort_->setCheckable(true);
+  mnuUsb_->setCheckable(true);
+
+  mnuDeviceConfig_ = bar->addMenu(QStringLiteral("&Device Configuration"));
+  mnuDeviceConfig_->setObjectName(QStringLiteral("mnuDeviceConfig"));
+  MnuCal_ = AddItem(mnuDeviceConfig_, QStringLiteral("MnuCal"), QStringLiteral("Calibration"));
+  mnuOperation_ = mnuDeviceConfig_->addMenu(QStringLiteral("Operation"));
+  mnuOperation_->setObjectName(QStringLiteral("mnuOperation"));
+  mnuSampleRate_ = AddItem(mnuOperation_, QStringLiteral("mnuSampleRate"), QStringLiteral("Sample Rate"));
+  mnuRange_ = AddItem(mnuOperation_, QStringLiteral("mnuRange"), QStringLiteral("Range"));
+  mnuFiltering_ = AddItem(mnuOperation_, QStringLiteral("mnuFiltering"), QStringLiteral("Filtering"));
+  mnuAxuIO_ = AddItem(mnuOperation_, QStringLiteral("mnuAxuIO"), QStringLiteral("Auxilliary I/O"));
+  mnuAxuDAC_ = AddItem(mnuOperation_, QStringLiteral("mnuAxuDAC"), QStringLiteral("Auxilliary DAC"));
+  MnuAlarms_ = AddItem(mnuDeviceConfig_, QStringLiteral("MnuAlarms"), QStringLiteral("Alarms"));
+
+  // Menu-bar entries that act directly, without a drop-down.
+  mnuDatalog_ = bar->addAction(QStringLiteral("Datalog"));
+  mnuDatalog_->setObjectName(QStringLiteral("mnuDatalog"));
+  mnuRegisters_ = bar->addAction(QStringLiteral("Registers"));
+  mnuRegisters_->setObjectName(QStringLiteral("mnuRegisters"));
+  MnuAbout_ = bar->addAction(QStringLiteral("About"));
+  MnuAbout_->setObjectName(QStringLiteral("MnuAbout"));
+  MnuExit_ = bar->addAction(QStringLiteral("Exit"));
+  MnuExit_->setObjectName(QStringLiteral("MnuExit"));
+
+  // The tool windows behind these items are not part of the program yet.
+  for (QAction* pending : {MnuCal_, mnuSampleRate_, mnuRange_, mnuFiltering_, mnuAxuIO_,
+                           mnuAxuDAC_, MnuAlarms_, mnuDatalog_, mnuRegisters_, MnuAbout_}) {
+    pending->setEnabled(false);
+  }
+  mnuOperation_->setEnabled(false);
+}
+
+void frmForm1::ConnectControls() {
+  connect(mnuPort_, &QAction::triggered, this, &frmForm1::mnuPort_Click);
+  connect(mnuUsb_, &QAction::triggered, this, &frmForm1::mnuUsb_Click);
+  connect(MnuExit_, &QAction::triggered, this, &frmForm1::MnuExit_Click);
+}
+
+void frmForm1::Form_Load() {
+  session_.startup.OsName = startup::DetectOsName();
+  BringUpInterface();
+  setWindowTitle(startup::MainWindowTitle() + title_suffix_);
+  monitor_->PrepareAtLoad();
+}
+
+void frmForm1::BringUpInterface() {
+  const bool nt_family = startup::IsNtFamily(session_.startup.OsName);
+  switch (session_.link.InterfaceType) {
+    case link::kInterfaceParallel:
+      // A port that cannot be reached is no interface: reading it would show zeros as if they
+      // were measured. The message has said why.
+      if (nt_family && !startup::BringUpParallelPort(session_)) {
+        session_.link.InterfaceType = link::kInterfaceNone;
+      }
+      ShowInterfaceChecks();
+      break;
+    case link::kInterfaceUsb:
+      if (session_.startup.OsName == QLatin1String("Win95")) {
+        ShowMessage(QStringLiteral("USB not available for Windows95"));
+        session_.link.InterfaceType = link::kInterfaceNone;
+        mnuUsb_->setChecked(false);
+        mnuUsb_->setVisible(false);
+      } else {
+        BringUpUsb();
+      }
+      break;
+    default:
+      session_.link.InterfaceType = link::kInterfaceNone;
+      ShowMessage(QStringLiteral("Please select an interface before taking data"));
+      break;
+  }
+}
+
+void frmForm1::BringUpUsb() {
+  if (startup::BringUpUsbCard(session_)) {
+    mnuUsb_->setChecked(true);
+    return;
+  }
+  // No ready card: let the user pick one, then use what was picked as the Usb menu item does.
+  mnuUsb_Click();
+}
+
+bool frmForm1::Check_Interface() {
+  link::RegisterAccess& link = session_.link;
+  if ((link.InterfaceType == link::kInterfaceParallel &&
+       (link.PortAddress == 0 || !startup::ParallelPortReady(session_))) ||
+      (link.InterfaceType == link::kInterfaceUsb && !session_.usb.CardReady())) {
+    link.InterfaceType = link::kInterfaceNone;
+  }
+  const bool ready = link.InterfaceType != link::kInterfaceNone;
+  if (!ready) ShowMessage(QStringLiteral("Please select an interface first"));
+  ShowInterfaceChecks();
+  return ready;
+}
+
+void frmForm1::ShowInterfaceChecks() {
+  mnuPort_->setChecked(session_.link.InterfaceType == link::kInterfaceParallel);
+  mnuUsb_->setChecked(session_.link.InterfaceType == link::kInterfaceUsb);
+}
+
+void frmForm1::mnuPort_Click() {
+  // Triggering a checkable item toggles its mark; the marks follow InterfaceType only.
+  ShowInterfaceChecks();
+  if (!port_window_) port_window_ = new startup::frmPort(session_, this);
+  port_window_->exec();
+  if (session_.link.PortAddress == 0) return;
+  // The window has tried to reach the port and said why when it could not; a port that cannot
+  // be reached is no interface.
+  session_.link.InterfaceType =
+      startup::ParallelPortReady(session_) ? link::kInterfaceParallel : link::kInterfaceNone;
+  ShowInterfaceChecks();
+}
+
+void frmForm1::mnuUsb_Click() {
+  ShowInterfaceChecks();
+  if (!usb_window_) usb_window_ = new startup::frmUSBselect(session_, this);
+  usb_window_->exec();
+  session_.link.InterfaceType =
+      session_.usb.CardReady() ? link::kInterfaceUsb : link::kInterfaceNone;
+  if (session_.link.InterfaceType == link::kInterfaceUsb) session_.CloseParallelPort();
+  ShowInterfaceChecks();
+}
+
+void frmForm1::MnuExit_Click() {
+  if (exiting_) return;
+  exiting_ = true;
+  monitor_->StopLoops();
+  session_.delay->DelayMs(250.0);
+  QString error;
+  if (!startup::WriteConfig(config_path_, startup::CurrentConfig(session_), error)) {
+    ShowMessage(error);
+  }
+  hide();
+  session_.EndProgram();
+}
+
+void frmForm1::closeEvent(QCloseEvent* event) {
+  MnuExit_Click();
+  event->accept();
+}
+
+void frmForm1::ShowMessage(const QString& text) { session_.notifier().Message(text, startup::MessageTitle()); }
+
+}  // namespace talvix::app

@@ -1,0 +1,85 @@
+// The main window: lives for the whole run, brings the configured interface into service when it
+// loads, switches interfaces from its "Interface" menu, opens every tool window, and runs the one
+// exit path whichever way it is closed (Exit, the close box, SIGTERM or SIGINT).
+#pragma once
+
+#include "session/session.h"
+
+#include <QMainWindow>
+#include <QString>
+
+class QAction;
+class QMenu;
+
+namespace talvix::startup {
+class frmPort;
+class frmUSBselect;
+}  // namespace talvix::startup
+
+namespace talvix::monitor {
+class MonitorWidget;
+}  // namespace talvix::monitor
+
+namespace talvix::app {
+
+class frmForm1 : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // `config_path` is the configuration file written back at exit; `title_suffix` is appended to
+  // the title (" (simulated sensor)" on the simulator).
+  frmForm1(Session& session, QString config_path, QString title_suffix = {},
+           QWidget* parent = nullptr);
+  ~frmForm1() override;
+
+  // The load step, run once when the start-up procedure shows the window.
+  void Form_Load();
+  // True when an interface is ready; otherwise resets the interface, says so, and returns false.
+  bool Check_Interface();
+
+  void mnuPort_Click();
+  void mnuUsb_Click();
+  // The exit path: close the data file, wait 250 ms, write the configuration, hide, end.
+  void MnuExit_Click();
+
+  monitor::MonitorWidget* monitor() const { return monitor_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildMenus();
+  void ConnectControls();
+  void BringUpInterface();
+  void BringUpUsb();
+  // Check marks of the two interface items from InterfaceType.
+  void ShowInterfaceChecks();
+  void ShowMessage(const QString& text);
+
+  Session& session_;
+  QString config_path_;
+  QString title_suffix_;
+  monitor::MonitorWidget* monitor_;
+  startup::frmPort* port_window_ = nullptr;
+  startup::frmUSBselect* usb_window_ = nullptr;
+  bool exiting_ = false;
+
+  QMenu* mnuInterface_ = nullptr;
+  QAction* mnuPort_ = nullptr;
+  QAction* mnuUsb_ = nullptr;
+  QMenu* mnuDeviceConfig_ = nullptr;
+  QAction* MnuCal_ = nullptr;
+  QMenu* mnuOperation_ = nullptr;
+  QAction* mnuSampleRate_ = nullptr;
+  QAction* mnuRange_ = nullptr;
+  QAction* mnuFiltering_ = nullptr;
+  QAction* mnuAxuIO_ = nullptr;
+  QAction* mnuAxuDAC_ = nullptr;
+  QAction* MnuAlarms_ = nullptr;
+  QAction* mnuDatalog_ = nullptr;
+  QAction* mnuRegisters_ = nullptr;
+  QAction* MnuAbout_ = nullptr;
+  QAction* MnuExit_ = nullptr;
+};
+
+}  // namespace talvix::app

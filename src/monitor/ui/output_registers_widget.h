@@ -1,0 +1,106 @@
+// The "Output  Registers" frame of the main window: the nine live values with the graph column
+// (ckG2..ckG9 and their colour swatches), the Read/STOP button, Loop, the loop delay and Reset Pk.
+//
+// Continuous reading is a cooperative loop on the user-interface thread: each pass reads the nine
+// rows, yields once to the window system (session.events()), hands the values to the chart and
+// asks for a status read, waits the loop delay, and goes on while the Read button shows "STOP".
+// Clicks are handled only inside that yield: a click on "STOP" sets "Read" and runs one more pass
+// itself, after which the interrupted loop finishes its own pass and returns.
+#pragma once
+
+#include "monitor/strip_chart.h"
+#include "session/session.h"
+
+#include <QGroupBox>
+
+#include <array>
+#include <cstdint>
+#include <limits>
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace talvix::monitor {
+
+class OutputRegistersWidget : public QGroupBox {
+  Q_OBJECT
+
+ public:
+  explicit OutputRegistersWidget(Session& session, QWidget* parent = nullptr);
+
+  // The Read button. Does nothing without an interface. With Loop ticked it toggles the caption
+  // between "Read" and "STOP"; then it yields once and runs ReadData.
+  void cmdReadData_Click();
+  // One reading pass, or a loop of passes while Loop is ticked and the caption is "STOP".
+  void ReadData();
+  // Unticking Loop while the caption is "STOP" sets "Read": the loop ends after its pass.
+  void ckLoop_Click();
+  void txtLoopDelay_Change();
+  // COMMAND 0x0020, then ReadData (a single pass when a loop is already running).
+  void cmdResetPK_Click();
+  // Shows or hides swatch `series` (2..9) with its box and tells the chart.
+  void ckG_Click(int series);
+
+  // The caption is "STOP": a loop runs or is asked to run.
+  bool LoopRunning() const;
+  // Ends every running loop at its next yield, without another pass or any device traffic, and
+  // sets the caption to "Read". For the program's exit path.
+  void StopLoops();
+
+  // The load step's set-up of the frame: every swatch hidden, then graph rows 2 and 6 ticked
+  // with their swatches shown; loop delay "5".
+  void PrepareGraphColumn();
+  void SetLoopDelayText(const QString& text);
+  void SetLoop(bool checked);
+
+ signals:
+  // After every pass, in this order: the values for the chart (elements 1..9), then the request
+  // for a status read.
+  void SamplesRead(const talvix::monitor::SampleVector& samples);
+  void StatusReadDue();
+  // ckG2..ckG9 changed.
+  void SeriesChecked(int series, bool checked);
+
+ protected:
+  void changeEvent(QEvent* event) override;
+
+ private:
+  // Never equal to a reading, so the first pass shows every row.
+  static constexpr float kNothingShown = std::numeric_limits<float>::quiet_NaN();
+
+  void BuildControls();
+  void LayOutControls();
+  void ConnectControls();
+  // Passes of ReadData; `loop_mode` repeats them while the caption is "STOP".
+  void RunPasses(bool loop_mode);
+  // Reads the nine rows and shows them; false when the widget went away meanwhile (a message
+  // box of the register layer runs the window system).
+  bool ReadAndShowPass(SampleVector& samples);
+  void ShowSupplyShade();
+
+  Session& session_;
+  std::array<QLabel*, 9> row_labels_{};     // lblReadReg1..7, Label3, Label2
+  std::array<QLineEdit*, 9> txtReadReg_{};  // rows 1..9 at [0]..[8]
+  std::array<QCheckBox*, 8> ckG_{};         // series 2..9 at [0]..[7]
+  std::array<QFrame*, 8> Shape_{};
+  // The value each box shows now.
+  std::array<float, 9> shown_values_{kNothingShown, kNothingShown, kNothingShown,
+                                     kNothingShown, kNothingShown, kNothingShown,
+                                     kNothingShown, kNothingShown, kNothingShown};
+  QLabel* Label10_ = nullptr;
+  QPushButton* cmdReadData_ = nullptr;
+  QCheckBox* ckLoop_ = nullptr;
+  QLineEdit* txtLoopDelay_ = nullptr;
+  QLabel* Label11_ = nullptr;
+  QPushButton* cmdResetPK_ = nullptr;
+
+  // Bumped by StopLoops; a loop that sees it change after a yield returns at once.
+  uint64_t stop_generation_ = 0;
+  // Loops of passes now on the stack (a nested loop starts from a click inside a yield).
+  int running_loops_ = 0;
+};
+
+}  // namespace talvix::monitor

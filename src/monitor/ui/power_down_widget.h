@@ -1,0 +1,47 @@
+// The "Powerdown" frame: the sleep time in seconds (0 to 127.5 in half-second steps), Run, and
+// the elapsed time counted while the sensor sleeps. The count yields to the window system on
+// every round, so the rest of the window keeps working during it.
+#pragma once
+
+#include "session/session.h"
+
+#include <QGroupBox>
+
+#include <cstdint>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace talvix::monitor {
+
+class PowerDownWidget : public QGroupBox {
+  Q_OBJECT
+
+ public:
+  explicit PowerDownWidget(Session& session, QWidget* parent = nullptr);
+
+  void txtPowerDown_Change();
+  // SLP_CNT = whole half-seconds of the time, then the count, then 200 ms.
+  void cmdPowerDown_Click();
+
+  // The load step: time "0", elapsed "0.0".
+  void PrepareAtLoad();
+  // Ends a running count at its next yield, without the closing pause.
+  void StopLoops() { ++stop_generation_; }
+
+ private:
+  void ConnectControls();
+
+  Session& session_;
+  QLabel* Label13_;
+  QLineEdit* txtPowerDown_;
+  QLabel* Label21_;
+  QPushButton* cmdPowerDown_;
+  QLabel* Label14_;
+  QLabel* lblPDElapsed_;
+  QLabel* Label12_;
+  uint64_t stop_generation_ = 0;
+};
+
+}  // namespace talvix::monitor

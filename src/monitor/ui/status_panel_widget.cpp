@@ -1,0 +1,78 @@
+#include "monitor/ui/status_panel_widget.h"
+
+#include "common/ui/indicator_colours.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace talvix::monitor {
+
+using common::AlarmRed;
+using common::OkGreen;
+using common::SetBackground;
+
+StatusPanelWidget::StatusPanelWidget(Session& session, QWidget* parent)
+    : QGroupBox(QStringLiteral("Status Register"), parent),
+      session_(session),
+      CmdUpdateStatus_(new QPushButton(QStringLiteral("Read Status"), this)),
+      cmdClearAlarm_(new QPushButton(QStringLiteral("Clear"), this)) {
+  setObjectName(QStringLiteral("FrmStatus"));
+  CmdUpdateStatus_->setObjectName(QStringLiteral("CmdUpdateStatus"));
+  CmdUpdateStatus_->setToolTip(QStringLiteral("Display the Status Register"));
+  cmdClearAlarm_->setObjectName(QStringLiteral("cmdClearAlarm"));
+
+  auto* grid = new QGridLayout(this);
+  grid->setHorizontalSpacing(8);
+  grid->setVerticalSpacing(3);
+  const int flag_width = fontMetrics().horizontalAdvance(QStringLiteral("Alarm")) + 16;
+  for (std::size_t i = 0; i < kStatusFlags.size(); ++i) {
+    const StatusFlag& flag = kStatusFlags[i];
+    captions_[i] = new QLabel(QString::fromLatin1(flag.caption), this);
+    captions_[i]->setObjectName(QString::fromLatin1(flag.caption_name));
+    flags_[i] = new QLabel(FlagText(FlagState::kOk), this);
+    flags_[i]->setObjectName(QString::fromLatin1(flag.flag_name));
+    flags_[i]->setAlignment(Qt::AlignCenter);
+    flags_[i]->setFrameShape(QFrame::Panel);
+    flags_[i]->setFrameShadow(QFrame::Sunken);
+    flags_[i]->setMinimumWidth(flag_width);
+    const int row = static_cast<int>(i);
+    grid->addWidget(captions_[i], row, 0);
+    grid->addWidget(flags_[i], row, 1);
+  }
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(CmdUpdateStatus_);
+  buttons->addWidget(cmdClearAlarm_);
+  grid->addLayout(buttons, static_cast<int>(kStatusFlags.size()), 0, 1, 2);
+  grid->setRowStretch(static_cast<int>(kStatusFlags.size()) + 1, 1);
+  ConnectControls();
+}
+
+void StatusPanelWidget::ConnectControls() {
+  connect(CmdUpdateStatus_, &QPushButton::clicked, this, &StatusPanelWidget::CmdUpdateStatus_Click);
+  connect(cmdClearAlarm_, &QPushButton::clicked, this, &StatusPanelWidget::cmdClearAlarm_Click);
+}
+
+void StatusPanelWidget::CmdUpdateStatus_Click() {
+  session_.link.ReadReg(registers::kStatus);
+  const int32_t status = session_.link.RegRaw;
+  ShowStatus(status);
+  emit StatusRead(status);
+}
+
+void StatusPanelWidget::cmdClearAlarm_Click() {
+  session_.link.WriteReg(registers::kCommand, kCommandClearAlarms);
+  CmdUpdateStatus_Click();
+}
+
+void StatusPanelWidget::ShowStatus(int32_t status) {
+  for (std::size_t i = 0; i < kStatusFlags.size(); ++i) {
+    const FlagState state = FlagStateOf(status, kStatusFlags[i].mask);
+    const QString text = FlagText(state);
+    if (flags_[i]->text() != text) flags_[i]->setText(text);
+    SetBackground(flags_[i], QPalette::Window, state == FlagState::kAlarm ? AlarmRed() : OkGreen());
+  }
+}
+
+}  // namespace talvix::monitor

@@ -1,0 +1,48 @@
+#include "session/session.h"
+
+namespace talvix {
+
+namespace {
+std::unique_ptr<link::Delay> DelayOrDefault(std::unique_ptr<link::Delay> delay,
+                                            platform::Clock& clock) {
+  return delay ? std::move(delay) : std::make_unique<link::Delay>(clock);
+}
+}  // namespace
+
+Session::Session(Platform platform)
+    : delay(DelayOrDefault(std::move(platform.delay), platform.clock)),
+      ezusb(platform.usb, platform.notifier),
+      usb(ezusb),
+      link(table, *delay, usb),
+      clock_(platform.clock),
+      notifier_(platform.notifier),
+      events_(platform.events),
+      open_port_(std::move(platform.open_port)),
+      end_program_(std::move(platform.end_program)) {
+  table.BuildRegisterTable();
+}
+
+void Session::EndProgram() {
+  if (end_program_) end_program_();
+}
+
+void Session::CloseParallelPort() {
+  link.lpt.SetPort(nullptr);
+  port_.reset();
+  opened_port_address_ = 0;
+  startup.PortDriverReady = false;
+}
+
+bool Session::OpenParallelPort(QString& error) {
+  CloseParallelPort();
+  if (!open_port_) {
+    error = QStringLiteral("No parallel port access is available in this build.");
+    return false;
+  }
+  port_ = open_port_(static_cast<uint16_t>(link.PortAddress), error);
+  opened_port_address_ = port_ ? link.PortAddress : int16_t{0};
+  link.lpt.SetPort(port_.get());
+  return port_ != nullptr;
+}
+
+}  // namespace talvix

@@ -1,0 +1,177 @@
+#include "app/frmForm1.h"
+
+#include "monitor/ui/monitor_widget.h"
+#include "startup/config_file.h"
+#include "startup/ui/frmPort.h"
+#include "startup/ui/frmUSBselect.h"
+#include "startup/start_up.h"
+#include "support/startup_fixture.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace talvix::app {
+namespace {
+
+class FrmForm1Test : public ::testing::Test, public test::StartupFixture {
+ protected:
+  FrmForm1Test() : window(*session, dir.filePath("CommPort.cfg")) {}
+  QAction* Item(const char* name) { return window.findChild<QAction*>(name); }
+  void Load(int16_t interface_type) {
+    session->link.InterfaceType = interface_type;
+    window.Form_Load();
+  }
+
+  QTemporaryDir dir;
+  frmForm1 window;
+};
+
+TEST_F(FrmForm1Test, NoConfigurationFileAsksForAnInterfaceAndStillSetsTheTitle) {
+  session->link.InterfaceType = link::kInterfaceUsb;  // start-up's defaults must clear this
+  startup::StartUp(*session, dir.filePath("CommPort.cfg"));
+  window.Form_Load();
+  EXPECT_TRUE(notifier.texts.contains("Please select an interface before taking data"));
+  EXPECT_EQ(window.windowTitle(), "Morvane - Talvix Evaluation Software Rev_3");
+  EXPECT_EQ(session->link.InterfaceType, link::kInterfaceNone);
+  EXPECT_FALSE(Item("mnuPort")->isChecked());
+  EXPECT_FALSE(Item("mnuUsb")->isChecked());
+}
+
+TEST_F(FrmForm1Test, UsbAtLoadTakesTheFirstCardAndSendsItsSettings) {
+  Load(link::kInterfaceUsb);
+  EXPECT_TRUE(session->usb.CardReady());
+  EXPECT_TRUE(Item("mnuUsb")->isChecked());
+  const auto packets = rig.usb.ReceivedPackets(0);
+  // Board information, then the static bits and the delay, before any register traffic.
+  ASSERT_GE(packets.size(), 3u);
+  EXPECT_EQ(packets[1], (std::vector<uint8_t>{12, 120}));
+  EXPECT_EQ(packets[2], (std::vector<uint8_t>{11, 25}));
+  EXPECT_TRUE(notifier.texts.isEmpty()) << notifier.texts.join('|').toStdString();
+}
+
+TEST_F(FrmForm1Test, ParallelAtLoadOpensThePortOrSaysWhy) {
+  session->link.PortAddress = 0x378;
+  port_failure = "There is no parallel port at address 378 (ports found: none).";
+  Load(link::kInterfaceParallel);
+  ASSERT_FALSE(notifier.texts.isEmpty());
+  EXPECT_EQ(notifier.texts[0], "The required I/O drivers could not be installed.\n" + port_failure);
+  EXPECT_FALSE(session->startup.PortDriverReady);
+  // Not a working interface: reads would show zeros as if measured.
+  EXPECT_EQ(session->link.InterfaceType, link::kInterfaceNone);
+  EXPECT_FALSE(Item("mnuPort")->isChecked());
+}
+
+TEST_F(FrmForm1Test, ParallelPortThatFailsInTheSetUpWindowIsNotTaken) {
+  Load(link::kInterfaceUsb);
+  port_failure = "Permission denied opening /dev/parport0.";
+  test::WhenDialogShows<startup::frmPort>([](startup::frmPort* port) {
+    port->findChild<QLineEdit*>("txtUser")->setText("378");
+    port->findChild<QPushButton*>("cmdOK")->click();
+  });
+  Item("mnuPort")->trigger();
+  EXPECT_EQ(session->link.InterfaceType, link::kInterfaceNone);
+  EXPECT_FALSE(Item("mnuPort")->isChecked());
+  EXPECT_FALSE(Item("mnuUsb")->isChecked());
+  EXPECT_EQ(notifier.texts.count("The required I/O drivers could not be installed.\n" +
+                                 port_failure),
+            1);  // said once, not again by the menu
+}
+
+TEST_F(FrmForm1Test, ParallelThenCancelWithAddressZeroChangesNothing) {
+  Load(link::kInterfaceNone);
+  test::WhenDialogShows<startup::frmPort>([](startup::frmPort* port) {
+    port->findChild<QPushButton*>("cmdCancel")->click();
+  });
+  Item("mnuPort")->trigger();
+  EXPECT_EQ(session->link.InterfaceType, link::kInterfaceNone);
+  EXPECT_FALSE(Item("mnuPort")->isChecked());
+  EXPECT_FALSE(Item("mnuUsb")->isChecked());
+}
+
+TEST_F(FrmForm1Test, ParallelWithAnAddressTakesTheParallelPort) {
+  Load(link::kInterfaceUsb);
+  test::WhenDialogShows<startup::frmPort>([](startup::frmPort* port) {
+    port->findChild<QLineEdit*>("txtUser")->setText("378");
+    port->findChild<QPushButton*>("cmdOK")->click();
+  });
+  Item("mnuPort")->trigger();
+  EXPECT_EQ(session->link.InterfaceType, link::kInterfaceParallel);
+  EXPECT_EQ(session->link.PortAddress, 0x378);
+  EXPECT_TRUE(Item("mnuPort")->isChecked());
+  EXPECT_FALSE(Item("mnuUsb")->isChecked());
+}
+
+TEST_F(FrmForm1Test, UsbWithNoneSelectedClearsBothMarks) {
+  Load(link::kInterfaceUsb);
+  ASSERT_TRUE(Item("mnuUsb")->isChecked());
+  test::WhenDialogShows<startup::frmUSBselect>([](startup::frmUSBselect* usb) {
+    usb->findChild<QRadioButton*>("optUsbPort4")->click();
+    usb->findChild<QPushButton*>("cmdExit")->click();
+  });
+  Item("mnuUsb")->trigger();
+  EXPECT_EQ(session->link.InterfaceType, link::kInterfaceNone);
+  EXPECT_FALSE(Item("mnuPort")->isChecked());
+  EXPECT_FALSE(Item("mnuUsb")->isChecked());
+}
+
+TEST_F(FrmForm1Test, CheckInterfaceResetsAParallelPortAtAddressZero) {
+  Load(link::kInterfaceNone);
+  notifier.texts.clear();
+  session->link.InterfaceType = link::kInterfaceParallel;
+  session->link.PortAddress = 0;
+  EXPECT_FALSE(window.Check_Interface());
+  EXPECT_EQ(session->link.InterfaceType, link::kInterfaceNone);
+  EXPECT_EQ(notifier.texts, QStringList{"Please select an interface first"});
+}
+
+TEST_F(FrmForm1Test, CheckInterfaceResetsACardThatFailed) {
+  Load(link::kInterfaceUsb);
+  rig.usb.FailNextBulkWrite(0);
+  session->link.ReadReg(registers::kSupply);
+  EXPECT_TRUE(notifier.texts.contains("Error Writing SPI"));
+  EXPECT_FALSE(window.Check_Interface());
+  EXPECT_FALSE(Item("mnuUsb")->isChecked());
+}
+
+TEST_F(FrmForm1Test, ExitWritesTheConfigurationAndEndsTheProgram) {
+  session->link.PortAddress = 888;
+  Load(link::kInterfaceUsb);
+  window.close();
+  EXPECT_EQ(program_ends, 1);
+  startup::ConfigSettings settings;
+  startup::ReadConfig(dir.filePath("CommPort.cfg"), settings);
+  EXPECT_EQ(settings, (startup::ConfigSettings{2, 888, 0}));
+  QFile file(dir.filePath("CommPort.cfg"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll().count('\n'), 3);
+}
+
+TEST_F(FrmForm1Test, ExitWithAnUnwritableConfigurationSaysSoAndStillEnds) {
+  frmForm1 other(*session, dir.filePath("missing-folder/CommPort.cfg"));
+  other.MnuExit_Click();
+  EXPECT_EQ(program_ends, 1);
+  ASSERT_FALSE(notifier.texts.isEmpty());
+  EXPECT_TRUE(notifier.texts.last().contains("missing-folder/CommPort.cfg"));
+}
+
+TEST_F(FrmForm1Test, SwitchingToTheCardReleasesTheParallelPort) {
+  session->link.PortAddress = 0x378;
+  Load(link::kInterfaceParallel);
+  ASSERT_TRUE(session->ParallelPortOpen());
+  test::WhenDialogShows<startup::frmUSBselect>([](startup::frmUSBselect* usb) {
+    usb->findChild<QPushButton*>("cmdExit")->click();
+  });
+  Item("mnuUsb")->trigger();
+  EXPECT_EQ(session->link.InterfaceType, link::kInterfaceUsb);
+  EXPECT_FALSE(session->ParallelPortOpen());
+  EXPECT_FALSE(session->startup.PortDriverReady);
+}
+
+}  // namespace
+}  // namespace talvix::app
