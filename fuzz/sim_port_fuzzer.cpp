@@ -31,7 +31,8 @@ uint16_t CleanFrame(talvix::sim::SimPort& port, uint16_t base, uint16_t word) {
   for (int bit = 15; bit >= 0; --bit) {
     const uint8_t data = (word >> bit & 1) ? 0 : kDataLine;
     port.Out(base, kChipSelect | kClock | kDataLine);
-    const uint8_t status = port.In(static_cast<uint16_t>(base + 1));
+    uint8_t status = 0;
+    port.In(static_cast<uint16_t>(base + 1), status);
     read = static_cast<uint16_t>(read << 1 | ((status & kSensorData) ? 0 : 1));
     port.Out(base, kChipSelect | kClock | data);
     port.Out(base, kChipSelect | data);
@@ -69,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
       }
       case 5: {
-        const uint8_t status = port.In(static_cast<uint16_t>(base + 1));
+        uint8_t status = 0;
+        port.In(static_cast<uint16_t>(base + 1), status);
         TALVIX_FUZZ_CHECK((status & ~kSensorData) == kIdleStatus);
         break;
       }

@@ -8,8 +8,9 @@ namespace talvix::link {
 
 Q_LOGGING_CATEGORY(lcLpt, "talvix.link.lpt", QtWarningMsg)
 
-void LptSpi::LptSendWord(int32_t word) {
-  if (!Active()) return;
+bool LptSpi::LptSendWord(int32_t word) {
+  if (!Active()) return false;
+  ok_ = true;
   qCDebug(lcLpt) << "LptSendWord" << common::Hex4(word);
   Out(4);  // data line at rest, chip select off
   Out(5);  // chip select on
@@ -22,23 +23,30 @@ void LptSpi::LptSendWord(int32_t word) {
   }
   Out(0);  // chip select off, all lines low
   delay_.DelayMs(0.1);
+  return ok_;
 }
 
-int32_t LptSpi::LptReadWord(int16_t& addr) {
+std::optional<int32_t> LptSpi::LptReadWord(int16_t& addr) {
   raw_word_ = 0;
   addr = static_cast<int16_t>(addr & 0x7F);
-  if (!Active()) return 0;
-  LptSendWord(addr * 256);
+  if (!Active()) return std::nullopt;
+  if (!LptSendWord(addr * 256)) return std::nullopt;
   Out(4);
   Out(5);  // chip select on for the response frame
   int32_t word = 0;
   for (int n = 15; n >= 0; --n) {
     Out(7);  // clock bit set; the data line stays at rest, so the sensor receives 0 bits
-    if ((port_->In(StatusPort()) & kLptDataIn) == 0) word += 1 << n;
+    uint8_t status = 0;
+    ok_ = port_->In(StatusPort(), status) && ok_;
+    if ((status & kLptDataIn) == 0) word += 1 << n;
     Out(5);  // clock bit cleared
   }
   Out(0);
   delay_.DelayMs(0.1);
+  if (!ok_) {
+    qCWarning(lcLpt) << "LptReadWord" << common::Hex4(addr * 256) << "failed: port access";
+    return std::nullopt;
+  }
   raw_word_ = word;
   qCDebug(lcLpt) << "LptReadWord" << common::Hex4(addr * 256) << "->" << common::Hex4(word);
   return word;
@@ -46,7 +54,7 @@ int32_t LptSpi::LptReadWord(int16_t& addr) {
 
 void LptSpi::LptReset() {
   if (!Active()) return;
-  port_->Out(StatusPort(), kLptDataIn);
+  [[maybe_unused]] const bool ignored = port_->Out(StatusPort(), kLptDataIn);
   delay_.DelayMs(0.1);
   Out(0);
 }

@@ -8,6 +8,7 @@
 #include "platform/port_io.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace talvix::link {
 
@@ -32,11 +33,13 @@ class LptSpi {
   void SetPort(platform::PortIo* port) { port_ = port; }
   platform::PortIo* port() const { return port_; }
 
-  // One complete frame with bits 15..0 of `word`, then 0.1 ms. Only on interface 1.
-  void LptSendWord(int32_t word);
+  // One complete frame with bits 15..0 of `word`, then 0.1 ms. Only on interface 1. False when
+  // a port access failed: the frame did not reach the sensor whole.
+  bool LptSendWord(int32_t word);
   // Sends the read frame for `addr` (masked to 7 bits, in the caller's variable too), then clocks
-  // the answer in during a frame of zero bits. Returns it (0..65535), also in the response word.
-  int32_t LptReadWord(int16_t& addr);
+  // the answer in during a frame of zero bits. Returns it (0..65535), also in the response word;
+  // nothing (and 0 in the response word) when no port is open or a port access failed.
+  std::optional<int32_t> LptReadWord(int16_t& addr);
   // Puts the lines at rest.
   void LptReset();
 
@@ -44,13 +47,15 @@ class LptSpi {
   bool Active() const { return interface_type_ == 1 && port_ != nullptr; }
   uint16_t DataPort() const { return static_cast<uint16_t>(port_address_); }
   uint16_t StatusPort() const { return static_cast<uint16_t>(port_address_ + 1); }
-  void Out(uint8_t value) { port_->Out(DataPort(), value); }
+  // Writes the data register; a failure is remembered until the end of the frame.
+  void Out(uint8_t value) { ok_ = port_->Out(DataPort(), value) && ok_; }
 
   const int16_t& interface_type_;
   const int16_t& port_address_;
   int32_t& raw_word_;
   Delay& delay_;
   platform::PortIo* port_ = nullptr;
+  bool ok_ = true;  // every port access of the frame under way succeeded
 };
 
 }  // namespace talvix::link

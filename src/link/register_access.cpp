@@ -4,6 +4,8 @@
 
 #include <QLoggingCategory>
 
+#include <optional>
+
 namespace talvix::link {
 
 Q_LOGGING_CATEGORY(lcRegisters, "talvix.link.registers", QtWarningMsg)
@@ -17,14 +19,25 @@ void RegisterAccess::SpiWritePair(int16_t& addr1, int16_t& data1, int16_t& addr2
   const int32_t word2 = 0x8000 + addr2 * 256 + data2;
 
   if (InterfaceType == kInterfaceUsb) {
+    if (!usb_.CardReady()) {
+      LastStatus = LinkStatus::kNoInterface;
+      return;
+    }
     usb_.SpiData[1][0] = word1;
     usb_.SpiData[2][0] = word2;
     usb_.SpiChan = 1;
     uint8_t count = 2;
     usb_.UsbSpiTransfer(count);
+    LastStatus = usb_.CardReady() ? LinkStatus::kDone : LinkStatus::kLinkFailed;
   } else if (InterfaceType == kInterfaceParallel) {
-    lpt.LptSendWord(word1);
-    lpt.LptSendWord(word2);
+    if (lpt.port() == nullptr) {
+      LastStatus = LinkStatus::kNoInterface;
+      return;
+    }
+    const bool sent = lpt.LptSendWord(word1) && lpt.LptSendWord(word2);
+    LastStatus = sent ? LinkStatus::kDone : LinkStatus::kLinkFailed;
+  } else {
+    LastStatus = LinkStatus::kNoInterface;
   }
 }
 
@@ -36,40 +49,56 @@ int32_t RegisterAccess::SpiReadWord(int16_t& addr) {
   if (InterfaceType == kInterfaceUsb) {
     // A card that is not ready, or fails during this transfer, must not hand back the word of an
     // earlier transfer as if it were fresh.
-    if (!usb_.CardReady()) return 0;
+    if (!usb_.CardReady()) {
+      LastStatus = LinkStatus::kNoInterface;
+      return 0;
+    }
     usb_.SpiData[1][0] = frame;
     usb_.SpiData[2][0] = frame;  // the read frame twice: the answer comes during the second
     usb_.SpiChan = 1;
     uint8_t count = 2;
     usb_.UsbSpiTransfer(count);
-    if (!usb_.CardReady()) return 0;
+    if (!usb_.CardReady()) {
+      LastStatus = LinkStatus::kLinkFailed;
+      return 0;
+    }
     RawWord = usb_.SpiData[2][1];
+    LastStatus = LinkStatus::kDone;
   } else if (InterfaceType == kInterfaceParallel) {
-    RawWord = lpt.LptReadWord(addr);
+    if (lpt.port() == nullptr) {
+      LastStatus = LinkStatus::kNoInterface;
+      return 0;
+    }
+    const std::optional<int32_t> word = lpt.LptReadWord(addr);
+    RawWord = word.value_or(0);
+    LastStatus = word ? LinkStatus::kDone : LinkStatus::kLinkFailed;
+  } else {
+    LastStatus = LinkStatus::kNoInterface;
   }
   return RawWord;
 }
 
-bool RegisterAccess::ReadReg(int16_t index) {
+LinkStatus RegisterAccess::ReadReg(int16_t index) {
   if (!registers::RegisterTable::IsValidIndex(index)) {
     qCWarning(lcRegisters) << "ReadReg: index" << index << "is outside the register table";
-    return false;
+    return LastStatus = LinkStatus::kBadIndex;
   }
   const registers::RegisterEntry& entry = table_.at(index);
-  if (!entry.ReadFlag) return true;
+  if (!entry.ReadFlag) return LastStatus = LinkStatus::kNotReadable;
   int16_t address = static_cast<int16_t>(entry.BaseAddr);
   const int32_t raw = SpiReadWord(address);
   const registers::DecodedWord decoded = registers::ApplyReadRule(entry, raw);
   RegRaw = decoded.RegRaw;
   RegValue = decoded.RegValue;
+  const LinkStatus status = LastStatus;
   delay_.DelayMs(0.1);
-  return true;
+  return status;
 }
 
-bool RegisterAccess::WriteReg(int16_t index, int32_t value) {
+LinkStatus RegisterAccess::WriteReg(int16_t index, int32_t value) {
   if (!registers::RegisterTable::IsValidIndex(index)) {
     qCWarning(lcRegisters) << "WriteReg: index" << index << "is outside the register table";
-    return false;
+    return LastStatus = LinkStatus::kBadIndex;
   }
   const int32_t base = table_.at(index).BaseAddr;
   int16_t low_addr = static_cast<int16_t>(base);
@@ -82,7 +111,7 @@ bool RegisterAccess::WriteReg(int16_t index, int32_t value) {
     SpiWritePair(high_addr, high, low_addr, low);
   }
   delay_.DelayMs(0.1);
-  return true;
+  return LastStatus;
 }
 
 }  // namespace talvix::link

@@ -18,6 +18,20 @@ enum InterfaceKind : int16_t {
   kInterfaceUsb = 2,
 };
 
+// What became of one register operation. Only kDone means that the frames reached the sensor
+// and, for a read, that RegRaw and RegValue hold what it answered; every other outcome leaves
+// nothing a window may show as a reading.
+enum class LinkStatus {
+  kDone,
+  kNoInterface,  // no interface chosen, no port open, or a card not ready: nothing was sent
+  kLinkFailed,   // the port access or the card's transfer failed on the way
+  kNotReadable,  // ReadReg on a register whose ReadFlag is clear: nothing was sent
+  kBadIndex,     // an index outside 0..60: nothing was done
+};
+
+// The operation reached the sensor.
+inline bool Reached(LinkStatus status) { return status == LinkStatus::kDone; }
+
 class RegisterAccess {
  public:
   RegisterAccess(const registers::RegisterTable& table, Delay& delay, UsbSpiCard& usb)
@@ -32,17 +46,22 @@ class RegisterAccess {
 
   // The word the sensor answers to a read frame at `addr` (masked to 7 bits, in the caller's
   // variable too), also left in RawWord. 0 when no interface is ready, including a USB card that
-  // is not ready or whose transfer has just failed.
+  // is not ready or whose transfer has just failed; LastStatus tells which.
   int32_t SpiReadWord(int16_t& addr);
 
   // Reads the register at `index` and leaves its code in RegRaw and its value in RegValue, then
-  // pauses 0.1 ms. A register that may not be read is left alone: no transfer, no pause, RegRaw
-  // and RegValue unchanged. Returns false, doing nothing, for an index outside 0..60.
-  bool ReadReg(int16_t index);
+  // pauses 0.1 ms. RegRaw and RegValue are filled from whatever word came back, as callers that
+  // only read them expect; the result says whether that word came from the sensor. A register
+  // that may not be read is left alone: no transfer, no pause, RegRaw and RegValue unchanged.
+  // An index outside 0..60 does nothing.
+  LinkStatus ReadReg(int16_t index);
 
   // Writes the low 16 bits of `value` to the register at `index`, upper byte first (KeyCode lower
-  // byte first), then pauses 0.1 ms. Returns false, doing nothing, for an index outside 0..60.
-  bool WriteReg(int16_t index, int32_t value);
+  // byte first), then pauses 0.1 ms. An index outside 0..60 does nothing.
+  LinkStatus WriteReg(int16_t index, int32_t value);
+
+  // The outcome of the last SpiWritePair, SpiReadWord, ReadReg or WriteReg.
+  LinkStatus LastStatus = LinkStatus::kDone;
 
   const registers::RegisterTable& table() const { return table_; }
   Delay& delay() { return delay_; }

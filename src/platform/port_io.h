@@ -9,10 +9,11 @@ namespace talvix::platform {
 class PortIo {
  public:
   virtual ~PortIo() = default;
-  // Writes one byte to the register at `port` at once.
-  virtual void Out(uint16_t port, uint8_t value) = 0;
-  // Returns the byte present at `port` now.
-  virtual uint8_t In(uint16_t port) = 0;
+  // Writes one byte to the register at `port` at once. False when the access failed.
+  [[nodiscard]] virtual bool Out(uint16_t port, uint8_t value) = 0;
+  // Reads the byte present at `port` now into `value`. False, `value` unspecified, when the
+  // access failed.
+  [[nodiscard]] virtual bool In(uint16_t port, uint8_t& value) = 0;
 };
 
 }  // namespace talvix::platform

@@ -90,25 +90,25 @@ PpdevPort::~PpdevPort() {
   ::close(fd_);
 }
 
-void PpdevPort::Out(uint16_t port, uint8_t value) {
+bool PpdevPort::Out(uint16_t port, uint8_t value) {
   unsigned char byte = value;
-  if (port == base_) {
-    ::ioctl(fd_, PPWDATA, &byte);
-  } else if (port == Register(2)) {
-    ::ioctl(fd_, PPWCONTROL, &byte);
-  }
+  if (port == base_) return ::ioctl(fd_, PPWDATA, &byte) == 0;
+  if (port == Register(2)) return ::ioctl(fd_, PPWCONTROL, &byte) == 0;
+  return true;
 }
 
-uint8_t PpdevPort::In(uint16_t port) {
+bool PpdevPort::In(uint16_t port, uint8_t& value) {
   unsigned char byte = 0xFF;
+  int result = 0;
   if (port == Register(1)) {
-    ::ioctl(fd_, PPRSTATUS, &byte);
+    result = ::ioctl(fd_, PPRSTATUS, &byte);
   } else if (port == base_) {
-    ::ioctl(fd_, PPRDATA, &byte);
+    result = ::ioctl(fd_, PPRDATA, &byte);
   } else if (port == Register(2)) {
-    ::ioctl(fd_, PPRCONTROL, &byte);
+    result = ::ioctl(fd_, PPRCONTROL, &byte);
   }
-  return byte;
+  value = byte;
+  return result == 0;
 }
 
 }  // namespace talvix::platform

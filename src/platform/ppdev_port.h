@@ -28,10 +28,11 @@ class PpdevPort : public PortIo {
   PpdevPort& operator=(const PpdevPort&) = delete;
 
   // base: data register; base + 2: control register. Other addresses are ignored (the status
-  // register is read-only).
-  void Out(uint16_t port, uint8_t value) override;
-  // base + 1: status register; base: data; base + 2: control. Others read 0xFF.
-  uint8_t In(uint16_t port) override;
+  // register is read-only). False when the ioctl failed (the port went away, for example).
+  bool Out(uint16_t port, uint8_t value) override;
+  // base + 1: status register; base: data; base + 2: control. Others read 0xFF. False when the
+  // ioctl failed.
+  bool In(uint16_t port, uint8_t& value) override;
 
  private:
   PpdevPort(int fd, uint16_t base) : fd_(fd), base_(base) {}

@@ -10,8 +10,9 @@ constexpr uint8_t kDataFromSensor = 0x40;  // status bit 6, complemented
 constexpr uint8_t kOtherStatusBits = 0x87;  // the lines a real port shows when nothing drives them
 }  // namespace
 
-void SimPort::Out(uint16_t port, uint8_t value) {
-  if (port != base_) return;  // the status register is read-only; control lines are unused
+bool SimPort::Out(uint16_t port, uint8_t value) {
+  if (access_fails_) return false;
+  if (port != base_) return true;  // the status register is read-only; control lines are unused
   const bool cs_before = data_ & kChipSelect;
   const bool clock_before = data_ & kClock;
   const bool cs_now = value & kChipSelect;
@@ -24,7 +25,7 @@ void SimPort::Out(uint16_t port, uint8_t value) {
     received_ = 0;
     sending_ = sensor_.PendingAnswer();
     output_bit_ = false;
-    return;
+    return true;
   }
   if (cs_before && !cs_now) {  // frame ends
     if (in_frame_) {
@@ -35,9 +36,9 @@ void SimPort::Out(uint16_t port, uint8_t value) {
       }
     }
     in_frame_ = false;
-    return;
+    return true;
   }
-  if (!in_frame_) return;
+  if (!in_frame_) return true;
   if (!clock_before && clock_now && bit_count_ < 16) {
     output_bit_ = (sending_ >> (15 - bit_count_)) & 1;
   } else if (clock_before && !clock_now) {
@@ -45,12 +46,18 @@ void SimPort::Out(uint16_t port, uint8_t value) {
     received_ = static_cast<uint16_t>((received_ << 1) | (bit ? 1 : 0));
     ++bit_count_;
   }
+  return true;
 }
 
-uint8_t SimPort::In(uint16_t port) {
-  if (port != static_cast<uint16_t>(base_ + 1)) return 0xFF;  // the 16-bit address wraps
+bool SimPort::In(uint16_t port, uint8_t& value) {
+  if (access_fails_) return false;
+  if (port != static_cast<uint16_t>(base_ + 1)) {  // the 16-bit address wraps
+    value = 0xFF;
+    return true;
+  }
   const bool showing_one = in_frame_ && (data_ & kClock) && output_bit_;
-  return static_cast<uint8_t>(kOtherStatusBits | (showing_one ? 0 : kDataFromSensor));
+  value = static_cast<uint8_t>(kOtherStatusBits | (showing_one ? 0 : kDataFromSensor));
+  return true;
 }
 
 }  // namespace talvix::sim

@@ -16,8 +16,12 @@ class SimPort : public platform::PortIo {
   // The port answers at `base_address` (data) and `base_address` + 1 (status).
   SimPort(SimSensor& sensor, uint16_t base_address) : sensor_(sensor), base_(base_address) {}
 
-  void Out(uint16_t port, uint8_t value) override;
-  uint8_t In(uint16_t port) override;
+  bool Out(uint16_t port, uint8_t value) override;
+  bool In(uint16_t port, uint8_t& value) override;
+
+  // Fault injection: from now on every access fails (as when the port's device went away), or
+  // works again.
+  void SetAccessFails(bool fails) { access_fails_ = fails; }
 
   uint8_t data_register() const { return data_; }
   // Frames cut short (chip select dropped before 16 clocks); the sensor ignores them.
@@ -33,6 +37,7 @@ class SimPort : public platform::PortIo {
   uint16_t sending_ = 0;
   bool output_bit_ = false;
   int incomplete_frames_ = 0;
+  bool access_fails_ = false;
 };
 
 }  // namespace talvix::sim

@@ -80,12 +80,27 @@ TEST_F(LptSpiTest, NothingHappensUnlessTheParallelPortIsTheInterface) {
   lpt.LptSendWord(0x1234);
   lpt.LptReset();
   int16_t address = 0x04;
-  EXPECT_EQ(lpt.LptReadWord(address), 0);
+  EXPECT_EQ(lpt.LptReadWord(address), std::nullopt);
+  EXPECT_EQ(raw_word, 0);
   interface_type = 1;
   lpt.SetPort(nullptr);
-  lpt.LptSendWord(0x1234);
+  EXPECT_FALSE(lpt.LptSendWord(0x1234));
   EXPECT_TRUE(port.writes.empty());
   EXPECT_EQ(delay.calls, 0);
+}
+
+// A failed port access is no answer: the frame is finished (the lines end at rest) but no word
+// is handed back, and the response word is not left holding bits clocked in before the failure.
+TEST_F(LptSpiTest, AFailedPortAccessGivesNoWord) {
+  port.status_level = 0x00;  // status bit 6 low reads as ones
+  port.fail = true;
+  int16_t address = 0x04;
+  EXPECT_FALSE(lpt.LptSendWord(0x1234));
+  EXPECT_EQ(lpt.LptReadWord(address), std::nullopt);
+  EXPECT_EQ(raw_word, 0);
+  EXPECT_EQ(port.ValuesAt(0x378).back(), 0);
+  port.fail = false;
+  EXPECT_EQ(lpt.LptReadWord(address), 0xFFFF);
 }
 
 }  // namespace

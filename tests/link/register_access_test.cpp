@@ -111,7 +111,7 @@ TEST_F(RegisterAccessTest, UnreadableRegistersAreLeftAlone) {
   sensor.trace().Clear();
   delay->calls = 0;
   for (int16_t index : {31, 32, 18, 19, 22, 23, 36, 50, 60}) {
-    EXPECT_TRUE(link().ReadReg(index));
+    EXPECT_EQ(link().ReadReg(index), link::LinkStatus::kNotReadable);
   }
   EXPECT_TRUE(Sent().empty());
   EXPECT_EQ(delay->calls, 0);
@@ -120,10 +120,10 @@ TEST_F(RegisterAccessTest, UnreadableRegistersAreLeftAlone) {
 }
 
 TEST_F(RegisterAccessTest, IndexOutsideTheTableIsRejectedWithoutTraffic) {
-  EXPECT_FALSE(link().ReadReg(61));
-  EXPECT_FALSE(link().ReadReg(-1));
-  EXPECT_FALSE(link().WriteReg(61, 0x1234));
-  EXPECT_FALSE(link().WriteReg(1000, 0x1234));
+  EXPECT_EQ(link().ReadReg(61), link::LinkStatus::kBadIndex);
+  EXPECT_EQ(link().ReadReg(-1), link::LinkStatus::kBadIndex);
+  EXPECT_EQ(link().WriteReg(61, 0x1234), link::LinkStatus::kBadIndex);
+  EXPECT_EQ(link().WriteReg(1000, 0x1234), link::LinkStatus::kBadIndex);
   EXPECT_TRUE(Sent().empty());
 }
 

@@ -20,7 +20,9 @@ TEST(SimPortFuzzRegression, PortAtTheTopOfTheIoSpaceShowsItsStatusAtAddressZero)
   link::LptSpi lpt(interface_type, port_address, raw_word, delay);
   lpt.SetPort(&port);
 
-  EXPECT_EQ(port.In(0x0000) & ~link::kLptDataIn, 0x87);
+  uint8_t status = 0;
+  EXPECT_TRUE(port.In(0x0000, status));
+  EXPECT_EQ(status & ~link::kLptDataIn, 0x87);
   lpt.LptSendWord(0xA112);  // ALM_MAG1 upper byte
   lpt.LptSendWord(0xA034);  // lower byte
   int16_t address = 0x20;

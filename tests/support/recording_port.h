@@ -17,13 +17,19 @@ class RecordingPort : public platform::PortIo {
     bool operator==(const Write&) const = default;
   };
 
-  void Out(uint16_t port, uint8_t value) override { writes.push_back({port, value}); }
-  uint8_t In(uint16_t port) override {
+  bool Out(uint16_t port, uint8_t value) override {
+    writes.push_back({port, value});
+    return !fail;
+  }
+  bool In(uint16_t port, uint8_t& value) override {
     reads.push_back(port);
-    if (status_script.empty()) return status_level;
-    const uint8_t next = status_script.front();
-    status_script.pop_front();
-    return next;
+    if (status_script.empty()) {
+      value = status_level;
+    } else {
+      value = status_script.front();
+      status_script.pop_front();
+    }
+    return !fail;
   }
 
   // Values written to one register, in order.
@@ -39,6 +45,7 @@ class RecordingPort : public platform::PortIo {
   std::vector<uint16_t> reads;
   std::deque<uint8_t> status_script;  // answers to status reads, first to last
   uint8_t status_level = 0x00;        // answer once the script is used up
+  bool fail = false;                  // every access reports failure
 };
 
 }  // namespace talvix::test
