@@ -5,7 +5,7 @@
 #include "startup/ui/frmPort.h"
 #include "startup/ui/frmUSBselect.h"
 #include "startup/start_up.h"
-#include "support/startup_fixture.h"
+#include "support/ui/startup_fixture.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "startup/ui/frmPort.h"
 
 #include "startup/port_access.h"
-#include "support/startup_fixture.h"
+#include "support/ui/startup_fixture.h"
 
 #include <QLineEdit>
 #include <QPushButton>

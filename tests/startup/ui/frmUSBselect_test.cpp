@@ -1,6 +1,6 @@
 #include "startup/ui/frmUSBselect.h"
 
-#include "support/startup_fixture.h"
+#include "support/ui/startup_fixture.h"
 
 #include <QLineEdit>
 #include <QRadioButton>
