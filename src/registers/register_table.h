@@ -2,6 +2,8 @@
 // Every register operation takes address, width, bit length, sign rule, scale and offset here.
 #pragma once
 
+#include "registers/register_index.h"
+
 #include <QString>
 
 #include <array>
@@ -11,13 +13,13 @@
 namespace talvix::registers {
 
 struct RegisterEntry {
-  QString Label;          // as stored, odd spellings and blanks included ("X_PEAK ", "Y _PEAK")
-  int32_t BaseAddr = 0;   // byte address of the low byte; the high byte is at BaseAddr + 1
-  uint8_t NumBytes = 0;   // width in bytes
-  int16_t ReadLen = 0;    // significant low-order bits of the word read back
-  bool TwosCompl = false; // the ReadLen-bit field is two's complement
-  float RegScale = 0.0f;  // code -> engineering value multiplier
-  float RegOffset = 0.0f; // added after scaling
+  QString Label;           // as stored, odd spellings and blanks included ("X_PEAK ", "Y _PEAK")
+  int32_t BaseAddr = 0;    // byte address of the low byte; the high byte is at BaseAddr + 1
+  uint8_t NumBytes = 0;    // width in bytes
+  int16_t ReadLen = 0;     // significant low-order bits of the word read back
+  bool TwosCompl = false;  // the ReadLen-bit field is two's complement
+  float RegScale = 0.0f;   // code -> engineering value multiplier
+  float RegOffset = 0.0f;  // added after scaling
   bool ReadFlag = false;
   bool WriteFlag = false;
   // Descriptive only; no operation reads them.
@@ -27,42 +29,6 @@ struct RegisterEntry {
   bool EmbMemflag = false;
   int32_t AuxBaseAddr = 0;
   int32_t AuxAddr = 0;
-};
-
-// Register indices used by name across the program.
-enum RegisterIndex : int16_t {
-  kEndurance = 0,
-  kSupply = 1,
-  kXAccl = 2,
-  kYAccl = 3,
-  kAuxAdc = 4,
-  kTemperature = 5,
-  kXPeak = 6,
-  kYPeak = 7,
-  kXAcclNull = 8,
-  kYAcclNull = 9,
-  kXAccScale = 10,
-  kYAccScale = 11,
-  kRssXy = 12,
-  kRssPeak = 13,
-  kCaptBuf0 = 14,
-  kCaptBuf1 = 15,
-  kAlmMag1 = 16,
-  kAlmMag2 = 17,
-  kAlmCtrl = 20,
-  kCaptPntr = 21,
-  kAuxDac = 24,
-  kGpioCtrl = 25,
-  kMiscCtrl = 26,
-  kSmplPrd = 27,
-  kCaptCfg = 28,
-  kSlpCnt = 29,
-  kStatus = 30,
-  kCommand = 31,
-  kKeyCode = 32,
-  kRevDate = 33,
-  kMonthYear = 34,
-  kProductId = 35,
 };
 
 class RegisterTable {

@@ -2,6 +2,7 @@
 // conversions for the measurement sources that alarms and event capture watch.
 #pragma once
 
+#include "registers/register_bits.h"
 #include "registers/register_table.h"
 
 #include <QString>
@@ -11,25 +12,11 @@
 
 namespace talvix::registers {
 
-// Source index of an alarm comparator or capture buffer (its position in the windows' lists).
-enum Source : int16_t {
-  kSourceDisabled = 0,
-  kSourceSupply = 1,
-  kSourceX = 2,
-  kSourceY = 3,
-  kSourceAuxAdc = 4,
-  kSourceTemperature = 5,
-  kSourceXPeak = 6,
-  kSourceYPeak = 7,
-  kSourceRss = 8,
-  kSourceRssPeak = 9,
-};
-
 // Register index read by a source, or nothing for 0 and indices outside 1..9.
 std::optional<int16_t> SourceRegister(int16_t source);
 
 struct DecodedWord {
-  int32_t RegRaw = 0;    // the field, masked or sign-extended to ReadLen bits
+  int32_t RegRaw = 0;     // the field, masked or sign-extended to ReadLen bits
   float RegValue = 0.0f;  // RegRaw x RegScale + RegOffset
 };
 

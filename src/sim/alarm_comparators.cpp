@@ -1,19 +1,14 @@
 #include "sim/alarm_comparators.h"
 
-#include "registers/value_conversion.h"
+#include "registers/register_bits.h"
 
 #include <algorithm>
 
 namespace talvix::sim {
 
-namespace {
-constexpr uint16_t kLevelMask = 0x3FFF;
-constexpr uint16_t kGreaterThan = 0x8000;
-}  // namespace
-
 int32_t LevelCode(int source, uint16_t magnitude_word) {
   using namespace registers;
-  const int32_t field = magnitude_word & kLevelMask;
+  const int32_t field = magnitude_word & kAlmMagLevelBits;
   switch (source) {
     case kSourceX:
     case kSourceY:
@@ -31,14 +26,14 @@ bool ComparatorTrips(int source, uint16_t magnitude_word, const SampleCodes& cod
   if (source < registers::kSourceSupply || source > registers::kSourceRssPeak) return false;
   const int32_t level = LevelCode(source, magnitude_word);
   const int32_t code = codes[source];
-  return (magnitude_word & kGreaterThan) ? code > level : code < level;
+  return (magnitude_word & registers::kAlmMagGreaterThan) ? code > level : code < level;
 }
 
 ComparatorOutputs EvaluateComparators(uint16_t alm_ctrl, uint16_t alm_mag1, uint16_t alm_mag2,
                                       const SampleCodes& codes) {
   ComparatorOutputs out;
-  out.trip1 = ComparatorTrips((alm_ctrl >> 8) & 0xF, alm_mag1, codes);
-  out.trip2 = ComparatorTrips((alm_ctrl >> 12) & 0xF, alm_mag2, codes);
+  out.trip1 = ComparatorTrips(registers::AlarmSource(alm_ctrl, 1), alm_mag1, codes);
+  out.trip2 = ComparatorTrips(registers::AlarmSource(alm_ctrl, 2), alm_mag2, codes);
   return out;
 }
 

@@ -1,5 +1,7 @@
 #include "sim/capture_engine.h"
 
+#include "registers/register_bits.h"
+
 #include <algorithm>
 
 namespace talvix::sim {
@@ -10,12 +12,12 @@ constexpr int kLargestCode = 10;  // 2^10 = 1024 samples
 
 CaptureEngine::Layout CaptureEngine::Decode(uint16_t capt_cfg) {
   Layout layout;
-  layout.length = 1 << std::min(capt_cfg & 0xF, kLargestCode);
-  const int pre_code = (capt_cfg >> 4) & 0xF;
-  const int pre = 1 << std::min(pre_code, kLargestCode);
+  using namespace registers;
+  layout.length = 1 << std::min(CaptLengthCode(capt_cfg), kLargestCode);
+  const int pre = 1 << std::min(CaptPreTriggerCode(capt_cfg), kLargestCode);
   layout.pre_trigger = std::min(pre, layout.length - 1);
-  layout.source[0] = (capt_cfg >> 8) & 0xF;
-  layout.source[1] = (capt_cfg >> 12) & 0xF;
+  layout.source[0] = CaptSource(capt_cfg, 0);
+  layout.source[1] = CaptSource(capt_cfg, 1);
   return layout;
 }
 
@@ -37,7 +39,7 @@ void CaptureEngine::Prepare() {
 
 bool CaptureEngine::Armed(uint16_t alm_ctrl) const {
   return state_ == State::kReady &&
-         (alm_ctrl & (kTriggerOnComparator1 | kTriggerOnComparator2)) != 0;
+         (alm_ctrl & (registers::kAlmCtrlTrigger1 | registers::kAlmCtrlTrigger2)) != 0;
 }
 
 void CaptureEngine::Place(int position, const SampleCodes& codes) {
@@ -50,8 +52,8 @@ void CaptureEngine::Place(int position, const SampleCodes& codes) {
 bool CaptureEngine::OnSample(const SampleCodes& codes, const ComparatorOutputs& comparators,
                              uint16_t alm_ctrl, uint16_t capt_cfg) {
   bool trigger = false;
-  if (Armed(alm_ctrl) && (((alm_ctrl & kTriggerOnComparator1) && comparators.trip1) ||
-                          ((alm_ctrl & kTriggerOnComparator2) && comparators.trip2))) {
+  if (Armed(alm_ctrl) && (((alm_ctrl & registers::kAlmCtrlTrigger1) && comparators.trip1) ||
+                          ((alm_ctrl & registers::kAlmCtrlTrigger2) && comparators.trip2))) {
     trigger = true;
     layout_ = Decode(capt_cfg);
     const int pre = layout_.pre_trigger;

@@ -27,9 +27,6 @@
 
 namespace talvix::sim {
 
-inline constexpr uint16_t kTriggerOnComparator1 = 0x0010;  // ALM_CTRL
-inline constexpr uint16_t kTriggerOnComparator2 = 0x0040;
-inline constexpr uint16_t kTriggerSelectionBits = 0x00F0;
 inline constexpr uint16_t kCapturedSampleFlag = 0x8000;  // CAPT_BUF_n
 
 class CaptureEngine {

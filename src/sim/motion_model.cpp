@@ -48,6 +48,11 @@ MotionModel::MotionModel(uint32_t seed)
       tilt_phase_y_(kTwoPi * Uniform(seed_key_ + 2)),
       drift_phase_(kTwoPi * Uniform(seed_key_ + 3)) {}
 
+void MotionModel::SetSteady(double x_g, double y_g) {
+  knobs_.steady_x_g = Finite(x_g);
+  knobs_.steady_y_g = Finite(y_g);
+}
+
 void MotionModel::SetTilt(double amplitude_g) {
   knobs_.tilt_g = Finite(amplitude_g);
 }
@@ -64,6 +69,11 @@ void MotionModel::SetNoise(double scale) {
 void MotionModel::ForceSupply(std::optional<double> volts) {
   if (volts) volts = Finite(*volts);
   knobs_.forced_supply_volts = volts;
+}
+
+void MotionModel::ForceTemperature(std::optional<double> degc) {
+  if (degc) degc = Finite(*degc);
+  knobs_.forced_temperature_degc = degc;
 }
 
 void MotionModel::AddShock(const Shock& shock) {
@@ -90,8 +100,10 @@ double MotionModel::Normal(int64_t index, int channel) const {
 PhysicalSample MotionModel::At(double seconds, int64_t index) const {
   const double t = seconds;
   PhysicalSample s;
-  s.x_g = knobs_.tilt_g * std::sin(kTwoPi * t / kTiltPeriodXSeconds + tilt_phase_x_);
-  s.y_g = knobs_.tilt_g * kTiltShareY * std::sin(kTwoPi * t / kTiltPeriodYSeconds + tilt_phase_y_);
+  s.x_g = knobs_.steady_x_g +
+          knobs_.tilt_g * std::sin(kTwoPi * t / kTiltPeriodXSeconds + tilt_phase_x_);
+  s.y_g = knobs_.steady_y_g +
+          knobs_.tilt_g * kTiltShareY * std::sin(kTwoPi * t / kTiltPeriodYSeconds + tilt_phase_y_);
   if (knobs_.vibration_g != 0.0) {
     const double angle = kTwoPi * knobs_.vibration_hz * t;
     s.x_g += knobs_.vibration_g * std::sin(angle);
@@ -116,13 +128,17 @@ PhysicalSample MotionModel::At(double seconds, int64_t index) const {
     s.supply_volts = kNominalSupplyVolts;
     if (noise > 0.0) s.supply_volts += noise * kSupplyNoiseVolts * Normal(index, kNoiseSupply);
   }
-  s.temperature_degc =
-      kNominalTemperatureDegC +
-      kTemperatureDriftDegC * std::sin(kTwoPi * t / kTemperatureDriftPeriodSeconds + drift_phase_);
-  if (noise > 0.0) {
-    s.temperature_degc += noise * kTemperatureNoiseDegC * Normal(index, kNoiseTemperature);
-    s.aux_noise_volts = noise * kAuxNoiseVolts * Normal(index, kNoiseAux);
+  if (knobs_.forced_temperature_degc) {
+    s.temperature_degc = *knobs_.forced_temperature_degc;
+  } else {
+    s.temperature_degc = kNominalTemperatureDegC +
+                         kTemperatureDriftDegC *
+                             std::sin(kTwoPi * t / kTemperatureDriftPeriodSeconds + drift_phase_);
+    if (noise > 0.0) {
+      s.temperature_degc += noise * kTemperatureNoiseDegC * Normal(index, kNoiseTemperature);
+    }
   }
+  if (noise > 0.0) s.aux_noise_volts = noise * kAuxNoiseVolts * Normal(index, kNoiseAux);
   return s;
 }
 

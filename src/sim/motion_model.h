@@ -4,13 +4,15 @@
 // whatever the order and timing of the register reads.
 //
 // Acceleration (g) on each axis is the sum of
+//  - a steady part, 0 unless set;
 //  - a slow tilt through gravity: X swings by tilt_g over 40 s, Y by 0.75 x tilt_g over 57 s, so
 //    that with the default 0.8 g the tilt stays within 1 g;
 //  - a vibration of vibration_g peak at vibration_hz (sine on X, cosine on Y);
 //  - shocks: half-sine pulses of a given peak on each axis, starting at a given instant;
 //  - white noise of 5 mg rms (x noise).
 // The supply is 3.3 V with 3 mV rms noise unless forced; the temperature 25 degC, drifting by
-// 0.3 degC over 10 minutes, with 0.15 degC rms noise; the ADC input noise is 2 mV rms.
+// 0.3 degC over 10 minutes, with 0.15 degC rms noise, unless forced; the ADC input noise is
+// 2 mV rms.
 #pragma once
 
 #include <cstdint>
@@ -30,11 +32,14 @@ struct Shock {
 };
 
 struct MotionKnobs {
+  double steady_x_g = 0.0;    // constant acceleration on X
+  double steady_y_g = 0.0;    // and on Y
   double tilt_g = 0.8;        // peak of the slow tilt on X; Y swings 0.75 of it
   double vibration_g = 0.02;  // peak of the vibration on each axis
   double vibration_hz = 7.0;
   double noise = 1.0;  // scale of every noise source; 0 gives noiseless measurements
-  std::optional<double> forced_supply_volts;  // holds the supply at this voltage when set
+  std::optional<double> forced_supply_volts;      // holds the supply at this voltage when set
+  std::optional<double> forced_temperature_degc;  // holds the die at this temperature when set
 };
 
 struct PhysicalSample {
@@ -51,10 +56,13 @@ class MotionModel {
 
   const MotionKnobs& knobs() const { return knobs_; }
   // Knob values that are not finite numbers are taken as 0; a negative noise scale as 0.
+  void SetSteady(double x_g, double y_g);
   void SetTilt(double amplitude_g);
   void SetVibration(double amplitude_g, double frequency_hz);
   void SetNoise(double scale);
   void ForceSupply(std::optional<double> volts);
+  // Noiseless while forced.
+  void ForceTemperature(std::optional<double> degc);
   // A shock without a positive, finite duration is ignored.
   void AddShock(const Shock& shock);
   void ClearShocks() { shocks_.clear(); }

@@ -1,9 +1,9 @@
 // Turns what the simulated sensor measures into the codes its output registers hold, through
-// the calibration registers and the register table's field lengths, signs, scales and offsets.
+// the calibration registers and the part's own register map (sensor_register_map.h).
 //
 // Calibration, applied to X and Y:
 //   code = round(acceleration / step x gain + null), limited to the 14-bit field,
-// where step is the register's g per code (XACCL 0.017125, YACCL 0.008407), null is the 12-bit
+// where step is the axis's g per code (XACCL 17.125 mg, YACCL 8.407 mg), null is the 12-bit
 // two's-complement code of XACCL_NULL / YACCL_NULL (one code = one output step) and gain is the
 // 12-bit unsigned code of XACC_SCALE / YACC_SCALE over 2048 (0x800, the factory value, is unity).
 // RSS = sqrt(x^2 + y^2) of the calibrated X and Y, coded with RSS_XY's step.
@@ -12,11 +12,10 @@
 // calibration: at unity gain about +29 codes on X and +59 codes on Y.
 //
 // The auxiliary ADC reads the auxiliary DAC's output looped back, as on the evaluation board:
-// DAC volts = code / 4095 x 2.5, ADC code = volts / 0.0061 (AUX_ADC's scale), so the full 2.5 V
+// DAC volts = code / 4095 x 2.5, ADC code = volts / 6.1 mV (AUX_ADC's step), so the full 2.5 V
 // reads as code 410.
 #pragma once
 
-#include "registers/register_table.h"
 #include "sim/motion_model.h"
 
 #include <array>
@@ -26,7 +25,6 @@ namespace talvix::sim {
 
 inline constexpr double kSelfTestShiftG = 0.5;
 inline constexpr uint16_t kUnityScaleWord = 0x0800;
-inline constexpr uint16_t kSelfTestBit = 0x0100;  // MISC_CTRL
 // Capture buffers may also record the two digital I/O line levels (GPIO_CTRL bits 8 and 9).
 inline constexpr int kSourceGpio = 10;
 
@@ -61,29 +59,14 @@ double Gain(uint16_t word);
 // The auxiliary DAC's output for an AUX_DAC word: its 12-bit code / 4095 x 2.5 V.
 double DacVolts(uint16_t aux_dac_word);
 
-class OutputCoder {
- public:
-  explicit OutputCoder(const registers::RegisterTable& table) : table_(table) {}
+// Every code but the peaks (sources 6, 7 and 9 are left 0 for the peak tracker).
+SampleCodes CodeSample(const PhysicalSample& sample, const CodingInputs& in);
 
-  // Every code but the peaks (sources 6, 7 and 9 are left 0 for the peak tracker).
-  SampleCodes Code(const PhysicalSample& sample, const CodingInputs& in) const;
-
-  // X and Y in output codes before the null is added and before rounding: what auto null
-  // cancels.
-  struct Unnulled {
-    double x = 0.0;
-    double y = 0.0;
-  };
-  Unnulled UnnulledCodes(const PhysicalSample& sample, const CodingInputs& in) const;
-
-  // The field bits of register `index` for `code`: the code rounded and limited to the field's
-  // range, in the field's two's-complement form where it is signed. Flag bits are not included.
-  uint16_t Field(int16_t index, double code) const;
-  // The code for an engineering value of register `index` (inverse of scale and offset).
-  double CodeOf(int16_t index, double value) const;
-
- private:
-  const registers::RegisterTable& table_;
+// X and Y in output codes before the null is added and before rounding: what auto null cancels.
+struct Unnulled {
+  double x = 0.0;
+  double y = 0.0;
 };
+Unnulled UnnulledCodes(const PhysicalSample& sample, const CodingInputs& in);
 
 }  // namespace talvix::sim

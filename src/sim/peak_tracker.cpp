@@ -1,6 +1,6 @@
 #include "sim/peak_tracker.h"
 
-#include "registers/value_conversion.h"
+#include "registers/register_bits.h"
 
 #include <cstdlib>
 

@@ -1,5 +1,7 @@
 #include "sim/sample_grid.h"
 
+#include "registers/register_bits.h"
+
 #include <cmath>
 
 namespace talvix::sim {
@@ -11,8 +13,9 @@ constexpr double kInstantSlack = 1e-9;
 }  // namespace
 
 double SamplePeriodSeconds(uint16_t smpl_prd) {
-  const double time_base = (smpl_prd & 0x80) ? kSlowTimeBaseSeconds : kFastTimeBaseSeconds;
-  return time_base * ((smpl_prd & 0x7F) + 1);
+  const double time_base =
+      (smpl_prd & registers::kSmplPrdSlowTimeBase) ? kSlowTimeBaseSeconds : kFastTimeBaseSeconds;
+  return time_base * ((smpl_prd & registers::kSmplPrdMultiplierBits) + 1);
 }
 
 void SampleGrid::Restart(double first_instant, double period_seconds) {

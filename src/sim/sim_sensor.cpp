@@ -1,6 +1,6 @@
 #include "sim/sim_sensor.h"
 
-#include "registers/value_conversion.h"
+#include "sim/sensor_register_map.h"
 
 #include <algorithm>
 #include <cmath>
@@ -50,9 +50,7 @@ constexpr OutputRegister kOutputs[] = {
 
 }  // namespace
 
-SimSensor::SimSensor(platform::Clock& clock, uint32_t seed)
-    : clock_(clock), motion_(seed), coder_(map_) {
-  map_.BuildRegisterTable();
+SimSensor::SimSensor(platform::Clock& clock, uint32_t seed) : clock_(clock), motion_(seed) {
   PowerUp();
 }
 
@@ -65,12 +63,12 @@ void SimSensor::SetWord(uint8_t address, uint16_t word) {
 }
 
 uint16_t SimSensor::Reg(int16_t index) const {
-  const uint8_t even = static_cast<uint8_t>(map_.at(index).BaseAddr);
+  const uint8_t even = AddressOf(index);
   return static_cast<uint16_t>(bytes_[even] | (bytes_[even + 1] << 8));
 }
 
 void SimSensor::SetReg(int16_t index, uint16_t word) {
-  SetWord(static_cast<uint8_t>(map_.at(index).BaseAddr), word);
+  SetWord(AddressOf(index), word);
 }
 
 void SimSensor::PowerUp() {
@@ -101,7 +99,7 @@ CodingInputs SimSensor::Coding() const {
   in.y_null = Reg(kYAcclNull);
   in.x_scale = Reg(kXAccScale);
   in.y_scale = Reg(kYAccScale);
-  in.self_test = (Reg(kMiscCtrl) & kSelfTestBit) != 0;
+  in.self_test = (Reg(kMiscCtrl) & kMiscCtrlSelfTest) != 0;
   in.dac_volts = DacVolts(dac_word_);
   in.gpio_ctrl = Reg(kGpioCtrl);
   return in;
@@ -148,7 +146,7 @@ void SimSensor::TakeSample(double instant, int64_t index) {
   latest_ = motion_.At(instant, index);
   latest_index_ = index;
   latest_instant_ = instant;
-  SampleCodes codes = coder_.Code(latest_, Coding());
+  SampleCodes codes = CodeSample(latest_, Coding());
   peaks_.Update(codes);
   const uint16_t alm_ctrl = Reg(kAlmCtrl);
   const ComparatorOutputs trips =
@@ -157,12 +155,12 @@ void SimSensor::TakeSample(double instant, int64_t index) {
   alarm2_ = alarm2_ || trips.trip2;
   if (capture_.OnSample(codes, trips, alm_ctrl, Reg(kCaptCfg))) {
     // The trigger consumes the selection: the capture is no longer armed.
-    SetReg(kAlmCtrl, static_cast<uint16_t>(alm_ctrl & ~kTriggerSelectionBits));
+    SetReg(kAlmCtrl, static_cast<uint16_t>(alm_ctrl & ~kAlmCtrlTriggerBits));
   }
 }
 
 SampleCodes SimSensor::PresentCodes() const {
-  SampleCodes codes = coder_.Code(latest_, Coding());
+  SampleCodes codes = CodeSample(latest_, Coding());
   peaks_.Fill(codes);
   return codes;
 }
@@ -185,19 +183,19 @@ uint16_t SimSensor::StatusWord() const {
 
 uint16_t SimSensor::AnswerWord(uint8_t even) const {
   for (const OutputRegister& out : kOutputs) {
-    if (map_.at(out.index).BaseAddr != even) continue;
-    const int bits = map_.at(out.index).ReadLen;
-    uint16_t word = static_cast<uint16_t>(PresentCodes()[out.source] & ((1 << bits) - 1));
+    const SensorRegister& reg = SensorRegisterOf(out.index);
+    if (reg.address != even) continue;
+    uint16_t word = reg.Field(PresentCodes()[out.source]);
     if (latest_index_ > last_read_index_[out.index]) word |= kNewDataFlag;
     if (StatusWord() & kErrorStatusBits) word |= kErrorFlag;
     return word;
   }
-  if (even == map_.at(kCaptBuf0).BaseAddr || even == map_.at(kCaptBuf1).BaseAddr) {
-    const int buffer = even == map_.at(kCaptBuf0).BaseAddr ? 0 : 1;
-    return capture_.Word(buffer, Reg(kCaptPntr) & 0x07FF);
+  if (even == AddressOf(kCaptBuf0) || even == AddressOf(kCaptBuf1)) {
+    const int buffer = even == AddressOf(kCaptBuf0) ? 0 : 1;
+    return capture_.Word(buffer, Reg(kCaptPntr) & SensorRegisterOf(kCaptPntr).field_mask());
   }
-  if (even == map_.at(kStatus).BaseAddr) return StatusWord();
-  if (even == map_.at(kEndurance).BaseAddr) return flash_.endurance();
+  if (even == AddressOf(kStatus)) return StatusWord();
+  if (even == AddressOf(kEndurance)) return flash_.endurance();
   return static_cast<uint16_t>(bytes_[even] | (bytes_[even + 1] << 8));
 }
 
@@ -207,12 +205,10 @@ uint16_t SimSensor::StoredWord(uint8_t address) const {
 
 uint16_t SimSensor::AnswerRead(uint8_t address) {
   const uint8_t even = address & 0x7E;
-  if (even >= map_.at(kRevDate).BaseAddr && even <= map_.at(kProductId).BaseAddr && !unlocked_) {
-    return 0;
-  }
+  if (even >= AddressOf(kRevDate) && even <= AddressOf(kProductId) && !unlocked_) return 0;
   const uint16_t word = AnswerWord(even);
   for (const OutputRegister& out : kOutputs) {
-    if (map_.at(out.index).BaseAddr == even) last_read_index_[out.index] = latest_index_;
+    if (AddressOf(out.index) == even) last_read_index_[out.index] = latest_index_;
   }
   return word;
 }
@@ -255,7 +251,7 @@ uint16_t SimSensor::Transfer(uint16_t sent) {
 void SimSensor::WriteByte(uint8_t address, uint8_t value) {
   const uint8_t even = address & 0x7E;
   const bool upper = address & 1;
-  if (even == map_.at(kKeyCode).BaseAddr) {
+  if (even == AddressOf(kKeyCode)) {
     // Written lower byte first; the key takes effect when its upper byte arrives.
     if (!upper) {
       key_low_ = value;
@@ -264,23 +260,21 @@ void SimSensor::WriteByte(uint8_t address, uint8_t value) {
     }
     return;
   }
-  if (even >= map_.at(kRevDate).BaseAddr && even <= map_.at(kProductId).BaseAddr) {
+  if (even >= AddressOf(kRevDate) && even <= AddressOf(kProductId)) {
     unlocked_ = false;  // the program ends its read-out of the identification with such a write
     return;
   }
-  if (even == map_.at(kCommand).BaseAddr) {
+  if (even == AddressOf(kCommand)) {
     // Written upper byte first; the command acts when its lower byte arrives.
     bytes_[address] = value;
     if (!upper) RunCommand(Reg(kCommand));
     return;
   }
-  for (int16_t i = 0; i < RegisterTable::kDefinedSlots; ++i) {
-    const RegisterEntry& e = map_.at(i);
-    if (e.BaseAddr == even && e.WriteFlag) {
-      bytes_[address] = value;
-      AfterWrite(i, upper);
-      return;
-    }
+  const SensorRegister* reg = SensorRegisterAt(even);
+  if (reg != nullptr && reg->writable()) {
+    bytes_[address] = value;
+    AfterWrite(reg->index, upper);
+    return;
   }
   write_rejected_ = true;  // read-only or unmapped
 }
@@ -291,7 +285,7 @@ void SimSensor::AfterWrite(int16_t index, bool upper) {
     const double period = SamplePeriodSeconds(Reg(kSmplPrd));
     grid_.Restart(latest_instant_ + period, period);
   } else if (index == kSlpCnt && !upper) {
-    const int count = Reg(kSlpCnt) & 0xFF;
+    const int count = Reg(kSlpCnt) & SensorRegisterOf(kSlpCnt).field_mask();
     if (count > 0) {
       sleep_until_ = frame_time_ + count * kSleepStepSeconds;
       pending_answer_ = 0;
@@ -333,8 +327,7 @@ void SimSensor::AutoNull() {
   double y = 0.0;
   for (int back = 0; back < kAutoNullSamples; ++back) {
     const double instant = latest_instant_ - back * grid_.period();
-    const OutputCoder::Unnulled u =
-        coder_.UnnulledCodes(motion_.At(instant, latest_index_ - back), in);
+    const Unnulled u = UnnulledCodes(motion_.At(instant, latest_index_ - back), in);
     x += u.x;
     y += u.y;
   }
@@ -349,6 +342,15 @@ bool SimSensor::SetFlashFile(const QString& path, QString* error) {
   flash_error_ = why;
   if (error) *error = why;
   return loaded;
+}
+
+bool SimSensor::ProgramFlash(const std::function<uint16_t(int16_t)>& word_of, QString* error) {
+  QString why;
+  const bool stored = flash_.Store(word_of, why);
+  PowerUp();
+  flash_error_ = why;
+  if (error) *error = why;
+  return stored;
 }
 
 }  // namespace talvix::sim

@@ -4,9 +4,12 @@
 // 15..8. Deterministic for a seed and the injected clock: the sensor samples on the grid that
 // SMPL_PRD sets (sample_grid.h) and catches up with the clock whenever a frame arrives.
 //
+// The part's registers, their addresses, widths and coding are its own (sensor_register_map.h);
+// the named bits of its control and status registers are in registers/register_bits.h.
+//
 // Output registers (SUPPLY, XACCL, YACCL, AUX_ADC, TEMPERA, X_PEAK, Y_PEAK, RSS_XY, RSS_PEAK)
-// answer the latest sample, coded as the register table says (output_coding.h), with two flag
-// bits above the field:
+// answer the latest sample, coded by the part's map (output_coding.h), with two flag bits above
+// the field:
 //   bit 15, new data: a sample has been taken since this register was last read;
 //   bit 14, error/alarm: STATUS shows a supply, write or alarm flag (bits 0-3, 8 or 9).
 //
@@ -36,7 +39,8 @@
 #pragma once
 
 #include "platform/clock.h"
-#include "registers/register_table.h"
+#include "registers/register_bits.h"
+#include "registers/register_index.h"
 #include "sim/capture_engine.h"
 #include "sim/frame_trace.h"
 #include "sim/motion_model.h"
@@ -49,6 +53,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace talvix::sim {
@@ -66,27 +71,9 @@ inline constexpr uint16_t kIdentProductId = 0x3FC5;
 // What a silent sensor (asleep, or not answering) shifts out.
 inline constexpr uint16_t kSilentWord = 0xFFFF;
 
-// STATUS bits.
-inline constexpr uint16_t kStatusSupplyLow = 0x0001;
-inline constexpr uint16_t kStatusSupplyHigh = 0x0002;
-inline constexpr uint16_t kStatusFlashStoreFailed = 0x0004;
-inline constexpr uint16_t kStatusWriteRejected = 0x0008;
-inline constexpr uint16_t kStatusCaptureArmed = 0x0010;
-inline constexpr uint16_t kStatusCaptureTriggered = 0x0020;
-inline constexpr uint16_t kStatusAlarm1 = 0x0100;
-inline constexpr uint16_t kStatusAlarm2 = 0x0200;
-inline constexpr uint16_t kStatusCaptureFull = 0x1000;
+// Supply limits of STATUS bits 0 and 1.
 inline constexpr double kSupplyLowVolts = 3.0;
 inline constexpr double kSupplyHighVolts = 3.6;
-
-// COMMAND values.
-inline constexpr uint16_t kCommandAutoNull = 0x0001;
-inline constexpr uint16_t kCommandFactoryCalibration = 0x0002;
-inline constexpr uint16_t kCommandUpdateDac = 0x0004;
-inline constexpr uint16_t kCommandStoreFlash = 0x0008;
-inline constexpr uint16_t kCommandClearAlarms = 0x0010;
-inline constexpr uint16_t kCommandResetPeaks = 0x0020;
-inline constexpr uint16_t kCommandPrepareCapture = 0x0100;
 
 inline constexpr double kSleepStepSeconds = 0.5;
 
@@ -123,9 +110,15 @@ class SimSensor {
   // A half-sine shock at a time on the clock's monotonic scale (motion_model.h).
   void AddShock(const Shock& shock) { motion_.AddShock(shock); }
   void ClearShocks() { motion_.ClearShocks(); }
+  // A constant acceleration on each axis, as of a part held at a fixed attitude or spun on a
+  // centrifuge (default 0), added to the other motion.
+  void SetSteady(double x_g, double y_g) { motion_.SetSteady(x_g, y_g); }
   // Holds the supply at `volts` (to raise the supply flags), or lets it return to 3.3 V.
   void ForceSupply(double volts) { motion_.ForceSupply(volts); }
   void ReleaseSupply() { motion_.ForceSupply(std::nullopt); }
+  // Holds the die at `degc`, as in a climate chamber, or lets it return to about 25 degC.
+  void ForceTemperature(double degc) { motion_.ForceTemperature(degc); }
+  void ReleaseTemperature() { motion_.ForceTemperature(std::nullopt); }
   const MotionKnobs& knobs() const { return motion_.knobs(); }
   // A part that is not answering (disconnected, unpowered line) reads all ones and ignores
   // writes; it goes on sampling meanwhile.
@@ -143,12 +136,18 @@ class SimSensor {
   // in flash_error(), when the file exists but cannot be read or is corrupt: the part then runs
   // on its factory settings. An empty path keeps the flash in memory only.
   bool SetFlashFile(const QString& path, QString* error = nullptr);
+  // Programs the flash from outside, as a production line would, and powers the part up with
+  // it: every register the flash keeps (SensorFlash::StoredRegisters) takes `word_of(index)`,
+  // and the write counts in ENDURANCE. False, with the reason in `error` and in flash_error(),
+  // when the flash file cannot be written; the flash then keeps its contents.
+  bool ProgramFlash(const std::function<uint16_t(int16_t index)>& word_of,
+                    QString* error = nullptr);
   // Why the last flash load or store failed; empty after a success. A failed store also sets
   // STATUS bit 2.
   const QString& flash_error() const { return flash_error_; }
 
  private:
-  static constexpr int kOutputSlots = 16;  // output registers are table indices 1..13
+  static constexpr int kOutputSlots = 16;  // output registers are register indices 1..13
 
   void PowerUp();
   bool SilentAt(double now) const;
@@ -170,9 +169,7 @@ class SimSensor {
   void SetWord(uint8_t address, uint16_t word);
 
   platform::Clock& clock_;
-  registers::RegisterTable map_;
   MotionModel motion_;
-  OutputCoder coder_;
   SampleGrid grid_;
   PeakTracker peaks_;
   CaptureEngine capture_;

@@ -1,5 +1,7 @@
 #include "sim/capture_engine.h"
 
+#include "registers/register_bits.h"
+
 #include <gtest/gtest.h>
 
 namespace talvix::sim {
@@ -34,14 +36,14 @@ TEST(CaptureEngineTest, TriggersOnlyWhenReadiedAndOnTheSelectedComparator) {
   CaptureEngine engine;
   engine.Reset();
   const uint16_t config = 0x0213;  // buffer 0 X, 2 before the trigger, 8 long
-  EXPECT_FALSE(engine.OnSample(XCode(1), kTrip1, kTriggerOnComparator1, config))
+  EXPECT_FALSE(engine.OnSample(XCode(1), kTrip1, registers::kAlmCtrlTrigger1, config))
       << "not readied by COMMAND 0x0100";
   engine.Prepare();
   EXPECT_FALSE(engine.Armed(0x0000));
-  EXPECT_TRUE(engine.Armed(kTriggerOnComparator1));
-  EXPECT_FALSE(engine.OnSample(XCode(2), kTrip2, kTriggerOnComparator1, config));
-  EXPECT_FALSE(engine.OnSample(XCode(3), kNoTrip, kTriggerOnComparator1, config));
-  EXPECT_TRUE(engine.OnSample(XCode(-5), kTrip1, kTriggerOnComparator1, config));
+  EXPECT_TRUE(engine.Armed(registers::kAlmCtrlTrigger1));
+  EXPECT_FALSE(engine.OnSample(XCode(2), kTrip2, registers::kAlmCtrlTrigger1, config));
+  EXPECT_FALSE(engine.OnSample(XCode(3), kNoTrip, registers::kAlmCtrlTrigger1, config));
+  EXPECT_TRUE(engine.OnSample(XCode(-5), kTrip1, registers::kAlmCtrlTrigger1, config));
   EXPECT_TRUE(engine.Triggered());
   EXPECT_FALSE(engine.Full());
 
@@ -50,7 +52,7 @@ TEST(CaptureEngineTest, TriggersOnlyWhenReadiedAndOnTheSelectedComparator) {
   EXPECT_EQ(engine.Word(0, 3), 0x8000 | 0x3FFB) << "-5 in the 14-bit field";
   EXPECT_EQ(engine.Word(0, 4), 0) << "not filled yet";
   EXPECT_EQ(engine.Word(1, 3), 0x8000) << "buffer 1's source is disabled: it records 0";
-  EXPECT_FALSE(engine.OnSample(XCode(7), kTrip1, kTriggerOnComparator1, config))
+  EXPECT_FALSE(engine.OnSample(XCode(7), kTrip1, registers::kAlmCtrlTrigger1, config))
       << "one trigger per readying";
   for (int i = 0; i < 4; ++i) engine.OnSample(XCode(8 + i), kNoTrip, 0, config);
   EXPECT_TRUE(engine.Full());
@@ -68,8 +70,8 @@ TEST(CaptureEngineTest, PreTriggerPlacesFromBeforePowerUpStayEmpty) {
   engine.Reset();
   engine.Prepare();
   const uint16_t config = 0x0243;  // 16 before the trigger, 8 long: 7 before the trigger
-  engine.OnSample(XCode(10), kNoTrip, kTriggerOnComparator2, config);
-  EXPECT_TRUE(engine.OnSample(XCode(20), kTrip2, kTriggerOnComparator2, config));
+  engine.OnSample(XCode(10), kNoTrip, registers::kAlmCtrlTrigger2, config);
+  EXPECT_TRUE(engine.OnSample(XCode(20), kTrip2, registers::kAlmCtrlTrigger2, config));
   for (int pointer = 1; pointer <= 6; ++pointer) EXPECT_EQ(engine.Word(0, pointer), 0);
   EXPECT_EQ(engine.Word(0, 7), 0x800A);
   EXPECT_EQ(engine.Word(0, 8), 0x8014);

@@ -27,8 +27,7 @@ constexpr double kXStep = 0.017125;  // g per XACCL code
 uint16_t MagnitudeWord(const SimSession& s, int16_t source, const char* level, bool greater) {
   QString text = QString::fromLatin1(level);
   const std::optional<double> code = UnitsToRaw(s.session->table, source, text);
-  const auto field = static_cast<uint16_t>(std::lrint(code.value_or(0)) & 0x3FFF);
-  return static_cast<uint16_t>(field | (greater ? 0x8000 : 0));
+  return AlmMagWord(static_cast<int32_t>(std::lrint(code.value_or(0))), greater);
 }
 
 // No tilt, vibration or noise: the sensor measures exactly what the test applies. The peaks
@@ -54,7 +53,7 @@ TEST_P(CaptureOverEitherInterface, XAboveTwoGTriggersOnAShockAfterThePreTriggerS
   s.Write(kAlmMag2, MagnitudeWord(s, kSourceY, "-50", false));
   // Arm as the main window does: COMMAND 0x0100, then the trigger selection into ALM_CTRL.
   s.Command(kCommandPrepareCapture);
-  s.Write(kAlmCtrl, (s.Read(kAlmCtrl) & ~0xF0) | 0x10);
+  s.Write(kAlmCtrl, (s.Read(kAlmCtrl) & ~kAlmCtrlTriggerBits) | kAlmCtrlTrigger1);
   EXPECT_EQ(s.Read(kStatus) & (kStatusCaptureArmed | kStatusAlarm1 | kStatusCaptureTriggered),
             kStatusCaptureArmed);
 
@@ -216,7 +215,8 @@ TEST(SimSensorTest, ComparatorsWorkInTheSourcesCodeSpaceAndSupplyFlagsFollowTheS
   EXPECT_NEAR(s.ReadValue(kSupply), 2.9, 0.001);
   s.sensor.ForceSupply(3.9);
   s.Advance(0.01);
-  EXPECT_EQ(s.Read(kStatus) & 0x3, kStatusSupplyHigh) << "the supply flags are live";
+  EXPECT_EQ(s.Read(kStatus) & (kStatusSupplyLow | kStatusSupplyHigh), kStatusSupplyHigh)
+      << "the supply flags are live";
 }
 
 TEST(SimSensorTest, ProductRegistersAnswerOnlyAfterTheKeyCodeUnlock) {
