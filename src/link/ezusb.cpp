@@ -1,6 +1,7 @@
 #include "link/ezusb.h"
 
 #include "link/usb_spi_card.h"
+#include "platform/ezusb_protocol.h"
 #include "platform/usb_ids.h"
 
 #include <algorithm>
@@ -10,26 +11,15 @@ namespace talvix::link {
 
 namespace {
 
-constexpr int kMaxPipe = 16;
-constexpr int kPipeEntryOffset = 16;  // pipe p's 20-byte entry starts at 16 + 20 * p
-constexpr int kPipeEntrySize = 20;
-constexpr uint8_t kInEndpointAbove = 0x80;  // endpoint addresses above this read from the card
-constexpr uint8_t kStringDescriptorRequestTail = 0x1B;
-constexpr size_t kVendorIdAt = 8;  // offsets in the standard device descriptor
-constexpr size_t kProductIdAt = 10;
-constexpr uint32_t kDescriptorBytesNeeded = 12;  // up to and including the product id
+constexpr int kMaxPipe = platform::kMaxPipes - 1;  // pipes 0..16
+// Up to and including the product id.
+constexpr uint32_t kDescriptorBytesNeeded = platform::kDescriptorProductIdAt + 2;
 
 QString None() {
   return QStringLiteral("None");
 }
 QString ErrorTitle() {
   return QStringLiteral("Error");
-}
-
-std::array<uint8_t, 4> PipeNumberBlock(int pipe) {
-  const auto value = static_cast<uint32_t>(pipe);
-  return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-          static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
 }
 
 uint16_t Le16(std::span<const uint8_t> bytes, size_t at) {
@@ -59,9 +49,9 @@ int EzUsb::UsbPipeTransfer(platform::UsbDevice* handle, int pipe, uint8_t* buffe
   // or reading where a write was meant, would only do harm.
   std::array<uint8_t, platform::kPipeInfoBlockSize> block{};
   if (!UsbGetPipeInfo(handle, block)) return 0;
-  const std::array<uint8_t, 4> pipe_number = PipeNumberBlock(pipe);
+  const std::array<uint8_t, 4> pipe_number = platform::PipeNumberBlock(static_cast<uint32_t>(pipe));
 
-  if (block[kPipeEntryOffset + kPipeEntrySize * pipe + 2] > kInEndpointAbove) {
+  if (block[platform::PipeEntryAt(pipe) + platform::kPipeEndpointAt] > platform::kInEndpointAbove) {
     // Each further read asks for as many bytes as the one before it returned, but never more
     // than the buffer has room for.
     uint32_t offset = 0;
@@ -98,14 +88,14 @@ int EzUsb::UsbPipeMaxPacket(platform::UsbDevice* handle, int pipe) {
   if (pipe < 0 || pipe > kMaxPipe) return 0;
   std::array<uint8_t, platform::kPipeInfoBlockSize> block{};
   if (!UsbGetPipeInfo(handle, block)) return 0;
-  return Le16(block, kPipeEntryOffset + kPipeEntrySize * pipe);
+  return Le16(block, platform::PipeEntryAt(pipe) + platform::kPipeMaxPacketAt);
 }
 
 // Asked twice: once for the first 4 bytes, whose first byte is the descriptor's total length,
 // then for the whole descriptor.
 QString EzUsb::UsbGetString(platform::UsbDevice* handle, uint8_t index) {
   if (handle == nullptr) return None();
-  const std::array<uint8_t, 5> request = {index, 0, 0, 0, kStringDescriptorRequestTail};
+  const std::array<uint8_t, 5> request = {index, 0, 0, 0, platform::kStringDescriptorRequestTail};
   std::array<uint8_t, 4> head{};
   uint32_t returned = 0;
   if (!handle->IoControl(platform::kIoctlGetStringDescriptor, request, head, returned) ||
@@ -154,7 +144,7 @@ void EzUsb::UsbScanCards() {
   UsbCardCount = 0;
   for (UsbCardInfo& card : UsbCards) card = UsbCardInfo{};
   for (int i = 0; i < static_cast<int>(UsbCards.size()); ++i) {
-    const QString name = QStringLiteral("Ezusb-%1").arg(i);
+    const QString name = platform::EzusbName(i);
     const std::unique_ptr<platform::UsbDevice> handle = driver_.Open(name);
     if (!handle) continue;
     std::array<uint8_t, platform::kDeviceDescriptorBufferSize> buffer{};
@@ -164,8 +154,8 @@ void EzUsb::UsbScanCards() {
       notifier_.Message(QStringLiteral("Error getting Board Info"), ErrorTitle());
       continue;
     }
-    if (Le16(buffer, kVendorIdAt) != platform::kCardVendorId) continue;
-    const QString type = CardTypeOf(Le16(buffer, kProductIdAt));
+    if (Le16(buffer, platform::kDescriptorVendorIdAt) != platform::kCardVendorId) continue;
+    const QString type = CardTypeOf(Le16(buffer, platform::kDescriptorProductIdAt));
     if (type == None()) continue;
     ++UsbCardCount;
     UsbCardInfo& card = UsbCards[i];

@@ -4,6 +4,7 @@
 // the current card and a bulk transfer on one of its pipes).
 #pragma once
 
+#include "platform/ezusb_protocol.h"
 #include "platform/notifier.h"
 #include "platform/usb_driver.h"
 

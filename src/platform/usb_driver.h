@@ -3,6 +3,8 @@
 // The real driver is libusb; the simulated one computes the card's answers.
 #pragma once
 
+#include "platform/ezusb_protocol.h"  // the requests IoControl carries
+
 #include <QString>
 
 #include <cstdint>
@@ -10,16 +12,6 @@
 #include <span>
 
 namespace talvix::platform {
-
-// Device-control codes of the five requests.
-inline constexpr uint32_t kIoctlGetPipeInfo = 2236416;          // in/out: 356-byte block
-inline constexpr uint32_t kIoctlGetDeviceDescriptor = 2236420;  // out: 147-byte buffer
-inline constexpr uint32_t kIoctlGetStringDescriptor = 2236484;  // in: index, 0, 0, 0, 0x1B
-inline constexpr uint32_t kIoctlBulkRead = 2236494;             // in: 32-bit LE pipe number
-inline constexpr uint32_t kIoctlBulkWrite = 2236497;            // in: pipe; out: bytes to send
-
-inline constexpr int kPipeInfoBlockSize = 356;
-inline constexpr int kDeviceDescriptorBufferSize = 147;
 
 // An open device. Closing is the destructor, so no handle outlives the operation that opened it.
 class UsbDevice {

@@ -1,6 +1,6 @@
 #include "sim/sim_usb_driver.h"
 
-#include "platform/libusb_driver.h"
+#include "platform/ezusb_protocol.h"
 
 #include <QLoggingCategory>
 
@@ -18,18 +18,11 @@ constexpr uint32_t kCommandPipe = 0;
 constexpr uint32_t kAnswerPipe = 1;
 constexpr uint8_t kSpiChannelToSensor = 1;
 constexpr uint16_t kIdleLine = 0xFFFF;  // an unselected or unwired data line reads all ones
-constexpr int kDeviceDescriptorLength = 18;
 constexpr int kMaxWordsPerTransfer = 16;
-
-std::optional<uint32_t> PipeNumber(std::span<const uint8_t> in) {
-  if (in.size() < 4) return std::nullopt;
-  return static_cast<uint32_t>(in[0]) | static_cast<uint32_t>(in[1]) << 8 |
-         static_cast<uint32_t>(in[2]) << 16 | static_cast<uint32_t>(in[3]) << 24;
-}
-
-QString DeviceName(int index) {
-  return QStringLiteral("Ezusb-%1").arg(index);
-}
+constexpr uint8_t kManufacturerString = 1;  // string descriptor indexes
+constexpr uint8_t kProductString = 2;
+constexpr uint8_t kBulkPipeType = 0x02;
+constexpr uint8_t kVendorSpecificClass = 0xFF;
 
 bool ValidIndex(int index) {
   return index >= 0 && index < SimUsbDriver::kMaxCards;
@@ -43,20 +36,22 @@ bool CopyAnswer(std::span<const uint8_t> answer, std::span<uint8_t> out, uint32_
 }
 
 std::vector<uint8_t> DeviceDescriptor(const SimUsbCardSetup& setup) {
-  std::vector<uint8_t> descriptor(kDeviceDescriptorLength, 0);
-  descriptor[0] = kDeviceDescriptorLength;
+  using platform::kDescriptorProductIdAt;
+  using platform::kDescriptorVendorIdAt;
+  std::vector<uint8_t> descriptor(platform::kDeviceDescriptorLength, 0);
+  descriptor[0] = platform::kDeviceDescriptorLength;
   descriptor[1] = 0x01;                                  // descriptor type: device
   descriptor[3] = 0x02;                                  // USB 2.00
   descriptor[4] = descriptor[5] = descriptor[6] = 0xFF;  // vendor-specific class
   descriptor[7] = 64;                                    // packet size of endpoint 0
-  descriptor[8] = static_cast<uint8_t>(setup.vendor_id);
-  descriptor[9] = static_cast<uint8_t>(setup.vendor_id >> 8);
-  descriptor[10] = static_cast<uint8_t>(setup.product_id);
-  descriptor[11] = static_cast<uint8_t>(setup.product_id >> 8);
+  descriptor[kDescriptorVendorIdAt] = static_cast<uint8_t>(setup.vendor_id);
+  descriptor[kDescriptorVendorIdAt + 1] = static_cast<uint8_t>(setup.vendor_id >> 8);
+  descriptor[kDescriptorProductIdAt] = static_cast<uint8_t>(setup.product_id);
+  descriptor[kDescriptorProductIdAt + 1] = static_cast<uint8_t>(setup.product_id >> 8);
   descriptor[13] = 0x01;  // device release 1.00
-  descriptor[14] = 1;     // string index of the manufacturer
-  descriptor[15] = 2;     // string index of the product
-  descriptor[17] = 1;     // one configuration
+  descriptor[platform::kDescriptorManufacturerIndexAt] = kManufacturerString;
+  descriptor[platform::kDescriptorProductIndexAt] = kProductString;
+  descriptor[17] = 1;  // one configuration
   return descriptor;
 }
 
@@ -154,7 +149,7 @@ bool SimUsbDriver::Request(int index, uint32_t code, std::span<const uint8_t> in
   SimUsbCard* card = Card(index);
   const bool ok = card != nullptr && card->plugged && Serve(*card, code, in, out, returned);
   if (!ok) returned = 0;
-  qCDebug(lcSimUsb).noquote() << DeviceName(index)
+  qCDebug(lcSimUsb).noquote() << platform::EzusbName(index)
                               << platform::DescribeUsbRequest(code, in, out, returned, ok);
   return ok;
 }
@@ -165,11 +160,11 @@ bool SimUsbDriver::Serve(SimUsbCard& card, uint32_t code, std::span<const uint8_
     case platform::kIoctlGetPipeInfo: {
       if (out.size() < platform::kPipeInfoBlockSize) return false;
       platform::UsbInterface interface;
-      interface.class_code = 0xFF;  // vendor-specific
+      interface.class_code = kVendorSpecificClass;
       for (uint8_t address : kPipeEndpoints) {
         platform::UsbPipe pipe;
         pipe.address = address;
-        pipe.attributes = 0x02;  // bulk
+        pipe.attributes = kBulkPipeType;
         pipe.max_packet = card.setup.max_packet;
         interface.pipes.push_back(pipe);
       }
@@ -178,7 +173,7 @@ bool SimUsbDriver::Serve(SimUsbCard& card, uint32_t code, std::span<const uint8_
       return true;
     }
     case platform::kIoctlGetDeviceDescriptor:
-      if (out.size() < kDeviceDescriptorLength) return false;
+      if (out.size() < platform::kDeviceDescriptorLength) return false;
       return CopyAnswer(DeviceDescriptor(card.setup), out, returned);
     case platform::kIoctlGetStringDescriptor: {
       if (in.empty()) return false;
@@ -188,11 +183,11 @@ bool SimUsbDriver::Serve(SimUsbCard& card, uint32_t code, std::span<const uint8_
       return CopyAnswer(StringDescriptor(text->second), out, returned);
     }
     case platform::kIoctlBulkRead: {
-      const std::optional<uint32_t> pipe = PipeNumber(in);
+      const std::optional<uint32_t> pipe = platform::PipeNumber(in);
       return pipe && BulkRead(card, *pipe, out, returned);
     }
     case platform::kIoctlBulkWrite: {
-      const std::optional<uint32_t> pipe = PipeNumber(in);
+      const std::optional<uint32_t> pipe = platform::PipeNumber(in);
       return pipe && BulkWrite(card, *pipe, out, returned);
     }
     default:

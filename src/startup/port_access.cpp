@@ -24,25 +24,40 @@ bool BringUpParallelPort(Session& session) {
   return true;
 }
 
-bool BringUpUsbCard(Session& session, int device) {
+bool SelectUsbCard(Session& session, int index, CardSettingsOrder order) {
   link::EzUsb& ezusb = session.ezusb;
-  ezusb.UsbSelectFirstCard();
-  if (device >= 0 && device < static_cast<int>(ezusb.UsbCards.size()) &&
-      device != ezusb.UsbCardIndex) {
-    if (!ezusb.UsbCards[device].Present) {
-      ezusb.CurrentCard.Present = false;
-      return false;
-    }
-    ezusb.CurrentCard = ezusb.UsbCards[device];
+  if (index < 0 || index >= static_cast<int>(ezusb.UsbCards.size()) ||
+      !ezusb.UsbCards[index].Present) {
+    return false;
   }
+  ezusb.CurrentCard = ezusb.UsbCards[index];
   link::UsbSpiCard& card = session.usb;
-  if (!card.CardReady()) return false;
-  card.UsbSpiSetBits(card.SpiStaticBits);
-  card.UsbSpiSetDelay(card.SpiWordDelay);
+  if (order == CardSettingsOrder::kBitsThenDelay) {
+    card.UsbSpiSetBits(card.SpiStaticBits);
+    card.UsbSpiSetDelay(card.SpiWordDelay);
+  } else {
+    card.UsbSpiSetDelay(card.SpiWordDelay);
+    card.UsbSpiSetBits(card.SpiStaticBits);
+  }
   return card.CardReady();
 }
 
-QString DetectOsName() { return QStringLiteral("Linux"); }
+bool BringUpUsbCard(Session& session, int device) {
+  link::EzUsb& ezusb = session.ezusb;
+  ezusb.UsbSelectFirstCard();
+  const bool named = device >= 0 && device < static_cast<int>(ezusb.UsbCards.size());
+  if (!named && ezusb.UsbCardIndex < 0) return false;  // the scan found no ready card, and said so
+  if (!SelectUsbCard(session, named ? device : ezusb.UsbCardIndex,
+                     CardSettingsOrder::kBitsThenDelay)) {
+    ezusb.CurrentCard.Present = false;
+    return false;
+  }
+  return true;
+}
+
+QString DetectOsName() {
+  return QStringLiteral("Linux");
+}
 
 bool IsNtFamily(const QString& os_name) {
   return os_name == QLatin1String("WinXP") || os_name == QLatin1String("WinNT") ||

@@ -1,8 +1,6 @@
 #include "link/register_access.h"
 
-#include "sim/sim_port.h"
-#include "sim/sim_sensor.h"
-#include "session/session.h"
+#include "support/sim_session.h"
 
 #include <gtest/gtest.h>
 
@@ -11,33 +9,20 @@ namespace {
 
 using registers::RegisterTable;
 
-// A session on the simulated sensor behind the parallel port; nothing waits.
+// A session on the simulated sensor behind the parallel port at 0x378; nothing waits.
 class RegisterAccessTest : public ::testing::Test {
  protected:
   RegisterAccessTest() {
-    auto recording = std::make_unique<RecordingDelay>(clock);
-    recording->DelayCalibrated = true;
-    delay = recording.get();
-    session = std::make_unique<Session>(Platform{
-        clock, notifier, events, usb,
-        [this](uint16_t base, QString&) { return std::make_unique<sim::SimPort>(sensor, base); },
-        std::move(recording)});
-    link().InterfaceType = kInterfaceParallel;
-    link().PortAddress = 0x378;
-    QString error;
-    EXPECT_TRUE(session->OpenParallelPort(error)) << error.toStdString();
+    EXPECT_TRUE(simulated.setup_error.isEmpty()) << simulated.setup_error.toStdString();
     sensor.trace().Clear();
   }
   RegisterAccess& link() { return session->link; }
   std::vector<uint16_t> Sent() { return sensor.trace().SentWords(); }
 
-  platform::ManualClock clock;
-  platform::RecordingNotifier notifier;
-  platform::CallbackEventPump events;
-  platform::AbsentUsbDriver usb;
-  sim::SimSensor sensor{clock};
-  RecordingDelay* delay = nullptr;
-  std::unique_ptr<Session> session;
+  test::SimSession simulated;
+  sim::SimSensor& sensor = simulated.sensor;
+  RecordingDelay* delay = simulated.delay;
+  std::unique_ptr<Session>& session = simulated.session;
 };
 
 TEST_F(RegisterAccessTest, WriteSendsUpperByteFirst) {

@@ -1,28 +1,17 @@
 #include "support/sim_session.h"
 
-#include "sim/sim_port.h"
-
 namespace talvix::test {
 
 SimSession::SimSession(uint32_t seed, SimWiring wiring)
-    : sensor(clock, seed), usb([this](uint16_t sent) { return sensor.Transfer(sent); }) {
+    : bench(clock, {.seed = seed, .card_present = wiring == SimWiring::kUsbCard}) {
   auto recording = std::make_unique<link::RecordingDelay>(clock);
-  recording->DelayCalibrated = true;
   delay = recording.get();
-  session = std::make_unique<Session>(Platform{
-      .clock = clock,
-      .notifier = notifier,
-      .events = events,
-      .usb = usb,
-      .open_port = [this](uint16_t base,
-                          QString&) { return std::make_unique<sim::SimPort>(sensor, base); },
-      .delay = std::move(recording)});
+  session = bench.MakeSession(notifier, events, std::move(recording));
   if (wiring == SimWiring::kParallelPort) {
     link().InterfaceType = link::kInterfaceParallel;
     link().PortAddress = 0x378;
     session->OpenParallelPort(setup_error);
   } else {
-    usb.PlaceCard(0);
     session->ezusb.UsbSelectFirstCard();
     link().InterfaceType = link::kInterfaceUsb;
     if (!session->ezusb.CurrentCard.Present) {

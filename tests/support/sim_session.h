@@ -9,9 +9,10 @@
 #include "platform/clock.h"
 #include "platform/event_pump.h"
 #include "platform/notifier.h"
+#include "session/session.h"
+#include "session/simulated_bench.h"
 #include "sim/sim_sensor.h"
 #include "sim/sim_usb_driver.h"
-#include "session/session.h"
 
 #include <QString>
 
@@ -43,8 +44,9 @@ class SimSession {
   platform::ManualClock clock;
   platform::RecordingNotifier notifier;
   platform::CallbackEventPump events;
-  sim::SimSensor sensor;
-  sim::SimUsbDriver usb;
+  SimulatedBench bench;
+  sim::SimSensor& sensor = bench.sensor;
+  sim::SimUsbDriver& usb = bench.usb;
   link::RecordingDelay* delay = nullptr;  // owned by the session
   std::unique_ptr<Session> session;
   // Why the interface could not be brought up; empty when it is ready.

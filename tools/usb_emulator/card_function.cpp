@@ -1,5 +1,7 @@
 #include "usb_emulator/card_function.h"
 
+#include "platform/ezusb_protocol.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -8,16 +10,11 @@ namespace talvix::usb_emulator {
 
 namespace {
 
-constexpr size_t kDeviceDescriptorLength = 18;
-constexpr size_t kManufacturerIndexAt = 14;  // offsets in the device descriptor
-constexpr size_t kProductIndexAt = 15;
-constexpr size_t kPipeCountAt = 12;  // offsets in the pipe information block
-constexpr size_t kPipeEntryOffset = 16;
-constexpr size_t kPipeEntrySize = 20;
-constexpr size_t kMaxPipes = 17;
+constexpr size_t kDeviceDescriptorLength = platform::kDeviceDescriptorLength;
+constexpr size_t kPipeEntryOffset = platform::kPipeEntryOffset;
+constexpr size_t kPipeEntrySize = platform::kPipeEntrySize;
 constexpr size_t kMaxStringDescriptor = 255;
 constexpr uint16_t kFullSpeedMaxPacket = 64;  // bytes; full-speed bulk endpoints go no higher
-constexpr uint8_t kStringRequestTail = 0x1B;
 
 // Standard requests (USB 2.0, chapter 9).
 constexpr uint8_t kDeviceToHost = 0x80;
@@ -44,15 +41,11 @@ uint32_t Le32(std::span<const uint8_t> bytes, size_t at) {
          static_cast<uint32_t>(bytes[at + 2]) << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
 }
 
-std::array<uint8_t, 4> PipeNumberBlock(uint32_t pipe) {
-  return {static_cast<uint8_t>(pipe), static_cast<uint8_t>(pipe >> 8),
-          static_cast<uint8_t>(pipe >> 16), static_cast<uint8_t>(pipe >> 24)};
-}
-
 size_t PipeCount(std::span<const uint8_t> block) {
   if (block.size() < kPipeEntryOffset) return 0;
   const size_t room = (block.size() - kPipeEntryOffset) / kPipeEntrySize;
-  return std::min<size_t>({Le32(block, kPipeCountAt), kMaxPipes, room});
+  return std::min<size_t>({Le32(block, platform::kPipeInfoPipeCountAt),
+                           static_cast<size_t>(platform::kMaxPipes), room});
 }
 
 QString DecodeString(std::span<const uint8_t> descriptor) {
@@ -77,20 +70,22 @@ std::vector<uint8_t> ConfigurationFromPipeInfo(std::span<const uint8_t> block) {
   const size_t pipes = PipeCount(block);
   std::vector<uint8_t> config = {
       9, kDescriptorConfiguration, 0, 0, 1, kConfigurationValue, 0, kBusPowered, kMaxPower100mA};
-  const uint8_t number = block.size() > 2 ? block[2] : 0;
-  const uint8_t alternate = block.size() > 3 ? block[3] : 0;
-  const uint8_t class_code = block.size() > 4 ? block[4] : 0;
-  const uint8_t subclass = block.size() > 5 ? block[5] : 0;
-  const uint8_t protocol = block.size() > 6 ? block[6] : 0;
+  const auto byte_at = [&](size_t at) -> uint8_t { return block.size() > at ? block[at] : 0; };
+  const uint8_t number = byte_at(platform::kPipeInfoInterfaceAt);
+  const uint8_t alternate = byte_at(platform::kPipeInfoAlternateAt);
+  const uint8_t class_code = byte_at(platform::kPipeInfoClassAt);
+  const uint8_t subclass = byte_at(platform::kPipeInfoSubclassAt);
+  const uint8_t protocol = byte_at(platform::kPipeInfoProtocolAt);
   config.insert(config.end(), {9, kDescriptorInterface, number, alternate,
                                static_cast<uint8_t>(pipes), class_code, subclass, protocol, 0});
   for (size_t p = 0; p < pipes; ++p) {
-    const size_t at = kPipeEntryOffset + kPipeEntrySize * p;
-    const uint16_t max_packet = Le16(block, at);
-    config.insert(
-        config.end(),
-        {7, kDescriptorEndpoint, block[at + 2], static_cast<uint8_t>(Le32(block, at + 4) & 0x03),
-         static_cast<uint8_t>(max_packet), static_cast<uint8_t>(max_packet >> 8), block[at + 3]});
+    const size_t at = platform::PipeEntryAt(static_cast<int>(p));
+    const uint16_t max_packet = Le16(block, at + platform::kPipeMaxPacketAt);
+    config.insert(config.end(),
+                  {7, kDescriptorEndpoint, block[at + platform::kPipeEndpointAt],
+                   static_cast<uint8_t>(Le32(block, at + platform::kPipeTypeAt) & 0x03),
+                   static_cast<uint8_t>(max_packet), static_cast<uint8_t>(max_packet >> 8),
+                   block[at + platform::kPipeIntervalAt]});
   }
   config[2] = static_cast<uint8_t>(config.size());
   config[3] = static_cast<uint8_t>(config.size() >> 8);
@@ -127,12 +122,14 @@ std::optional<CardDescriptors> CardFunction::Describe(QString& error) {
   result.configuration = configuration_;
   result.high_speed = false;
   for (size_t p = 0; p < PipeCount(block); ++p) {
-    if (Le16(block, kPipeEntryOffset + kPipeEntrySize * p) > kFullSpeedMaxPacket) {
+    const size_t at = platform::PipeEntryAt(static_cast<int>(p));
+    if (Le16(block, at + platform::kPipeMaxPacketAt) > kFullSpeedMaxPacket) {
       result.high_speed = true;
     }
   }
-  for (const auto& [at, text] : {std::pair{kManufacturerIndexAt, &result.manufacturer},
-                                 std::pair{kProductIndexAt, &result.product}}) {
+  for (const auto& [at, text] :
+       {std::pair{platform::kDescriptorManufacturerIndexAt, &result.manufacturer},
+        std::pair{platform::kDescriptorProductIndexAt, &result.product}}) {
     const uint8_t index = result.device[at];
     if (index == 0) continue;
     if (const std::optional<std::vector<uint8_t>> descriptor = StringDescriptor(index)) {
@@ -143,7 +140,7 @@ std::optional<CardDescriptors> CardFunction::Describe(QString& error) {
 }
 
 std::optional<std::vector<uint8_t>> CardFunction::StringDescriptor(uint8_t index) {
-  const std::array<uint8_t, 5> request = {index, 0, 0, 0, kStringRequestTail};
+  const std::array<uint8_t, 5> request = {index, 0, 0, 0, platform::kStringDescriptorRequestTail};
   std::vector<uint8_t> descriptor(kMaxStringDescriptor);
   uint32_t returned = 0;
   if (!Request(platform::kIoctlGetStringDescriptor, request, descriptor, returned)) {
@@ -193,7 +190,8 @@ Completion CardFunction::Control(std::span<const uint8_t> setup) {
 
 std::optional<uint32_t> CardFunction::PipeOf(uint8_t endpoint) const {
   for (size_t p = 0; p < PipeCount(pipe_info_); ++p) {
-    if (pipe_info_[kPipeEntryOffset + kPipeEntrySize * p + 2] == endpoint) {
+    if (pipe_info_[platform::PipeEntryAt(static_cast<int>(p)) + platform::kPipeEndpointAt] ==
+        endpoint) {
       return static_cast<uint32_t>(p);
     }
   }
@@ -205,7 +203,9 @@ int CardFunction::BulkOut(uint8_t endpoint, std::span<const uint8_t> packet) {
   if (!pipe) return -EPIPE;
   std::vector<uint8_t> bytes(packet.begin(), packet.end());
   uint32_t returned = 0;
-  return Request(platform::kIoctlBulkWrite, PipeNumberBlock(*pipe), bytes, returned) ? 0 : -EPIPE;
+  return Request(platform::kIoctlBulkWrite, platform::PipeNumberBlock(*pipe), bytes, returned)
+             ? 0
+             : -EPIPE;
 }
 
 // The card model keeps at most one answer waiting (for pipe 1) and may be told to fail its next
@@ -222,7 +222,7 @@ std::optional<Completion> CardFunction::BulkIn(uint8_t endpoint, size_t length) 
 
   std::vector<uint8_t> bytes(length);
   uint32_t returned = 0;
-  if (Request(platform::kIoctlBulkRead, PipeNumberBlock(*pipe), bytes, returned)) {
+  if (Request(platform::kIoctlBulkRead, platform::PipeNumberBlock(*pipe), bytes, returned)) {
     bytes.resize(std::min<size_t>(returned, length));
     return Completion{0, std::move(bytes)};
   }

@@ -1,6 +1,7 @@
 #include "startup/ui/frmUSBselect.h"
 
 #include "common/number_text.h"
+#include "startup/port_access.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -121,11 +122,7 @@ void frmUSBselect::optUsbPort_Click(int index) {
     session_.startup.DebugLoopStop = true;
     return;
   }
-  if (index < 0 || index >= kCards || !ezusb.UsbCards[index].Present) return;
-  ezusb.CurrentCard = ezusb.UsbCards[index];
-  link::UsbSpiCard& card = session_.usb;
-  card.UsbSpiSetDelay(card.SpiWordDelay);
-  card.UsbSpiSetBits(card.SpiStaticBits);
+  SelectUsbCard(session_, index, CardSettingsOrder::kDelayThenBits);
 }
 
 void frmUSBselect::cmdExit_Click() {

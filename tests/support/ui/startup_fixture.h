@@ -7,8 +7,8 @@
 #include "platform/clock.h"
 #include "platform/event_pump.h"
 #include "platform/notifier.h"
-#include "sim/sim_rig.h"
 #include "session/session.h"
+#include "session/simulated_bench.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -21,32 +21,25 @@ namespace talvix::test {
 
 class StartupFixture {
  public:
-  StartupFixture() : rig(clock, 7) {
+  StartupFixture()
+      : rig(clock, {.seed = 7, .end_program = [this](int status) {
+                      ++program_ends;
+                      exit_status = status;
+                    }}) {
     auto delay = std::make_unique<link::RecordingDelay>(clock);
-    delay->DelayCalibrated = true;
-    auto opener = rig.PortOpener();
-    session = std::make_unique<Session>(Platform{
-        clock, notifier, events, rig.usb,
-        [this, opener](uint16_t base, QString& why) -> std::unique_ptr<platform::PortIo> {
-          ++port_opens;
-          if (!port_failure.isEmpty()) {
-            why = port_failure;
-            return nullptr;
-          }
-          return opener(base, why);
-        },
-        std::move(delay), [this] { ++program_ends; }});
+    session = rig.MakeSession(notifier, events, std::move(delay));
     session->startup.OsName = QStringLiteral("Linux");
   }
 
   platform::ManualClock clock;
   platform::RecordingNotifier notifier;
   platform::CallbackEventPump events;
-  sim::SimRig rig;
+  SimulatedBench rig;
   std::unique_ptr<Session> session;
-  QString port_failure;  // when set, opening the port fails with this reason
-  int port_opens = 0;
+  QString& port_failure = rig.port_failure;  // when set, opening the port fails with this reason
+  int& port_opens = rig.port_opens;
   int program_ends = 0;
+  int exit_status = -1;  // of the last end of the program
 };
 
 // Runs `action` on the modal dialog of type T once it is shown (from inside its exec()).
