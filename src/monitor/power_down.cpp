@@ -18,16 +18,18 @@ QString ElapsedText(double seconds, const QLocale& locale) {
 }
 
 bool RunPowerDown(Session& session, double seconds, const std::function<void(double)>& show,
-                  const std::function<bool()>& keep_going) {
-  session.link.WriteReg(registers::kSlpCnt, SleepCount(seconds));
+                  const std::function<bool()>& yield) {
+  link::RegisterAccess& device = session.link;
+  if (device.InterfaceType == link::kInterfaceNone) return false;
+  if (!link::Reached(device.WriteReg(registers::kSlpCnt, SleepCount(seconds)))) return false;
   platform::Clock& clock = session.clock();
   const double t0 = clock.MonotonicSeconds();
   double now = t0;
   while (now - t0 < seconds) {
     show(now - t0);
     now = clock.MonotonicSeconds();
-    session.events().ProcessEvents();
-    if (!keep_going()) return false;
+    if (!yield()) return false;
+    clock.Sleep(kPowerDownPollSeconds);
   }
   session.delay->DelayMs(kPowerDownSettleMs);
   return true;

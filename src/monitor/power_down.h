@@ -22,12 +22,18 @@ int32_t SleepCount(double seconds);
 // The elapsed time as lblPDElapsed shows it ("##0.0": "0.0", "12.3").
 QString ElapsedText(double seconds, const QLocale& locale = QLocale());
 
-// Run: writes SLP_CNT, then, timed by the monotonic clock, shows the elapsed time and yields
-// (session.events()) on every round while it is below `seconds`, then waits 200 ms. The first
-// round shows 0; the last value shown is the last one below `seconds`; 0 s shows nothing.
-// `keep_going` is asked right after every yield: when it says no (the window is gone or the
-// program is ending) the count returns false at once, without calling `show` again or pausing.
+// How long the count sleeps between two looks at the clock, in seconds: the elapsed time is
+// shown to a tenth of a second, and the window stays responsive.
+inline constexpr double kPowerDownPollSeconds = 0.01;
+
+// Run: writes SLP_CNT, then, timed by the monotonic clock, shows the elapsed time, yields once and
+// sleeps kPowerDownPollSeconds on every round while it is below `seconds`, then waits 200 ms. The
+// first round shows 0; the last value shown is the last one below `seconds`; 0 s shows nothing.
+// `yield` lets the window system run and says whether to go on: when it says no (the window is
+// gone or the program is ending) the count returns false at once, without calling `show` again or
+// pausing. Without an interface, or when the write does not reach the sensor, nothing is counted
+// or shown and the result is false.
 bool RunPowerDown(Session& session, double seconds, const std::function<void(double)>& show,
-                  const std::function<bool()>& keep_going);
+                  const std::function<bool()>& yield);
 
 }  // namespace talvix::monitor

@@ -1,5 +1,5 @@
 // Time sources: the time of day (shown to the user and written to files) and a monotonic clock
-// for measuring intervals (delay calibration, power-down count, simulated sensor).
+// for measuring intervals (device pauses, power-down count, simulated sensor).
 #pragma once
 
 namespace talvix::platform {
@@ -11,12 +11,16 @@ class Clock {
   virtual double SecondsSinceMidnight() = 0;
   // Seconds since an arbitrary fixed start; never goes backwards.
   virtual double MonotonicSeconds() = 0;
+  // Gives the processor away for about `seconds` (at least that long on the system clock). For
+  // polling loops that check the time now and then; never for the device's pauses.
+  virtual void Sleep(double seconds) = 0;
 };
 
 class SystemClock : public Clock {
  public:
   double SecondsSinceMidnight() override;
   double MonotonicSeconds() override;
+  void Sleep(double seconds) override;
 };
 
 // A clock that moves only when told to.
@@ -24,12 +28,15 @@ class ManualClock : public Clock {
  public:
   double SecondsSinceMidnight() override { return time_of_day; }
   double MonotonicSeconds() override { return monotonic; }
+  // Records the time asked for; the clock does not move.
+  void Sleep(double seconds) override { slept += seconds; }
   void Advance(double seconds) {
     monotonic += seconds;
     time_of_day += seconds;
   }
   double time_of_day = 12 * 3600.0;
   double monotonic = 0.0;
+  double slept = 0.0;  // seconds asked of Sleep, in all
 };
 
 }  // namespace talvix::platform

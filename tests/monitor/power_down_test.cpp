@@ -38,7 +38,10 @@ class RunPowerDownTest : public ::testing::Test {
     units_before = sim.delay->total_units;
     return RunPowerDown(
         *sim.session, seconds, [this](double elapsed) { shown.push_back(ElapsedText(elapsed)); },
-        [this] { return keep_going; });
+        [this] {
+          sim.events.ProcessEvents();
+          return keep_going;
+        });
   }
   // SLP_CNT (0x3A) written: upper byte frame 0xBB00, then the count in the lower byte frame.
   std::vector<uint16_t> Sent() const { return sim.sensor.trace().SentWords(); }

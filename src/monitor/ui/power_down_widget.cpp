@@ -6,7 +6,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 
 namespace talvix::monitor {
@@ -20,7 +19,8 @@ PowerDownWidget::PowerDownWidget(Session& session, QWidget* parent)
       cmdPowerDown_(new QPushButton(QStringLiteral("Run"), this)),
       Label14_(new QLabel(QStringLiteral("Elapsed"), this)),
       lblPDElapsed_(new QLabel(QStringLiteral("PDElapsed"), this)),
-      Label12_(new QLabel(QStringLiteral("sec"), this)) {
+      Label12_(new QLabel(QStringLiteral("sec"), this)),
+      count_loop_(session.loops, session.events()) {
   setObjectName(QStringLiteral("framePowerdown"));
   setToolTip(QStringLiteral("Set the Powerdown"));
   Label13_->setObjectName(QStringLiteral("Label13"));
@@ -65,12 +65,11 @@ void PowerDownWidget::txtPowerDown_Change() {
 }
 
 void PowerDownWidget::cmdPowerDown_Click() {
-  const uint64_t generation = stop_generation_;
-  const QPointer<PowerDownWidget> alive(this);
+  CooperativeLoop::Run run = count_loop_.Start();
   RunPowerDown(
       session_, PowerDownSeconds(txtPowerDown_->text()),
       [this](double elapsed) { lblPDElapsed_->setText(ElapsedText(elapsed, locale())); },
-      [&] { return !alive.isNull() && stop_generation_ == generation; });
+      [&run] { return run.Yield(); });
 }
 
 void PowerDownWidget::PrepareAtLoad() {

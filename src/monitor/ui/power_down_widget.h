@@ -3,6 +3,7 @@
 // every round, so the rest of the window keeps working during it.
 #pragma once
 
+#include "session/cooperative_loop.h"
 #include "session/session.h"
 
 #include <QGroupBox>
@@ -28,7 +29,7 @@ class PowerDownWidget : public QGroupBox {
   // The load step: time "0", elapsed "0.0".
   void PrepareAtLoad();
   // Ends a running count at its next yield, without the closing pause.
-  void StopLoops() { ++stop_generation_; }
+  void StopLoops() { count_loop_.Abort(); }
 
  private:
   void ConnectControls();
@@ -41,7 +42,8 @@ class PowerDownWidget : public QGroupBox {
   QLabel* Label14_;
   QLabel* lblPDElapsed_;
   QLabel* Label12_;
-  uint64_t stop_generation_ = 0;
+  // The count; registered with the session so that the exit path can stop it.
+  CooperativeLoop count_loop_;
 };
 
 }  // namespace talvix::monitor
