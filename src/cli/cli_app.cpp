@@ -1,13 +1,13 @@
 #include "cli/cli_app.h"
 
 #include "cli/cli_options.h"
-#include "common/number_text.h"
 #include "common/hex_text.h"
+#include "common/number_text.h"
 #include "platform/libusb_driver.h"
 #include "platform/ppdev_port.h"
-#include "sim/sim_rig.h"
-#include "startup/port_access.h"
 #include "session/session.h"
+#include "session/simulated_bench.h"
+#include "startup/port_access.h"
 
 #include <QRegularExpression>
 
@@ -22,35 +22,29 @@ struct Rig {
   platform::SystemClock clock;
   platform::RecordingNotifier notifier;
   platform::CallbackEventPump events;
-  std::unique_ptr<sim::SimRig> sim;
+  std::unique_ptr<SimulatedBench> sim;
   std::unique_ptr<platform::LibUsbDriver> libusb;
   std::unique_ptr<Session> session;
 };
 
 // Builds the session on the chosen interface; false with the reason in `error`.
 bool Connect(const CliOptions& options, Rig& rig, QString& error) {
-  PortOpener open_port;
-  std::unique_ptr<link::Delay> delay;
-  platform::UsbDriver* usb = nullptr;
   if (IsSimulated(options.interface)) {
     // A different seed each run: the simulated sensor moves between runs as a real one would.
     const auto seed = static_cast<uint32_t>(rig.clock.MonotonicSeconds() * 1000.0);
-    rig.sim = std::make_unique<sim::SimRig>(rig.clock, seed);
-    open_port = rig.sim->PortOpener();
-    usb = &rig.sim->usb;
-    // The simulated sensor needs no pacing; skip the seconds of delay calibration.
-    delay = std::make_unique<link::RecordingDelay>(rig.clock);
+    rig.sim = std::make_unique<SimulatedBench>(rig.clock, SimulatedBenchOptions{.seed = seed});
     if (!options.trace_path.isEmpty() &&
         !rig.sim->sensor.trace().WriteTo(options.trace_path, error)) {
       return false;
     }
+    // The simulated sensor needs no pacing: its runs do not wait.
+    rig.session = rig.sim->MakeSession(rig.notifier, rig.events,
+                                       std::make_unique<link::RecordingDelay>(rig.clock));
   } else {
-    open_port = platform::PpdevPort::Open;
     rig.libusb = std::make_unique<platform::LibUsbDriver>();
-    usb = rig.libusb.get();
+    rig.session = std::make_unique<Session>(
+        Platform{rig.clock, rig.notifier, rig.events, *rig.libusb, platform::PpdevPort::Open});
   }
-  rig.session = std::make_unique<Session>(Platform{rig.clock, rig.notifier, rig.events, *usb,
-                                                   std::move(open_port), std::move(delay)});
   link::RegisterAccess& link = rig.session->link;
   switch (options.interface) {
     case InterfaceChoice::kSimParallel:
@@ -60,16 +54,9 @@ bool Connect(const CliOptions& options, Rig& rig, QString& error) {
       rig.session->startup.OsName = startup::DetectOsName();
       return startup::BringUpParallelPort(*rig.session);  // says why when it cannot
     case InterfaceChoice::kSimUsb:
-    case InterfaceChoice::kUsb:
-      link.InterfaceType = link::kInterfaceUsb;
-    {
+    case InterfaceChoice::kUsb: {
       const int device = options.interface == InterfaceChoice::kUsb ? options.usb_device : 0;
-      if (startup::BringUpUsbCard(*rig.session, device)) return true;
-      error = QStringLiteral("no ready USB SPI card at Ezusb-%1").arg(device);
-      if (rig.libusb && !rig.libusb->LastError().isEmpty()) {
-        error += QStringLiteral(" (%1)").arg(rig.libusb->LastError());
-      }
-      return false;
+      return ConnectUsbCard(*rig.session, device, rig.libusb.get(), error);
     }
   }
   return false;
@@ -107,8 +94,8 @@ bool ResolveTargets(const CliOptions& options, const registers::RegisterTable& t
     const registers::RegisterEntry& entry = table.at(*index);
     if (writing ? !entry.WriteFlag : !entry.ReadFlag) {
       error = QStringLiteral("register %1 may not be %2")
-                  .arg(entry.Label.trimmed(), writing ? QStringLiteral("written")
-                                                      : QStringLiteral("read"));
+                  .arg(entry.Label.trimmed(),
+                       writing ? QStringLiteral("written") : QStringLiteral("read"));
       return false;
     }
     targets.push_back({*index, 0});
@@ -121,16 +108,105 @@ bool ResolveTargets(const CliOptions& options, const registers::RegisterTable& t
   return true;
 }
 
-void RunCommand(const CliOptions& options, const std::vector<Target>& targets, Session& session,
-                QTextStream& out) {
-  link::RegisterAccess& link = session.link;
-  if (options.command == QLatin1String("write")) {
-    link.WriteReg(targets.front().index, targets.front().value);
-    return;
+QString CardName(int device) {
+  return QStringLiteral("Ezusb-%1").arg(device);
+}
+
+// Why an operation that ended with `status` did not reach the sensor, and what to check.
+QString LinkFailure(link::LinkStatus status, const Session& session,
+                    const platform::LibUsbDriver* libusb) {
+  const link::RegisterAccess& link = session.link;
+  const QString again = QStringLiteral("then run the command again.");
+  const QString port = QString::number(static_cast<uint16_t>(link.PortAddress), 16).toUpper();
+  const QString card = session.ezusb.CurrentCard.DevName;
+  switch (link.InterfaceType) {
+    case link::kInterfaceUsb:
+      if (status == link::LinkStatus::kLinkFailed && libusb && !libusb->LastError().isEmpty()) {
+        return libusb->LastError();  // says what happened to the transfer and what to do
+      }
+      return QStringLiteral("the USB SPI card %1 %2. Check its cable, unplug and replug it, %3")
+          .arg(card,
+               status == link::LinkStatus::kLinkFailed ? QStringLiteral("failed during a transfer")
+                                                       : QStringLiteral("is not ready"),
+               again);
+    case link::kInterfaceParallel:
+      return QStringLiteral(
+                 "%1 the parallel port at %2. Check that the port (or its adapter) is still there "
+                 "and that no other program has claimed it, %3")
+          .arg(status == link::LinkStatus::kLinkFailed ? QStringLiteral("an access failed on")
+                                                       : QStringLiteral("nothing is open at"),
+               port, again);
+    default:
+      return QStringLiteral("no interface is chosen.");
   }
+}
+
+}  // namespace
+
+QString UsbOpenFailure(int device, const link::EzUsb& ezusb, const QString& driver_error) {
+  const QString name = CardName(device);
+  const bool named = device >= 0 && device < static_cast<int>(ezusb.UsbCards.size()) &&
+                     !ezusb.UsbCards[device].DevName.isEmpty();
+  if (named) {
+    // Found, but it failed while its board information was read or while it was set up.
+    return QStringLiteral("the USB SPI card %1 (%2) was found but did not answer: %3")
+        .arg(name, ezusb.UsbCards[device].CardType,
+             driver_error.isEmpty()
+                 ? QStringLiteral("unplug and replug it, then run the command again.")
+                 : driver_error);
+  }
+  if (!driver_error.isEmpty()) {
+    return QStringLiteral("cannot reach the USB SPI card %1: %2").arg(name, driver_error);
+  }
+  QStringList found;
+  int first_found = -1;
+  for (int i = 0; i < static_cast<int>(ezusb.UsbCards.size()); ++i) {
+    const link::UsbCardInfo& card = ezusb.UsbCards[i];
+    if (card.DevName.isEmpty()) continue;
+    found << QStringLiteral("%1 (%2)").arg(card.DevName, card.CardType);
+    if (first_found < 0) first_found = i;
+  }
+  if (found.isEmpty()) {
+    return QStringLiteral(
+               "no USB SPI card found (asked for %1). Check that the card is plugged in and "
+               "powered, its cable, and that the udev rules of packaging/udev are installed "
+               "(see the comments in those files).")
+        .arg(name);
+  }
+  return QStringLiteral("there is no USB SPI card at %1; found %2. Name one of these, as usb:%3.")
+      .arg(name, found.join(QStringLiteral(", ")))
+      .arg(first_found);
+}
+
+bool ConnectUsbCard(Session& session, int device, platform::LibUsbDriver* libusb, QString& error) {
+  session.link.InterfaceType = link::kInterfaceUsb;
+  if (!startup::BringUpUsbCard(session, device)) {
+    error = UsbOpenFailure(device, session.ezusb, libusb ? libusb->LastError() : QString());
+    return false;
+  }
+  // The scan may have failed to open other cards: only failures from here on are this run's.
+  if (libusb) libusb->ClearLastError();
+  return true;
+}
+
+int RunCommand(const CliOptions& options, Session& session, const platform::LibUsbDriver* libusb,
+               QTextStream& out, QString& error) {
+  std::vector<Target> targets;
+  if (!ResolveTargets(options, session.table, targets, error)) return kExitUsage;
+  link::RegisterAccess& link = session.link;
+  const bool writing = options.command == QLatin1String("write");
   for (const Target& t : targets) {
     const registers::RegisterEntry& entry = session.table.at(t.index);
-    link.ReadReg(t.index);
+    const link::LinkStatus status =
+        writing ? link.WriteReg(t.index, t.value) : link.ReadReg(t.index);
+    if (!link::Reached(status)) {
+      error = QStringLiteral("stopped at %1, which was not %2: %3")
+                  .arg(entry.Label.trimmed(),
+                       writing ? QStringLiteral("written") : QStringLiteral("read"),
+                       LinkFailure(status, session, libusb));
+      return kExitDeviceError;
+    }
+    if (writing) continue;
     if (options.command == QLatin1String("dump")) {
       out << entry.Label << '\t' << common::Hex4(entry.BaseAddr).right(2) << '\t'
           << common::Hex4(link.RawWord) << '\n';
@@ -139,9 +215,8 @@ void RunCommand(const CliOptions& options, const std::vector<Target>& targets, S
           << common::SingleText(link.RegValue) << '\n';
     }
   }
+  return kExitOk;
 }
-
-}  // namespace
 
 int RunCli(const QStringList& args, QTextStream& out, QTextStream& err) {
   QString error;
@@ -167,12 +242,13 @@ int RunCli(const QStringList& args, QTextStream& out, QTextStream& err) {
     return kExitDeviceError;
   }
 
-  RunCommand(*options, targets, *rig.session, out);
-  int status = kExitOk;
+  int status = RunCommand(*options, *rig.session, rig.libusb.get(), out, error);
+  out.flush();  // the rows read before a failure come before its message
   for (const QString& message : rig.notifier.texts) {
     err << "talvix-cli: " << message << '\n';
     status = kExitDeviceError;
   }
+  if (status != kExitOk && !error.isEmpty()) err << "talvix-cli: " << error << '\n';
   if (rig.sim && !rig.sim->sensor.trace().Flush(error)) {
     err << "talvix-cli: " << error << '\n';
     status = kExitDeviceError;

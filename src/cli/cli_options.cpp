@@ -6,6 +6,8 @@ namespace talvix::cli {
 
 namespace {
 
+constexpr uint kLastUsbDevice = 3;  // the cards are "Ezusb-0" .. "Ezusb-3"
+
 bool ParseInterface(const QString& text, CliOptions& options, QString& error) {
   static const QRegularExpression kHex(QStringLiteral("^(0[xX])?([0-9A-Fa-f]{1,4})$"));
   if (text == QLatin1String("sim-lpt")) {
@@ -28,14 +30,19 @@ bool ParseInterface(const QString& text, CliOptions& options, QString& error) {
     return true;
   }
   if (text.startsWith(QLatin1String("usb:"))) {
-    bool ok = false;
-    const int n = text.mid(4).toInt(&ok);
-    if (!ok || n < 0 || n > 3) {
-      error = QStringLiteral("bad USB device in \"%1\": give 0 to 3, as usb:0").arg(text);
+    // Digits only: no sign, blanks, base prefix or anything after the number.
+    static const QRegularExpression kDecimal(QStringLiteral("^[0-9]+$"));
+    const QString index = text.mid(4);
+    bool ok = kDecimal.match(index).hasMatch();
+    const uint n = ok ? index.toUInt(&ok) : 0;  // not ok when it overflows
+    if (!ok || n > kLastUsbDevice) {
+      error = QStringLiteral("bad USB device in \"%1\": give 0 to %2, as usb:0")
+                  .arg(text)
+                  .arg(kLastUsbDevice);
       return false;
     }
     options.interface = InterfaceChoice::kUsb;
-    options.usb_device = n;
+    options.usb_device = static_cast<int>(n);
     return true;
   }
   error = QStringLiteral("unknown interface \"%1\"").arg(text);

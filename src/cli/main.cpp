@@ -1,11 +1,15 @@
 #include "cli/cli_app.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 
 #include <cstdio>
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  // The tool prints the USB driver's failures itself, as the cause of the exit status; its
+  // warnings would say the same twice. QT_LOGGING_RULES still turns them (and the debug lines) on.
+  QLoggingCategory::setFilterRules(QStringLiteral("talvix.link.usb.warning=false"));
   QTextStream out(stdout);
   QTextStream err(stderr);
   QStringList args = QCoreApplication::arguments();

@@ -3,7 +3,6 @@
 #include "platform/usb_ids.h"
 
 #include <QLoggingCategory>
-#include <QRegularExpression>
 
 #include <libusb.h>
 
@@ -19,43 +18,14 @@ namespace {
 // Debug level shows every request; warnings (failed opens and requests) show by default.
 Q_LOGGING_CATEGORY(lcUsb, "talvix.link.usb", QtInfoMsg)
 
-constexpr int kPipeEntryOffset = 16;
-constexpr int kPipeEntrySize = 20;
-constexpr int kMaxPipes = (kPipeInfoBlockSize - kPipeEntryOffset) / kPipeEntrySize;  // 17
-constexpr uint32_t kDefaultMaxTransfer = 4096;  // bytes; what the block reports for each pipe
 constexpr uint16_t kEnglishUs = 0x0409;
-constexpr int kLoggedBytes = 64;  // longer blocks are shortened in the log
 
 constexpr char kUdevRemedy[] =
     "Install the udev rules 60-talvix-usb-spi.rules and 70-talvix-usb-spi-access.rules into "
     "/etc/udev/rules.d, run 'sudo udevadm control --reload' and 'sudo udevadm trigger', then "
-    "unplug and replug the card.";
-
-void PutLe16(std::span<uint8_t> block, size_t at, uint16_t value) {
-  block[at] = static_cast<uint8_t>(value);
-  block[at + 1] = static_cast<uint8_t>(value >> 8);
-}
-
-void PutLe32(std::span<uint8_t> block, size_t at, uint32_t value) {
-  for (size_t i = 0; i < 4; ++i) block[at + i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-std::optional<uint32_t> PipeNumber(std::span<const uint8_t> in) {
-  if (in.size() < 4) return std::nullopt;
-  return static_cast<uint32_t>(in[0]) | static_cast<uint32_t>(in[1]) << 8 |
-         static_cast<uint32_t>(in[2]) << 16 | static_cast<uint32_t>(in[3]) << 24;
-}
-
-QString Hex(std::span<const uint8_t> bytes) {
-  QString text;
-  const size_t shown = std::min<size_t>(bytes.size(), kLoggedBytes);
-  for (size_t i = 0; i < shown; ++i) {
-    if (i > 0) text += QLatin1Char(' ');
-    text += QStringLiteral("%1").arg(bytes[i], 2, 16, QLatin1Char('0')).toUpper();
-  }
-  if (bytes.size() > shown) text += QStringLiteral(" ... (%1 bytes)").arg(bytes.size());
-  return text;
-}
+    "unplug and replug the card. They give access to the user at the computer's own screen and "
+    "keyboard, and to the members of the group plugdev from anywhere (for example over ssh): "
+    "add yourself with 'sudo usermod -aG plugdev $USER' and log in again.";
 
 QString LibUsbErrorText(int rc) {
   return QStringLiteral("%1 (%2)").arg(QString::fromUtf8(libusb_strerror(rc)),
@@ -85,20 +55,33 @@ QString OpenErrorText(int rc, const QString& dev_name, const UsbDeviceLocation& 
   }
 }
 
-QString RequestName(uint32_t code) {
-  switch (code) {
-    case kIoctlGetPipeInfo:
-      return QStringLiteral("GetPipeInfo");
-    case kIoctlGetDeviceDescriptor:
-      return QStringLiteral("GetDeviceDescriptor");
-    case kIoctlGetStringDescriptor:
-      return QStringLiteral("GetStringDescriptor");
-    case kIoctlBulkRead:
-      return QStringLiteral("BulkRead");
-    case kIoctlBulkWrite:
-      return QStringLiteral("BulkWrite");
+// What a failed request means for the card, and what to do about it.
+QString RequestErrorText(uint32_t code, const QString& dev_name, int rc) {
+  const QString request = QStringLiteral("USB request %1 to %2").arg(RequestName(code), dev_name);
+  const QString name = QString::fromUtf8(libusb_error_name(rc));
+  switch (rc) {
+    case LIBUSB_ERROR_TIMEOUT:
+      return QStringLiteral(
+                 "%1 got no answer within %2 ms (%3): the card has stopped answering. Unplug "
+                 "and replug it to reset it, then try again.")
+          .arg(request)
+          .arg(kTransferTimeoutMs)
+          .arg(name);
+    case LIBUSB_ERROR_PIPE:
+      return QStringLiteral(
+                 "%1 was refused: the card stalled the endpoint (%2). Try again; if it happens "
+                 "again, unplug and replug the card and check that its firmware is the one for "
+                 "this program.")
+          .arg(request, name);
+    case LIBUSB_ERROR_NO_DEVICE:
+      return QStringLiteral(
+                 "%1 failed: the card is gone, unplugged or without power (%2). Plug it in "
+                 "again, then try again.")
+          .arg(request, name);
     default:
-      return QStringLiteral("Ioctl 0x%1").arg(code, 0, 16);
+      return QStringLiteral(
+                 "%1 failed: %2. Check the card's cable, unplug and replug it, then try again.")
+          .arg(request, LibUsbErrorText(rc));
   }
 }
 
@@ -167,11 +150,7 @@ class LibUsbDevice final : public UsbDevice {
     const bool ok = rc == LIBUSB_SUCCESS;
     qCDebug(lcUsb).noquote() << name_ << DescribeUsbRequest(code, in, out, returned, ok);
     if (!ok) {
-      const QString text =
-          QStringLiteral(
-              "USB request %1 to %2 failed: %3. Check the card's cable, unplug and "
-              "replug it, then search again.")
-              .arg(RequestName(code), name_, LibUsbErrorText(rc));
+      const QString text = RequestErrorText(code, name_, rc);
       qCWarning(lcUsb).noquote() << text;
       report_error_(text);
     }
@@ -188,16 +167,12 @@ class LibUsbDevice final : public UsbDevice {
         returned = kPipeInfoBlockSize;
         return LIBUSB_SUCCESS;
       case kIoctlGetDeviceDescriptor:
-        return Counted(libusb_get_descriptor(handle_.get(), LIBUSB_DT_DEVICE, 0, out.data(),
-                                             ControlLength(out.size())),
-                       returned);
+        return Counted(GetDescriptor(LIBUSB_DT_DEVICE, 0, 0, out), returned);
       case kIoctlGetStringDescriptor: {
         if (in.empty()) return LIBUSB_ERROR_INVALID_PARAM;
         const uint8_t index = in[0];
         const uint16_t language = index == 0 ? 0 : LanguageId();
-        return Counted(libusb_get_string_descriptor(handle_.get(), index, language, out.data(),
-                                                    ControlLength(out.size())),
-                       returned);
+        return Counted(GetDescriptor(LIBUSB_DT_STRING, index, language, out), returned);
       }
       case kIoctlBulkRead:
       case kIoctlBulkWrite:
@@ -205,6 +180,14 @@ class LibUsbDevice final : public UsbDevice {
       default:
         return LIBUSB_ERROR_NOT_SUPPORTED;
     }
+  }
+
+  // GET_DESCRIPTOR with the transfer timeout (libusb's own helpers have theirs built in).
+  int GetDescriptor(uint8_t type, uint8_t index, uint16_t language, std::span<uint8_t> out) {
+    return libusb_control_transfer(handle_.get(), LIBUSB_ENDPOINT_IN, LIBUSB_REQUEST_GET_DESCRIPTOR,
+                                   static_cast<uint16_t>(type << 8 | index), language, out.data(),
+                                   static_cast<uint16_t>(ControlLength(out.size())),
+                                   kTransferTimeoutMs);
   }
 
   static int Counted(int result, uint32_t& returned) {
@@ -221,12 +204,20 @@ class LibUsbDevice final : public UsbDevice {
     int done = 0;
     const bool interrupt =
         (endpoint.attributes & LIBUSB_TRANSFER_TYPE_MASK) == LIBUSB_TRANSFER_TYPE_INTERRUPT;
-    const int rc = interrupt
-                       ? libusb_interrupt_transfer(handle_.get(), endpoint.address, out.data(),
-                                                   BulkLength(out.size()), &done, kBulkTimeoutMs)
-                       : libusb_bulk_transfer(handle_.get(), endpoint.address, out.data(),
-                                              BulkLength(out.size()), &done, kBulkTimeoutMs);
+    const int rc =
+        interrupt ? libusb_interrupt_transfer(handle_.get(), endpoint.address, out.data(),
+                                              BulkLength(out.size()), &done, kTransferTimeoutMs)
+                  : libusb_bulk_transfer(handle_.get(), endpoint.address, out.data(),
+                                         BulkLength(out.size()), &done, kTransferTimeoutMs);
     returned = static_cast<uint32_t>(std::max(done, 0));
+    if (rc == LIBUSB_ERROR_PIPE) {
+      // A halted endpoint stalls every later transfer until the halt is cleared: clear it now,
+      // so that the card works again once the user has dealt with the failure.
+      const int cleared = libusb_clear_halt(handle_.get(), endpoint.address);
+      qCDebug(lcUsb).noquote() << name_ << "clear halt of endpoint"
+                               << QString::number(endpoint.address, 16) << "->"
+                               << (cleared == LIBUSB_SUCCESS ? "ok" : "FAILED");
+    }
     return rc;
   }
 
@@ -234,7 +225,7 @@ class LibUsbDevice final : public UsbDevice {
   uint16_t LanguageId() {
     if (!language_) {
       uint8_t languages[4] = {};
-      const int n = libusb_get_string_descriptor(handle_.get(), 0, 0, languages, sizeof languages);
+      const int n = GetDescriptor(LIBUSB_DT_STRING, 0, 0, languages);
       language_ = n >= 4 ? static_cast<uint16_t>(languages[2] | languages[3] << 8) : kEnglishUs;
     }
     return *language_;
@@ -249,13 +240,6 @@ class LibUsbDevice final : public UsbDevice {
 
 }  // namespace
 
-std::optional<int> EzusbIndex(const QString& dev_name) {
-  static const QRegularExpression kName(QStringLiteral("^Ezusb-([0-3])$"));
-  const QRegularExpressionMatch match = kName.match(dev_name);
-  if (!match.hasMatch()) return std::nullopt;
-  return match.captured(1).toInt();
-}
-
 std::vector<size_t> OrderCards(std::span<const UsbDeviceLocation> devices, uint16_t vendor_id) {
   std::vector<size_t> order;
   for (size_t i = 0; i < devices.size(); ++i) {
@@ -266,57 +250,6 @@ std::vector<size_t> OrderCards(std::span<const UsbDeviceLocation> devices, uint1
            std::pair(devices[b].bus, devices[b].address);
   });
   return order;
-}
-
-void BuildPipeInfoBlock(const UsbInterface& interface,
-                        std::span<uint8_t, kPipeInfoBlockSize> block) {
-  std::fill(block.begin(), block.end(), uint8_t{0});
-  const int pipes = std::min<int>(static_cast<int>(interface.pipes.size()), kMaxPipes);
-  PutLe16(block, 0, kPipeInfoBlockSize);
-  block[2] = interface.number;
-  block[3] = interface.alternate;
-  block[4] = interface.class_code;
-  block[5] = interface.subclass;
-  block[6] = interface.protocol;
-  PutLe32(block, 8, 1);  // interface handle: any value other than 0
-  PutLe32(block, 12, static_cast<uint32_t>(pipes));
-  for (int p = 0; p < pipes; ++p) {
-    const UsbPipe& pipe = interface.pipes[p];
-    const size_t at = kPipeEntryOffset + kPipeEntrySize * p;
-    PutLe16(block, at, pipe.max_packet);
-    block[at + 2] = pipe.address;
-    block[at + 3] = pipe.interval;
-    PutLe32(block, at + 4, pipe.attributes & 0x03u);
-    PutLe32(block, at + 8, static_cast<uint32_t>(p + 1));  // pipe handle
-    PutLe32(block, at + 12, kDefaultMaxTransfer);
-    PutLe32(block, at + 16, 0);
-  }
-}
-
-QString DescribeUsbRequest(uint32_t code, std::span<const uint8_t> in, std::span<const uint8_t> out,
-                           uint32_t returned, bool ok) {
-  const std::span<const uint8_t> answered = out.first(std::min<size_t>(returned, out.size()));
-  const QString outcome =
-      ok ? QStringLiteral("ok, %1 bytes").arg(returned) : QStringLiteral("FAILED");
-  const std::optional<uint32_t> pipe = PipeNumber(in);
-  const QString pipe_text = pipe ? QString::number(*pipe) : QStringLiteral("?");
-  const QString name = RequestName(code);
-  switch (code) {
-    case kIoctlGetStringDescriptor:
-      return QStringLiteral("%1 index %2 (%3) -> %4: %5")
-          .arg(name, in.empty() ? QStringLiteral("?") : QString::number(in[0]), Hex(in), outcome,
-               Hex(answered));
-    case kIoctlBulkRead:
-      return QStringLiteral("%1 pipe %2 (%3 bytes asked) -> %4: %5")
-          .arg(name, pipe_text, QString::number(out.size()), outcome, Hex(answered));
-    case kIoctlBulkWrite:
-      return QStringLiteral("%1 pipe %2: %3 -> %4").arg(name, pipe_text, Hex(out), outcome);
-    case kIoctlGetPipeInfo:
-    case kIoctlGetDeviceDescriptor:
-      return QStringLiteral("%1 -> %2: %3").arg(name, outcome, Hex(answered));
-    default:
-      return QStringLiteral("%1 (%2) -> %3").arg(name, Hex(in), outcome);
-  }
 }
 
 void LibUsbDriver::ContextDeleter::operator()(libusb_context* context) const {

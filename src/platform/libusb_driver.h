@@ -4,6 +4,7 @@
 // Every request is logged under the category talvix.link.usb (debug level).
 #pragma once
 
+#include "platform/ezusb_protocol.h"
 #include "platform/usb_driver.h"
 
 #include <QString>
@@ -19,26 +20,10 @@ struct libusb_context;
 
 namespace talvix::platform {
 
-// Bulk requests give up after this long; a timeout is a failed request.
-inline constexpr unsigned kBulkTimeoutMs = 1000;
-
-// One endpoint of the card's interface.
-struct UsbPipe {
-  uint8_t address = 0;      // bit 7 set for an IN endpoint
-  uint8_t attributes = 0;   // bits 0..1: 0 control, 1 isochronous, 2 bulk, 3 interrupt
-  uint16_t max_packet = 0;  // bytes
-  uint8_t interval = 0;
-};
-
-// Interface 0 of the active configuration, as the pipe information block describes it.
-struct UsbInterface {
-  uint8_t number = 0;
-  uint8_t alternate = 0;
-  uint8_t class_code = 0;
-  uint8_t subclass = 0;
-  uint8_t protocol = 0;
-  std::vector<UsbPipe> pipes;  // in descriptor order
-};
+// Every transfer to a card (bulk, and the control requests for descriptors) gives up after this
+// long; a timeout is a failed request. The card answers within microseconds, so only a card that
+// has stopped answering meets it.
+inline constexpr unsigned kTransferTimeoutMs = 1000;
 
 // Where a device sits and whose it is: what the "Ezusb-i" numbering looks at.
 struct UsbDeviceLocation {
@@ -47,22 +32,9 @@ struct UsbDeviceLocation {
   uint16_t vendor_id = 0;
 };
 
-// i for the name "Ezusb-i" (i = 0..3), nullopt for any other name.
-std::optional<int> EzusbIndex(const QString& dev_name);
-
 // Positions in `devices` of those that carry `vendor_id`, by bus, then address: entry i of the
 // result is the device "Ezusb-i".
 std::vector<size_t> OrderCards(std::span<const UsbDeviceLocation> devices, uint16_t vendor_id);
-
-// Fills the 356-byte pipe information block from the interface (little-endian; a 16-byte
-// interface header, then one 20-byte entry per pipe at 16 + 20 * p; pipes beyond 17 are left out).
-void BuildPipeInfoBlock(const UsbInterface& interface,
-                        std::span<uint8_t, kPipeInfoBlockSize> block);
-
-// One log line for a request: the operation's name, its pipe or string index, the bytes sent or
-// answered in hex, and the outcome.
-QString DescribeUsbRequest(uint32_t code, std::span<const uint8_t> in, std::span<const uint8_t> out,
-                           uint32_t returned, bool ok);
 
 class LibUsbDriver : public UsbDriver {
  public:

@@ -357,7 +357,29 @@ INSTANTIATE_TEST_SUITE_P(
                       TransferFault{
                           "CardStopsAnsweringAndTheReadTimesOut",
                           [](UsbCardEmulator& emulator) { emulator.SetAnswering(0, false); },
-                          "Error Reading SPI", true, false}),
+                          "Error Reading SPI", true, false},
+                      // A halted endpoint stalls until the host clears it: the card works
+                      // again only because the backend clears the halt after the stall.
+                      TransferFault{"CommandEndpointHalts",
+                                    [](UsbCardEmulator& emulator) {
+                                      emulator.PlanFault({FaultKind::kStall, 0});
+                                    },
+                                    "Error Writing SPI", false, false},
+                      TransferFault{"AnswerEndpointHalts",
+                                    [](UsbCardEmulator& emulator) {
+                                      emulator.PlanFault({FaultKind::kStall, 1});
+                                    },
+                                    "Error Reading SPI", true, false},
+                      TransferFault{"CardHangsAtTheAnswer",
+                                    [](UsbCardEmulator& emulator) {
+                                      emulator.PlanFault({FaultKind::kHang, 1});
+                                    },
+                                    "Error Reading SPI", true, false},
+                      TransferFault{"CardUnpluggedAtTheAnswer",
+                                    [](UsbCardEmulator& emulator) {
+                                      emulator.PlanFault({FaultKind::kUnplug, 1});
+                                    },
+                                    "Error Reading SPI", true, true}),
     [](const ::testing::TestParamInfo<TransferFault>& info) { return info.param.name; });
 
 }  // namespace

@@ -2,6 +2,7 @@
 // processes that reach the emulated cards through their own, unmodified libusb.
 #include "platform/usb_ids.h"
 #include "usb_emulator/card_list.h"
+#include "usb_emulator/fault_plan.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,6 +16,8 @@
 
 #include <cstring>
 #include <fstream>
+#include <optional>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -50,6 +53,34 @@ TEST(CardListTest, RejectsWhatItCannotBuild) {
     QString error;
     EXPECT_FALSE(ParseCardList(QString::fromLatin1(list), error)) << list;
     EXPECT_FALSE(error.isEmpty()) << list;
+  }
+}
+
+TEST(FaultPlanTest, ReadsKindAndCount) {
+  struct Case {
+    const char* text;
+    FaultKind kind;
+    uint32_t after;
+  };
+  for (const Case& c :
+       {Case{"unplug@50", FaultKind::kUnplug, 50}, Case{"hang@0", FaultKind::kHang, 0},
+        Case{"Stall@007", FaultKind::kStall, 7},
+        Case{"unplug@4294967295", FaultKind::kUnplug, 4294967295u}}) {
+    QString error;
+    const std::optional<FaultPlan> plan = ParseFaultPlan(QString::fromLatin1(c.text), error);
+    ASSERT_TRUE(plan) << c.text << ": " << error.toStdString();
+    EXPECT_EQ(plan->kind, c.kind) << c.text;
+    EXPECT_EQ(plan->after_transfers, c.after) << c.text;
+  }
+}
+
+TEST(FaultPlanTest, RefusesAnythingElse) {
+  for (const char* text : {"", "unplug", "unplug@", "@5", "melt@5", "unplug@-1", "unplug@+1",
+                           "unplug@0x10", "unplug@ 5", "unplug@5 ", " unplug@5", "unplug@5x",
+                           "unplug@4294967296", "unplug@5,hang@6", "unplug@\u0665"}) {
+    QString error;
+    EXPECT_FALSE(ParseFaultPlan(QString::fromUtf8(text), error)) << text;
+    EXPECT_FALSE(error.isEmpty()) << text;
   }
 }
 
@@ -140,6 +171,92 @@ TEST(UsbEmulatorToolTest, CardsAreNumberedInTheOrderGiven) {
                                        "--interface", "usb:0", "read", "SUPPLY"});
   EXPECT_EQ(foreign.status, 1) << foreign.err;
   EXPECT_TRUE(foreign.out.empty()) << foreign.out;
+  EXPECT_NE(foreign.err.find("no USB SPI card at Ezusb-0; found Ezusb-1 (Quarn)"),
+            std::string::npos)
+      << foreign.err;
+}
+
+// Bring-up of the card in use: its board information (command and answer), then its static
+// bits and its delay between words. Each other card costs its board information; each read, its
+// command and its answer.
+constexpr int kBringUpTransfers = 4;
+constexpr int kBoardInfoTransfers = 2;
+constexpr int kTransfersPerRead = 2;
+
+struct CardFault {
+  const char* name;
+  std::vector<std::string> emulator_args;
+  const char* device;
+  int transfers_before;  // bulk transfers of the bring-up and of other cards
+  const char* libusb_error;
+};
+
+void PrintTo(const CardFault& fault, std::ostream* os) {
+  *os << fault.name;
+}
+
+class CardFaultTest : public ::testing::TestWithParam<CardFault> {};
+
+// A hundred reads, and the card fails at bulk transfer 51: the CLI prints the reads completed
+// before it, nothing for the read it struck or after, and ends with status 1 and the cause.
+TEST_P(CardFaultTest, CliPrintsOnlyTheRowsReadBeforeTheFault) {
+  const CardFault& fault = GetParam();
+  std::vector<std::string> args = fault.emulator_args;
+  for (const char* word : {"--", TALVIX_CLI_PATH, "--interface", fault.device, "read"}) {
+    args.push_back(word);
+  }
+  for (int i = 0; i < 100; ++i) args.push_back("SUPPLY");
+
+  const Outcome run = RunEmulator(args);
+
+  EXPECT_EQ(run.status, 1) << run.err;
+  const std::vector<QStringList> rows = Lines(run.out);
+  EXPECT_EQ(static_cast<int>(rows.size()), (50 - fault.transfers_before) / kTransfersPerRead)
+      << run.out;
+  for (const QStringList& row : rows) {
+    ASSERT_EQ(row.size(), 4) << run.out;
+    EXPECT_EQ(row[0], "SUPPLY");
+    EXPECT_NEAR(row[3].toDouble(), 3.3, 0.3) << run.out;  // volts, as read: never an invented 0
+  }
+  const QString err = QString::fromStdString(run.err);
+  EXPECT_EQ(err.count("talvix-cli: stopped at SUPPLY, which was not read: "), 1) << run.err;
+  EXPECT_TRUE(err.contains(fault.libusb_error)) << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, CardFaultTest,
+    ::testing::Values(
+        CardFault{"Unplug",
+                  {"--fault", "unplug@50"},
+                  "usb:0",
+                  kBringUpTransfers,
+                  "LIBUSB_ERROR_NO_DEVICE"},
+        CardFault{"Hang", {"--fault=hang@50"}, "usb:0", kBringUpTransfers, "LIBUSB_ERROR_TIMEOUT"},
+        CardFault{
+            "Stall", {"--fault", "stall@50"}, "usb:0", kBringUpTransfers, "LIBUSB_ERROR_PIPE"},
+        // The count runs over all cards: the first card's board information comes first.
+        CardFault{"UnplugSecondCard",
+                  {"--cards", "pellow,quarn", "--fault", "unplug@50"},
+                  "usb:1",
+                  kBoardInfoTransfers + kBringUpTransfers,
+                  "LIBUSB_ERROR_NO_DEVICE"}),
+    [](const ::testing::TestParamInfo<CardFault>& info) { return info.param.name; });
+
+TEST(UsbEmulatorToolTest, RefusesABadFaultWithItsUsage) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--fault", "melt@5", "--", "true"},
+        std::vector<std::string>{"--fault", "unplug@-1", "--", "true"},
+        std::vector<std::string>{"--fault=unplug", "--", "true"},
+        std::vector<std::string>{"--fault", "unplug@1", "--fault", "hang@2", "--", "true"},
+        std::vector<std::string>{"--fault"}}) {
+    const Outcome run = RunEmulator(args);
+    EXPECT_EQ(run.status, 2) << args.back();
+    EXPECT_NE(run.err.find("--fault"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("usage:"), std::string::npos) << run.err;
+  }
+  const Outcome help = RunEmulator({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--fault KIND@N"), std::string::npos) << help.out;
 }
 
 TEST(UsbEmulatorToolTest, EndsWithTheCommandsStatus) {

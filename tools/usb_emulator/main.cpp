@@ -3,17 +3,19 @@
 // can be tried without a card. The cards, and the simulated sensor on chip-select channel 1 of
 // each, live in this process; the command runs as its child and reaches them through umockdev.
 //
-//   talvix-usb-emulator [-v] [--cards LIST] -- COMMAND [ARGS]...
+//   talvix-usb-emulator [-v] [--cards LIST] [--fault KIND@N] -- COMMAND [ARGS]...
 //
 // LIST is described in card_list.h ("pellow,quarn:64,foreign"); the default is one Pellow at
-// "Ezusb-0". The exit status is COMMAND's (128 + the signal number when a signal ended it, 127
-// when it cannot be found, 126 when it cannot be run), or 2 for a bad command line and 1 when the
-// emulated bus cannot be set up.
+// "Ezusb-0". --fault (fault_plan.h) makes a card fail after N bulk transfers, so that the
+// program's handling of an unplugged, hung or stalled card can be tried. The exit status is
+// COMMAND's (128 + the signal number when a signal ended it, 127 when it cannot be found, 126 when
+// it cannot be run), or 2 for a bad command line and 1 when the emulated bus cannot be set up.
 #include "platform/clock.h"
 #include "platform/usb_ids.h"
 #include "sim/sim_sensor.h"
 #include "sim/sim_usb_driver.h"
 #include "usb_emulator/card_list.h"
+#include "usb_emulator/fault_plan.h"
 #include "usb_emulator/usb_card_emulator.h"
 
 #include <QString>
@@ -48,7 +50,7 @@ constexpr int kExitSignalBase = 128;
 constexpr char kReexecMarker[] = "TALVIX_USB_EMULATOR_REEXEC";
 
 constexpr char kUsage[] =
-    "usage: talvix-usb-emulator [-v] [--cards LIST] -- COMMAND [ARGS]...\n"
+    "usage: talvix-usb-emulator [-v] [--cards LIST] [--fault KIND@N] -- COMMAND [ARGS]...\n"
     "Runs COMMAND with simulated USB SPI cards plugged in; each card's chip-select channel 1\n"
     "is wired to a simulated sensor. Exits with COMMAND's status.\n"
     "  --cards LIST  the devices, in the order the program numbers them Ezusb-0, -1, ...:\n"
@@ -56,13 +58,21 @@ constexpr char kUsage[] =
     "                maker's vendor id, an unknown product) or other (another maker's device,\n"
     "                not numbered); PACKET is the bulk packet size, 512 (high speed, default)\n"
     "                or 64, 32, 16, 8 (full speed). Default: pellow\n"
+    "  --fault KIND@N\n"
+    "                after N bulk transfers (N decimal, counted over all cards), the card\n"
+    "                that the next one goes to fails: KIND unplug takes it off the bus, hang\n"
+    "                makes it stop answering (the program's transfer times out), stall\n"
+    "                halts the endpoint (until the program clears it)\n"
     "  -v            list the devices on standard error\n"
-    "example: talvix-usb-emulator --cards pellow,quarn:64 -- talvix-cli --interface usb:1 "
-    "read SUPPLY\n";
+    "examples: talvix-usb-emulator --cards pellow,quarn:64 -- talvix-cli --interface usb:1 "
+    "read SUPPLY\n"
+    "          talvix-usb-emulator --fault unplug@50 -- talvix-cli --interface usb:0 read "
+    "SUPPLY SUPPLY ...\n";
 
 struct Options {
   QString cards = QString::fromLatin1(emu::kDefaultCardList);
   bool verbose = false;
+  std::optional<emu::FaultPlan> fault;
   std::vector<char*> command;  // null-terminated
 };
 
@@ -79,6 +89,22 @@ std::optional<Options> ParseArgs(int argc, char** argv, QString& error) {
       options.cards = QString::fromLocal8Bit(argv[++i]);
     } else if (arg.rfind("--cards=", 0) == 0) {
       options.cards = QString::fromLocal8Bit(argv[i] + std::strlen("--cards="));
+    } else if (arg == "--fault" || arg.rfind("--fault=", 0) == 0) {
+      if (options.fault) {
+        error = QStringLiteral("--fault given twice");
+        return std::nullopt;
+      }
+      if (arg == "--fault" && i + 1 >= argc) {
+        error = QStringLiteral("--fault needs KIND@N");
+        return std::nullopt;
+      }
+      const char* value = arg == "--fault" ? argv[++i] : argv[i] + std::strlen("--fault=");
+      QString why;
+      options.fault = emu::ParseFaultPlan(QString::fromLocal8Bit(value), why);
+      if (!options.fault) {
+        error = QStringLiteral("--fault: %1").arg(why);
+        return std::nullopt;
+      }
     } else if (arg == "-v" || arg == "--verbose") {
       options.verbose = true;
     } else if (arg == "-h" || arg == "--help") {
@@ -217,5 +243,10 @@ int main(int argc, char** argv) {
     return kExitSetupFailed;
   }
   if (options->verbose) ListDevices(*devices, *emulator);
+  if (options->fault) {
+    emulator->PlanFault(*options->fault, [](const QString& what) {
+      std::fprintf(stderr, "talvix-usb-emulator: %s\n", what.toLocal8Bit().constData());
+    });
+  }
   return RunChild(options->command);
 }

@@ -118,9 +118,10 @@ struct DeviceState {
   std::set<UMockdevIoctlClient*> live_clients;
   std::optional<UsbCardEmulator::PullMoment> pull;
   bool answering = true;
-  std::deque<Urb> waiting;  // bulk IN URBs the card has not answered yet
-  std::deque<Urb> done;     // completed URBs, until the host reaps them
-  int bell_fd = -1;         // our end of the FIFO that backs the node
+  std::set<uint8_t> halted;  // endpoints that stall every transfer until the host clears them
+  std::deque<Urb> waiting;   // bulk IN URBs the card has not answered yet
+  std::deque<Urb> done;      // completed URBs, until the host reaps them
+  int bell_fd = -1;          // our end of the FIFO that backs the node
   bool bell_ringing = true;
   UsbCardEmulator::DeviceStats stats;
 };
@@ -130,7 +131,11 @@ struct UsbCardEmulator::Impl {
   UMockdevTestbed* testbed = nullptr;
   std::mutex mutex;  // guards the devices' URB state and the card models
   std::vector<std::unique_ptr<DeviceState>> devices;
-  std::string root;  // the testbed's root directory
+  std::string root;           // the testbed's root directory
+  size_t bulk_transfers = 0;  // submitted on every device since Start()
+  std::optional<FaultKind> fault;
+  size_t fault_at = 0;  // the number of the bulk transfer the fault strikes
+  std::function<void(const QString&)> fault_fired;
 
   ~Impl() {
     for (auto& device : devices) {
@@ -259,6 +264,64 @@ struct UsbCardEmulator::Impl {
     }
   }
 
+  // Counts a bulk transfer and lets the planned fault strike `device` when its turn has come.
+  // False when the fault took the device off the bus (the URB has failed with "no device").
+  bool StrikeIfDue(DeviceState& device, Urb& urb) {
+    const size_t number = ++bulk_transfers;
+    if (!fault || number < fault_at) return true;
+    const FaultKind kind = *fault;
+    fault.reset();
+    if (fault_fired) {
+      fault_fired(QStringLiteral("fault %1 strikes %2 at bulk transfer %3")
+                      .arg(FaultName(kind), QString::fromStdString(device.devnode))
+                      .arg(number));
+    }
+    switch (kind) {
+      case FaultKind::kUnplug:
+        urb.u()->status = -ENODEV;
+        device.done.push_back(urb);
+        Drop(device);
+        return false;
+      case FaultKind::kHang:
+        device.answering = false;
+        return true;
+      case FaultKind::kStall:
+        device.halted.insert(urb.u()->endpoint);
+        return true;
+    }
+    return true;
+  }
+
+  // A bulk URB, OUT or IN. False when the device left the bus on it.
+  bool SubmitBulk(DeviceState& device, Urb& urb, bool in) {
+    usbdevfs_urb* u = urb.u();
+    if (!StrikeIfDue(device, urb)) return false;
+    if (device.halted.count(u->endpoint) > 0) {
+      u->status = -EPIPE;
+      device.done.push_back(urb);
+      return true;
+    }
+    if (in) {
+      device.waiting.push_back(urb);
+      return true;
+    }
+    if (device.pull == UsbCardEmulator::PullMoment::kInsteadOfPacket) {
+      u->status = -ENODEV;
+      device.done.push_back(urb);
+      Drop(device);
+      return false;
+    }
+    u->status =
+        device.function->BulkOut(u->endpoint, std::span<const uint8_t>(urb.data(), urb.length()));
+    u->actual_length = u->status == 0 ? u->buffer_length : 0;
+    device.done.push_back(urb);
+    if (device.pull == UsbCardEmulator::PullMoment::kBeforeAnswer) {
+      Drop(device);
+      return false;
+    }
+    return true;
+  }
+
   // SUBMITURB: returns the errno for the request itself (0 when the URB was queued).
   int Submit(DeviceState& device, UMockdevIoctlClient* client, UMockdevIoctlData* arg) {
     Urb urb;
@@ -294,23 +357,8 @@ struct UsbCardEmulator::Impl {
         u->actual_length = static_cast<int>(n);
       }
       device.done.push_back(urb);
-    } else if (u->type == USBDEVFS_URB_TYPE_BULK && in) {
-      device.waiting.push_back(urb);
     } else if (u->type == USBDEVFS_URB_TYPE_BULK) {
-      if (device.pull == UsbCardEmulator::PullMoment::kInsteadOfPacket) {
-        u->status = -ENODEV;
-        device.done.push_back(urb);
-        Drop(device);
-        return 0;
-      }
-      u->status =
-          device.function->BulkOut(u->endpoint, std::span<const uint8_t>(urb.data(), urb.length()));
-      u->actual_length = u->status == 0 ? u->buffer_length : 0;
-      device.done.push_back(urb);
-      if (device.pull == UsbCardEmulator::PullMoment::kBeforeAnswer) {
-        Drop(device);
-        return 0;
-      }
+      if (!SubmitBulk(device, urb, in)) return 0;
     } else {  // isochronous and interrupt transfers: the card has no such endpoints
       urb.Release();
       return EINVAL;
@@ -352,6 +400,16 @@ struct UsbCardEmulator::Impl {
     return EINVAL;  // already completed, as the kernel says
   }
 
+  // CLEAR_HALT: the host clears a stalled endpoint, which carries transfers again.
+  int ClearHalt(DeviceState& device, UMockdevIoctlData* arg) {
+    UMockdevIoctlData* data = Resolve(arg, 0, sizeof(unsigned));
+    if (!data) return EFAULT;
+    const unsigned endpoint = *reinterpret_cast<unsigned*>(data->data);
+    g_object_unref(data);
+    device.halted.erase(static_cast<uint8_t>(endpoint));
+    return 0;
+  }
+
   int Claim(DeviceState& device, UMockdevIoctlData* arg) {
     UMockdevIoctlData* data = Resolve(arg, 0, sizeof(unsigned));
     if (!data) return EFAULT;
@@ -387,9 +445,11 @@ struct UsbCardEmulator::Impl {
       case USBDEVFS_DISCONNECT_CLAIM:  // no kernel driver is bound: a plain claim
         error = Claim(device, arg);
         break;
+      case USBDEVFS_CLEAR_HALT:
+        error = ClearHalt(device, arg);
+        break;
       case USBDEVFS_SETINTERFACE:
       case USBDEVFS_SETCONFIGURATION:
-      case USBDEVFS_CLEAR_HALT:
       case USBDEVFS_RESETEP:
       case USBDEVFS_RESET:
         break;
@@ -613,6 +673,7 @@ void UsbCardEmulator::Replug(int device) {
     // URBs of handles from before the unplug: nobody reaps them any more.
     for (Urb& urb : state.done) urb.Release();
     state.done.clear();
+    state.halted.clear();
     usb.UpdateBell(state);
     usb.cards->PlaceCard(state.index, state.where.setup);
   }
@@ -642,6 +703,14 @@ void UsbCardEmulator::SetAnswering(int device, bool answering) {
   state.answering = answering;
   usb.ServeWaiting(state);
   usb.UpdateBell(state);
+}
+
+void UsbCardEmulator::PlanFault(const FaultPlan& plan, std::function<void(const QString&)> fired) {
+  auto& usb = *d_;
+  std::lock_guard lock(usb.mutex);
+  usb.fault = plan.kind;
+  usb.fault_at = usb.bulk_transfers + plan.after_transfers + 1;
+  usb.fault_fired = std::move(fired);
 }
 
 UsbCardEmulator::DeviceStats UsbCardEmulator::Stats(int device) const {

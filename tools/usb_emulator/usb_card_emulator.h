@@ -17,6 +17,7 @@
 
 #include "sim/sim_usb_driver.h"
 #include "usb_emulator/card_list.h"
+#include "usb_emulator/fault_plan.h"
 
 #include <QString>
 
@@ -81,6 +82,13 @@ class UsbCardEmulator {
   // A card whose firmware has hung takes packets but never answers: its bulk IN transfers wait
   // until the host gives up.
   void SetAnswering(int device, bool answering);
+
+  // Injects `plan`'s fault into the device that the bulk transfer after the next
+  // `plan.after_transfers` ones goes to, counting the bulk transfers of every device from this
+  // call on (see fault_plan.h). `fired`, when given, is called with a line that says what
+  // happened, on the emulator's thread, when the fault strikes. One plan at a time: a new plan
+  // replaces one that has not struck yet.
+  void PlanFault(const FaultPlan& plan, std::function<void(const QString&)> fired = {});
 
   DeviceStats Stats(int device) const;
 
