@@ -36,6 +36,7 @@ void RegisterAccess::SpiWritePair(int16_t& addr1, int16_t& data1, int16_t& addr2
     }
     const bool sent = lpt.LptSendWord(word1) && lpt.LptSendWord(word2);
     LastStatus = sent ? LinkStatus::kDone : LinkStatus::kLinkFailed;
+    if (!sent && on_port_failure) on_port_failure();
   } else {
     LastStatus = LinkStatus::kNoInterface;
   }
@@ -72,6 +73,7 @@ int32_t RegisterAccess::SpiReadWord(int16_t& addr) {
     const std::optional<int32_t> word = lpt.LptReadWord(addr);
     RawWord = word.value_or(0);
     LastStatus = word ? LinkStatus::kDone : LinkStatus::kLinkFailed;
+    if (!word && on_port_failure) on_port_failure();
   } else {
     LastStatus = LinkStatus::kNoInterface;
   }

@@ -9,6 +9,7 @@
 #include "registers/register_table.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace talvix::link {
 
@@ -62,6 +63,9 @@ class RegisterAccess {
 
   // The outcome of the last SpiWritePair, SpiReadWord, ReadReg or WriteReg.
   LinkStatus LastStatus = LinkStatus::kDone;
+  // Called once when an access to the parallel port fails, after the frame has ended (the session
+  // reports it and closes the port). The USB card reports its own failures.
+  std::function<void()> on_port_failure;
 
   const registers::RegisterTable& table() const { return table_; }
   Delay& delay() { return delay_; }

@@ -5,30 +5,34 @@
 namespace talvix::monitor {
 
 ArmStep DecideArm(int32_t alm_ctrl, int16_t capt_trig_select) {
-  const int32_t source = alm_ctrl & kTriggerSourceBits;
+  const int32_t source = alm_ctrl & registers::kAlmCtrlTriggerBits;
   if (source > 1) return ArmStep::kDisarm;
   if (capt_trig_select == 0) return ArmStep::kNoTriggerSource;
   return ArmStep::kArm;
 }
 
 int32_t DisarmedAlmCtrl(int32_t alm_ctrl) {
-  return (alm_ctrl & 0xFF00) | (alm_ctrl & 0x00AF);
+  return alm_ctrl & 0xFFFF & ~(registers::kAlmCtrlTrigger1 | registers::kAlmCtrlTrigger2);
 }
 
 int32_t ArmedAlmCtrl(int32_t alm_ctrl, int16_t capt_trig_select) {
-  return (alm_ctrl & 0xFF0F) | (capt_trig_select & kTriggerSourceBits);
+  return (alm_ctrl & 0xFFFF & ~registers::kAlmCtrlTriggerBits) |
+         (capt_trig_select & registers::kAlmCtrlTriggerBits);
 }
 
-void ArmCapture(link::RegisterAccess& link, link::Delay& delay, int16_t capt_trig_select) {
-  link.WriteReg(registers::kCommand, kCommandPrepareCapture);
+bool ArmCapture(link::RegisterAccess& link, link::Delay& delay, int16_t capt_trig_select) {
+  if (!link::Reached(link.WriteReg(registers::kCommand, registers::kCommandPrepareCapture))) {
+    return false;
+  }
   delay.DelayMs(kPrepareCaptureWaitMs);
-  link.ReadReg(registers::kAlmCtrl);
-  link.WriteReg(registers::kAlmCtrl, ArmedAlmCtrl(link.RegRaw, capt_trig_select));
+  if (!link::Reached(link.ReadReg(registers::kAlmCtrl))) return false;
+  return link::Reached(
+      link.WriteReg(registers::kAlmCtrl, ArmedAlmCtrl(link.RegRaw, capt_trig_select)));
 }
 
-void DisarmCapture(link::RegisterAccess& link) {
-  link.ReadReg(registers::kAlmCtrl);
-  link.WriteReg(registers::kAlmCtrl, DisarmedAlmCtrl(link.RegRaw));
+bool DisarmCapture(link::RegisterAccess& link) {
+  if (!link::Reached(link.ReadReg(registers::kAlmCtrl))) return false;
+  return link::Reached(link.WriteReg(registers::kAlmCtrl, DisarmedAlmCtrl(link.RegRaw)));
 }
 
 QString NoTriggerSourceMessage() {

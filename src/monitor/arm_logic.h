@@ -5,6 +5,7 @@
 
 #include "link/delay.h"
 #include "link/register_access.h"
+#include "registers/register_bits.h"
 
 #include <QString>
 
@@ -12,12 +13,9 @@
 
 namespace talvix::monitor {
 
-// COMMAND value that readies a new capture; written before the trigger source bits are set.
-inline constexpr int32_t kCommandPrepareCapture = 0x0100;
-// The wait after it, in ms, before ALM_CTRL is read back and written.
+// The wait after COMMAND 0x0100 (registers::kCommandPrepareCapture), in ms, before ALM_CTRL is
+// read back and written.
 inline constexpr double kPrepareCaptureWaitMs = 5.0;
-
-inline constexpr int32_t kTriggerSourceBits = 0x00F0;
 
 // What one click on Arm does, decided from the ALM_CTRL code it reads first.
 enum class ArmStep {
@@ -37,11 +35,13 @@ int32_t DisarmedAlmCtrl(int32_t alm_ctrl);
 int32_t ArmedAlmCtrl(int32_t alm_ctrl, int16_t capt_trig_select);
 
 // The device side of arming: COMMAND 0x0100, 5 ms, ALM_CTRL read back and written with the
-// trigger bits.
-void ArmCapture(link::RegisterAccess& link, link::Delay& delay, int16_t capt_trig_select);
+// trigger bits. Stops at the first operation that does not reach the sensor (nothing is written
+// from a word that was not read); returns whether every one did.
+bool ArmCapture(link::RegisterAccess& link, link::Delay& delay, int16_t capt_trig_select);
 
-// The device side of disarming: ALM_CTRL read again and written with bits 4 and 6 cleared.
-void DisarmCapture(link::RegisterAccess& link);
+// The device side of disarming: ALM_CTRL read again and written with bits 4 and 6 cleared; as
+// ArmCapture, nothing is written when the read does not reach the sensor.
+bool DisarmCapture(link::RegisterAccess& link);
 
 // The message of Arm when no trigger source is chosen (three lines, CR LF between them), and the
 // message of Config while capture is armed.

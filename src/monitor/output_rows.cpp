@@ -4,13 +4,38 @@
 
 namespace talvix::monitor {
 
-SampleVector ReadOutputRows(link::RegisterAccess& link) {
-  SampleVector samples{};
+OutputPass ReadOutputRows(link::RegisterAccess& link) {
+  OutputPass pass;
+  bool all_ones = true;
   for (int row = 1; row <= kRowCount; ++row) {
-    link.ReadReg(kOutputRows[row - 1].register_index);
-    samples[row] = link.RegValue;
+    const link::LinkStatus status = link.ReadReg(kOutputRows[row - 1].register_index);
+    if (!link::Reached(status)) {
+      pass.status = status;
+      pass.samples = {};
+      return pass;
+    }
+    all_ones = all_ones && link.RawWord == kNoAnswerWord;
+    pass.samples[row] = link.RegValue;
   }
-  return samples;
+  pass.status = link::LinkStatus::kDone;
+  pass.result = all_ones ? PassResult::kNoAnswer : PassResult::kRead;
+  if (all_ones) pass.samples = {};
+  return pass;
+}
+
+QString PassProblemText(const OutputPass& pass) {
+  switch (pass.result) {
+    case PassResult::kRead:
+      return {};
+    case PassResult::kNoAnswer:
+      return QStringLiteral("The sensor does not answer: asleep or not connected.");
+    case PassResult::kNotReached:
+      break;
+  }
+  if (pass.status == link::LinkStatus::kLinkFailed) {
+    return QStringLiteral("Not read: the interface failed. Choose it again in the Interface menu.");
+  }
+  return QStringLiteral("Not read: no interface is ready. Choose one in the Interface menu.");
 }
 
 QString RowText(float value, const QLocale& locale) {

@@ -14,9 +14,6 @@
 
 namespace talvix::monitor {
 
-// COMMAND value of the Reset Pk button: resets the peak registers.
-inline constexpr int32_t kCommandResetPeaks = 0x0020;
-
 struct OutputRow {
   int16_t register_index;
   const char* label_name;  // objectName of the caption label
@@ -38,9 +35,30 @@ inline constexpr std::array<OutputRow, kRowCount> kOutputRows{{
     {registers::kRssPeak, "Label2", "RSS_Pk (g)"},
 }};
 
-// One pass over the device: ReadReg of the nine rows in order. Element r of the result holds
-// row r's RegValue; elements 0 and 10..14 stay 0.
-SampleVector ReadOutputRows(link::RegisterAccess& link);
+// What one reading pass got from the sensor.
+enum class PassResult {
+  kRead,        // every row was read: the values are the sensor's
+  kNoAnswer,    // every row answered all ones: the sensor is asleep or not connected
+  kNotReached,  // a read did not reach the sensor (no interface, or the link failed)
+};
+
+struct OutputPass {
+  PassResult result = PassResult::kNotReached;
+  link::LinkStatus status = link::LinkStatus::kNoInterface;  // of the read that failed
+  // Element r holds row r's RegValue when the result is kRead; elements 0 and 10..14 stay 0.
+  SampleVector samples{};
+};
+
+// One pass over the device: ReadReg of the nine rows in order, stopping at the first read that
+// does not reach the sensor.
+OutputPass ReadOutputRows(link::RegisterAccess& link);
+
+// The word a sensor that is asleep or not connected gives for every read: the data line stays
+// high, so every bit reads as one.
+inline constexpr int32_t kNoAnswerWord = 0xFFFF;
+
+// The text shown in place of the values when a pass got nothing from the sensor.
+QString PassProblemText(const OutputPass& pass);
 
 // A row's text: "0.000", with the locale's decimal separator.
 QString RowText(float value, const QLocale& locale = QLocale());

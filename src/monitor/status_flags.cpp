@@ -7,13 +7,23 @@ FlagState FlagStateOf(int32_t status, uint16_t mask) {
 }
 
 QString FlagText(FlagState state) {
-  return state == FlagState::kAlarm ? QStringLiteral("Alarm") : QStringLiteral("OK");
+  switch (state) {
+    case FlagState::kOk:
+      return QStringLiteral("OK");
+    case FlagState::kAlarm:
+      return QStringLiteral("Alarm");
+    case FlagState::kUnknown:
+      break;
+  }
+  return {};
 }
+
+bool StatusWordRead(bool reached, int32_t raw_word) { return reached && raw_word != 0xFFFF; }
 
 bool CaptureTriggered(int32_t status, bool armed, int16_t capt_trig_select) {
   if (!armed) return false;
-  if ((status & kStatusAlarm1) != 0 && capt_trig_select == kCaptTrigger1) return true;
-  return (status & kStatusAlarm2) != 0 && capt_trig_select == kCaptTrigger2;
+  if ((status & registers::kStatusAlarm1) != 0 && capt_trig_select == kCaptTrigger1) return true;
+  return (status & registers::kStatusAlarm2) != 0 && capt_trig_select == kCaptTrigger2;
 }
 
 }  // namespace talvix::monitor

@@ -1,5 +1,7 @@
 #include "session/session.h"
 
+#include "common/message_titles.h"
+
 namespace talvix {
 
 namespace {
@@ -20,10 +22,21 @@ Session::Session(Platform platform)
       open_port_(std::move(platform.open_port)),
       end_program_(std::move(platform.end_program)) {
   table.BuildRegisterTable();
+  link.on_port_failure = [this] { ParallelPortFailed(); };
 }
 
-void Session::EndProgram() {
-  if (end_program_) end_program_();
+void Session::ParallelPortFailed() {
+  const int16_t address = opened_port_address_;
+  CloseParallelPort();
+  notifier_.Message(
+      QStringLiteral("The parallel port at %1 stopped answering: a read or write of its registers "
+                     "failed. Check the port, then set it up again with Interface > Parallel.")
+          .arg(QString::number(static_cast<uint16_t>(address), 16).toUpper()),
+      common::ErrorTitle());
+}
+
+void Session::EndProgram(int exit_status) {
+  if (end_program_) end_program_(exit_status);
 }
 
 void Session::CloseParallelPort() {

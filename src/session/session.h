@@ -7,6 +7,7 @@
 #include "link/ezusb.h"
 #include "link/register_access.h"
 #include "link/usb_spi_card.h"
+#include "session/cooperative_loop.h"
 #include "platform/clock.h"
 #include "platform/event_pump.h"
 #include "platform/notifier.h"
@@ -32,11 +33,12 @@ struct Platform {
   platform::EventPump& events;
   platform::UsbDriver& usb;
   PortOpener open_port = nullptr;
-  // The delay to pace the link with; a calibrated busy loop on `clock` when empty.
+  // The delay to pace the link with; the program's own delay on `clock` when empty.
   std::unique_ptr<link::Delay> delay = nullptr;
-  // Ends the program at once, whatever loop is running (the last step of the exit path). Tests
-  // record the call instead; the program exits the process.
-  std::function<void()> end_program = nullptr;
+  // Ends the program at once with `exit_status` (0, or 1 when the exit path failed to save the
+  // configuration), whatever loop is running: the last step of the exit path. Tests record the
+  // call instead; the program exits the process.
+  std::function<void(int exit_status)> end_program = nullptr;
 };
 
 // Start-up and interface state.
@@ -45,6 +47,11 @@ struct StartupState {
   bool PortDriverReady = false;  // port access was obtained in this run
   bool DebugLoopStop = true;     // stop request for the USB debug window's transfer loop
   int16_t FactoryFlag = 0;       // kept from run to run in the configuration file
+  // The interface the user chose, from the configuration file or the Interface menu: written back
+  // at exit even when it could not be brought into service in this run (0 none, 1, 2).
+  int16_t configured_interface = 0;
+  // The configuration file exists but could not be read at start: it is left as it is at exit.
+  bool config_unreadable = false;
 };
 
 // Event-capture state shared by the main window and the capture windows.
@@ -71,6 +78,10 @@ class Session {
   // Releases the parallel port (for example when the USB card becomes the interface), so that
   // other programs can use it.
   void CloseParallelPort();
+  // An access to the open parallel port failed: says so once and closes the port, so that device
+  // operations send nothing until the user sets the port up again (as a failed USB card is marked
+  // not ready until the user picks a card).
+  void ParallelPortFailed();
   bool ParallelPortOpen() const { return port_ != nullptr; }
   // The base address the open port was opened for.
   int16_t OpenedPortAddress() const { return opened_port_address_; }
@@ -88,16 +99,18 @@ class Session {
   StartupState startup;
   CaptureState capture;
   AboutState about;
+  // Every cooperative loop of the windows; the exit path stops them all.
+  LoopRegistry loops;
 
   // Runs the platform's end of program (see Platform::end_program).
-  void EndProgram();
+  void EndProgram(int exit_status);
 
  private:
   platform::Clock& clock_;
   platform::Notifier& notifier_;
   platform::EventPump& events_;
   PortOpener open_port_;
-  std::function<void()> end_program_;
+  std::function<void(int exit_status)> end_program_;
   std::unique_ptr<platform::PortIo> port_;
   int16_t opened_port_address_ = 0;
 };

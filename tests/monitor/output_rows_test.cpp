@@ -1,5 +1,6 @@
 #include "monitor/output_rows.h"
 
+#include "sim/sim_port.h"
 #include "support/sim_session.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +30,9 @@ TEST(OutputRowsTest, SupplyColourReadsTheLocalesDecimalComma) {
 TEST(OutputRowsTest, OnePassReadsTheNineRowsInOrderWithRssFrom12And13) {
   test::SimSession sim;
   sim.sensor.trace().Clear();
-  const SampleVector samples = ReadOutputRows(sim.link());
+  const OutputPass pass = ReadOutputRows(sim.link());
+  ASSERT_EQ(pass.result, PassResult::kRead);
+  const SampleVector& samples = pass.samples;
 
   // Read frames (address x 256, each followed by the 0x0000 answering frame).
   std::vector<uint16_t> reads;
@@ -44,6 +47,28 @@ TEST(OutputRowsTest, OnePassReadsTheNineRowsInOrderWithRssFrom12And13) {
   EXPECT_EQ(samples[9], sim.link().RegValue);
   EXPECT_GT(samples[1], 3.0f);  // the simulated supply sits near 3.3 V
   EXPECT_LT(samples[1], 3.6f);
+}
+
+// A pass stops at the first read that does not reach the sensor and hands back no value; a pass in
+// which every row answers all ones is no answer either.
+TEST(OutputRowsTest, PassWithoutTheSensorHandsBackNoValues) {
+  test::SimSession sim;
+  sim.sensor.trace().Clear();
+  dynamic_cast<sim::SimPort&>(*sim.link().lpt.port()).SetAccessFails(true);
+  const OutputPass failed = ReadOutputRows(sim.link());
+  EXPECT_EQ(failed.result, PassResult::kNotReached);
+  EXPECT_EQ(failed.status, link::LinkStatus::kLinkFailed);
+  EXPECT_EQ(failed.samples, SampleVector{});
+  EXPECT_FALSE(sim.link().lpt.port());  // the port was given up after one failure
+  EXPECT_EQ(sim.notifier.texts.size(), 1);
+  EXPECT_EQ(ReadOutputRows(sim.link()).status, link::LinkStatus::kNoInterface);
+
+  test::SimSession silent(1, test::SimWiring::kUsbCard);
+  silent.usb.SetSpiWire([](uint16_t) { return uint16_t{0xFFFF}; });
+  const OutputPass asleep = ReadOutputRows(silent.link());
+  EXPECT_EQ(asleep.result, PassResult::kNoAnswer);
+  EXPECT_EQ(asleep.samples, SampleVector{});
+  EXPECT_EQ(PassProblemText(asleep), "The sensor does not answer: asleep or not connected.");
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 #include "monitor/ui/event_capture_widget.h"
 
 #include "monitor/arm_logic.h"
+#include "common/message_titles.h"
 #include "common/ui/indicator_colours.h"
 #include "monitor/status_flags.h"
-#include "startup/start_up.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -76,7 +76,9 @@ void EventCaptureWidget::ConnectControls() {
 
 void EventCaptureWidget::cmdCapArm_Click() {
   link::RegisterAccess& device = session_.link;
-  device.ReadReg(registers::kAlmCtrl);
+  if (device.InterfaceType == link::kInterfaceNone) return;
+  // Without the sensor's ALM_CTRL there is nothing to decide on; the link has said why.
+  if (!link::Reached(device.ReadReg(registers::kAlmCtrl))) return;
   const int16_t select = session_.capture.CaptTrigSelect;
   switch (DecideArm(device.RegRaw, select)) {
     case ArmStep::kDisarm:
@@ -84,12 +86,15 @@ void EventCaptureWidget::cmdCapArm_Click() {
       DisarmCapture(device);
       return;
     case ArmStep::kNoTriggerSource:
-      session_.notifier().Message(NoTriggerSourceMessage(), startup::MessageTitle());
+      session_.notifier().Message(NoTriggerSourceMessage(), common::MessageTitle());
       return;
     case ArmStep::kArm:
       SetArmed(true);
       SetTriggered(false);
-      ArmCapture(device, *session_.delay, select);
+      if (!ArmCapture(device, *session_.delay, select)) {
+        SetArmed(false);  // the sensor was not armed
+        return;
+      }
       emit StatusUpdateRequested();
       return;
   }
@@ -97,7 +102,7 @@ void EventCaptureWidget::cmdCapArm_Click() {
 
 void EventCaptureWidget::cmdCaptConfig_Click() {
   if (armed_) {
-    session_.notifier().Message(ConfigWhileArmedMessage(), startup::MessageTitle());
+    session_.notifier().Message(ConfigWhileArmedMessage(), common::MessageTitle());
     return;
   }
   emit CaptureConfigRequested();
@@ -115,11 +120,15 @@ void EventCaptureWidget::OnStatusRead(int32_t status) {
   if (!CaptureTriggered(status, armed_, session_.capture.CaptTrigSelect)) return;
   SetArmed(false);
   SetTriggered(true);
+  // A snapshot is taken only from what the sensor answered; one that could not be read keeps its
+  // earlier value.
   link::RegisterAccess& device = session_.link;
-  device.ReadReg(registers::kCaptCfg);
-  session_.capture.CaptCfgSnapshot = static_cast<int16_t>(device.RegRaw);
-  device.ReadReg(registers::kSmplPrd);
-  session_.capture.SmplPrdSnapshot = static_cast<int16_t>(device.RegRaw);
+  if (link::Reached(device.ReadReg(registers::kCaptCfg))) {
+    session_.capture.CaptCfgSnapshot = static_cast<int16_t>(device.RegRaw);
+  }
+  if (link::Reached(device.ReadReg(registers::kSmplPrd))) {
+    session_.capture.SmplPrdSnapshot = static_cast<int16_t>(device.RegRaw);
+  }
 }
 
 void EventCaptureWidget::SetCaptureDisplayEnabled(bool enabled) {

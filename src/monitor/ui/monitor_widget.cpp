@@ -1,6 +1,8 @@
 #include "monitor/ui/monitor_widget.h"
 
+#include "monitor/output_rows.h"
 #include "monitor/ui/data_plot_widget.h"
+#include "registers/register_bits.h"
 #include "monitor/ui/event_capture_widget.h"
 #include "monitor/ui/output_registers_widget.h"
 #include "monitor/ui/power_down_widget.h"
@@ -82,8 +84,11 @@ void MonitorWidget::PrepareAtLoad() {
   session_.delay->DelayMs(kLoadSettleMs);
   output_registers_->PrepareGraphColumn();
   output_registers_->SetLoopDelayText(QStringLiteral("5"));
-  session_.link.ReadReg(registers::kAlmCtrl);
-  session_.capture.CaptTrigSelect = static_cast<int16_t>(session_.link.RegRaw & 0xF0);
+  // The capture trigger selection starts from the sensor's ALM_CTRL, when it answers.
+  if (link::Reached(session_.link.ReadReg(registers::kAlmCtrl)) &&
+      session_.link.RawWord != kNoAnswerWord) {
+    session_.capture.CaptTrigSelect = static_cast<int16_t>(session_.link.RegRaw & registers::kAlmCtrlTriggerBits);
+  }
   const QPointer<MonitorWidget> alive(this);
   output_registers_->cmdReadData_Click();  // yields once: the window may be gone afterwards
   if (alive.isNull()) return;

@@ -2,7 +2,7 @@
 
 #include "monitor/entry_corrections.h"
 #include "common/ui/indicator_colours.h"
-#include "monitor/output_rows.h"
+#include "registers/register_bits.h"
 #include "monitor/ui/strip_chart_widget.h"
 
 #include <QCheckBox>
@@ -12,9 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
-#include <QScopeGuard>
 
 namespace talvix::monitor {
 
@@ -40,7 +38,9 @@ int SeriesSlot(int series) {
 }  // namespace
 
 OutputRegistersWidget::OutputRegistersWidget(Session& session, QWidget* parent)
-    : QGroupBox(QStringLiteral("Output  Registers"), parent), session_(session) {
+    : QGroupBox(QStringLiteral("Output  Registers"), parent),
+      session_(session),
+      loop_(session.loops, session.events(), [this] { cmdReadData_->setText(ReadCaption()); }) {
   setObjectName(QStringLiteral("FrameOutputRegisters"));
   BuildControls();
   LayOutControls();
@@ -96,6 +96,10 @@ void OutputRegistersWidget::BuildControls() {
   Label11_->setBuddy(txtLoopDelay_);
   cmdResetPK_ = new QPushButton(QStringLiteral("Reset Pk"), this);
   cmdResetPK_->setObjectName(QStringLiteral("cmdResetPK"));
+  lblReadProblem_ = new QLabel(this);
+  lblReadProblem_->setObjectName(QStringLiteral("lblReadProblem"));
+  lblReadProblem_->setWordWrap(true);
+  lblReadProblem_->setMinimumWidth(2 * value_width);
 }
 
 // Rows: caption, value, then for rows 2..9 the graph box and its swatch; the buttons below.
@@ -124,7 +128,8 @@ void OutputRegistersWidget::LayOutControls() {
   grid->addLayout(read_row, kRowCount + 2, 0, 1, 4);
   grid->addWidget(Label11_, kRowCount + 3, 0);
   grid->addWidget(txtLoopDelay_, kRowCount + 3, 1);
-  grid->setRowStretch(kRowCount + 4, 1);
+  grid->addWidget(lblReadProblem_, kRowCount + 4, 0, 1, 4);
+  grid->setRowStretch(kRowCount + 5, 1);
 }
 
 void OutputRegistersWidget::ConnectControls() {
@@ -140,16 +145,19 @@ void OutputRegistersWidget::ConnectControls() {
 }
 
 bool OutputRegistersWidget::LoopRunning() const {
-  return cmdReadData_->text() == StopCaption();
+  return loop_.Running();
+}
+
+void OutputRegistersWidget::SetLoopRunning(bool running) {
+  loop_.SetRunning(running);
+  cmdReadData_->setText(running ? StopCaption() : ReadCaption());
 }
 
 void OutputRegistersWidget::cmdReadData_Click() {
   if (session_.link.InterfaceType == link::kInterfaceNone) return;
-  if (ckLoop_->isChecked()) cmdReadData_->setText(LoopRunning() ? ReadCaption() : StopCaption());
-  const uint64_t generation = stop_generation_;
-  const QPointer<OutputRegistersWidget> alive(this);
-  session_.events().ProcessEvents();
-  if (!alive || generation != stop_generation_) return;
+  if (ckLoop_->isChecked()) SetLoopRunning(!LoopRunning());
+  CooperativeLoop::Run click = loop_.Single();
+  if (!click.Yield()) return;
   ReadData();
 }
 
@@ -158,48 +166,49 @@ void OutputRegistersWidget::ReadData() {
 }
 
 void OutputRegistersWidget::RunPasses(bool loop_mode) {
-  const uint64_t generation = stop_generation_;
-  const QPointer<OutputRegistersWidget> alive(this);
-  // After anything that may run the window system: the widget may be gone (the program is
-  // ending) or asked to stop. Either way nothing more is done, not even a member read.
-  const auto stopped = [&] { return alive.isNull() || generation != stop_generation_; };
-  if (loop_mode) ++running_loops_;
-  const auto leave = qScopeGuard([&] {
-    if (loop_mode && !alive.isNull()) --running_loops_;
-  });
-
-  SampleVector samples{};
+  // After anything that may run the window system (the yield, a message box of the register
+  // layer, the chart's and the status panel's slots) the widget may be gone (the program is
+  // ending) or asked to stop: `run` says so, and then nothing more is done, not even a member
+  // read.
+  CooperativeLoop::Run run = loop_mode ? loop_.Start() : loop_.Single();
   do {
-    if (!ReadAndShowPass(samples)) return;
-    if (loop_mode) {
-      session_.events().ProcessEvents();  // the one yield of the pass
-      if (stopped()) return;
+    const OutputPass pass = ReadOutputRows(session_.link);
+    if (!run.Alive()) return;
+    ShowPass(pass);
+    if (pass.result == PassResult::kNotReached) {
+      // The link has said what failed; reading on would only repeat it.
+      SetLoopRunning(false);
+      return;
     }
-    emit SamplesRead(samples);
-    if (stopped()) return;
+    if (loop_mode && !run.Yield()) return;  // the one yield of the pass
+    if (pass.result == PassResult::kRead) emit SamplesRead(pass.samples);
+    if (!run.Alive()) return;
     emit StatusReadDue();
-    if (stopped() || !loop_mode) return;
+    if (!run.Alive() || !loop_mode) return;
     float delay_ms = LoopDelayMs(txtLoopDelay_->text());
     session_.delay->DelayMs(delay_ms);
-  } while (LoopRunning());
+  } while (run.Continue());
 }
 
-bool OutputRegistersWidget::ReadAndShowPass(SampleVector& samples) {
-  const QPointer<OutputRegistersWidget> alive(this);
-  link::RegisterAccess& device = session_.link;
-  samples = ReadOutputRows(device);
-  if (alive.isNull()) return false;
+void OutputRegistersWidget::ShowPass(const OutputPass& pass) {
+  const QString problem = PassProblemText(pass);
+  if (lblReadProblem_->text() != problem) lblReadProblem_->setText(problem);
+  if (pass.result == PassResult::kNotReached) return;
+  if (pass.result == PassResult::kNoAnswer) {
+    for (QLineEdit* box : txtReadReg_) box->clear();
+    shown_values_.fill(kNothingShown);
+    return;
+  }
   // Formatting and setting a text box cost more than the reads' own work; a row whose value
   // has not changed since it was last shown keeps its text.
   const QLocale shown_locale = locale();
   for (int row = 1; row <= kRowCount; ++row) {
-    const float value = samples[row];
+    const float value = pass.samples[row];
     if (value == shown_values_[row - 1]) continue;
     shown_values_[row - 1] = value;
     txtReadReg_[row - 1]->setText(RowText(value, shown_locale));
   }
   ShowSupplyShade();
-  return true;
 }
 
 void OutputRegistersWidget::changeEvent(QEvent* event) {
@@ -222,7 +231,7 @@ void OutputRegistersWidget::ShowSupplyShade() {
 }
 
 void OutputRegistersWidget::ckLoop_Click() {
-  if (!ckLoop_->isChecked() && LoopRunning()) cmdReadData_->setText(ReadCaption());
+  if (!ckLoop_->isChecked() && LoopRunning()) SetLoopRunning(false);
 }
 
 void OutputRegistersWidget::txtLoopDelay_Change() {
@@ -232,10 +241,15 @@ void OutputRegistersWidget::txtLoopDelay_Change() {
 }
 
 void OutputRegistersWidget::cmdResetPK_Click() {
-  session_.link.WriteReg(registers::kCommand, kCommandResetPeaks);
+  if (session_.link.InterfaceType == link::kInterfaceNone) return;
+  // A command that did not reach the sensor has been reported by the link; there is nothing new
+  // to read.
+  if (!link::Reached(session_.link.WriteReg(registers::kCommand, registers::kCommandResetPeaks))) {
+    return;
+  }
   // A loop already running shows the reset peaks in its next pass; starting a second loop
   // inside it would nest one more loop on the stack for every click.
-  if (running_loops_ > 0) {
+  if (loop_.Depth() > 0) {
     RunPasses(false);
     return;
   }
@@ -250,8 +264,7 @@ void OutputRegistersWidget::ckG_Click(int series) {
 }
 
 void OutputRegistersWidget::StopLoops() {
-  ++stop_generation_;
-  cmdReadData_->setText(ReadCaption());
+  loop_.Abort();  // puts the caption back
 }
 
 void OutputRegistersWidget::PrepareGraphColumn() {

@@ -6,9 +6,16 @@
 // asks for a status read, waits the loop delay, and goes on while the Read button shows "STOP".
 // Clicks are handled only inside that yield: a click on "STOP" sets "Read" and runs one more pass
 // itself, after which the interrupted loop finishes its own pass and returns.
+//
+// A pass that got nothing from the sensor shows nothing as a value: when a read does not reach
+// the sensor the boxes and the chart keep what they had and the loop stops; when every row
+// answers all ones (a sensor asleep or not connected) the boxes are blanked. Either way the line
+// under the buttons says what happened.
 #pragma once
 
+#include "monitor/output_rows.h"
 #include "monitor/strip_chart.h"
+#include "session/cooperative_loop.h"
 #include "session/session.h"
 
 #include <QGroupBox>
@@ -39,7 +46,8 @@ class OutputRegistersWidget : public QGroupBox {
   // Unticking Loop while the caption is "STOP" sets "Read": the loop ends after its pass.
   void ckLoop_Click();
   void txtLoopDelay_Change();
-  // COMMAND 0x0020, then ReadData (a single pass when a loop is already running).
+  // COMMAND 0x0020, then ReadData (a single pass when a loop is already running). Nothing without
+  // an interface.
   void cmdResetPK_Click();
   // Shows or hides swatch `series` (2..9) with its box and tells the chart.
   void ckG_Click(int series);
@@ -76,10 +84,11 @@ class OutputRegistersWidget : public QGroupBox {
   void ConnectControls();
   // Passes of ReadData; `loop_mode` repeats them while the caption is "STOP".
   void RunPasses(bool loop_mode);
-  // Reads the nine rows and shows them; false when the widget went away meanwhile (a message
-  // box of the register layer runs the window system).
-  bool ReadAndShowPass(SampleVector& samples);
+  // Shows what a pass got: the values, blank boxes for a sensor that does not answer, or nothing
+  // new when the pass did not reach the sensor; and the line that says why.
+  void ShowPass(const OutputPass& pass);
   void ShowSupplyShade();
+  void SetLoopRunning(bool running);
 
   Session& session_;
   std::array<QLabel*, 9> row_labels_{};     // lblReadReg1..7, Label3, Label2
@@ -96,11 +105,10 @@ class OutputRegistersWidget : public QGroupBox {
   QLineEdit* txtLoopDelay_ = nullptr;
   QLabel* Label11_ = nullptr;
   QPushButton* cmdResetPK_ = nullptr;
+  QLabel* lblReadProblem_ = nullptr;  // why the last pass shows no values; empty after a good one
 
-  // Bumped by StopLoops; a loop that sees it change after a yield returns at once.
-  uint64_t stop_generation_ = 0;
-  // Loops of passes now on the stack (a nested loop starts from a click inside a yield).
-  int running_loops_ = 0;
+  // Continuous reading; registered with the session so that the exit path can stop it.
+  CooperativeLoop loop_;
 };
 
 }  // namespace talvix::monitor

@@ -33,10 +33,12 @@ void SelfTestWidget::ConnectControls() {
 }
 
 void SelfTestWidget::optSTON_Click() {
+  if (session_.link.InterfaceType == link::kInterfaceNone) return;
   SetSelfTest(session_.link, true);
 }
 
 void SelfTestWidget::optSTOFF_Click() {
+  if (session_.link.InterfaceType == link::kInterfaceNone) return;
   SetSelfTest(session_.link, false);
 }
 

@@ -1,6 +1,7 @@
 #include "monitor/ui/status_panel_widget.h"
 
 #include "common/ui/indicator_colours.h"
+#include "registers/register_bits.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -10,6 +11,7 @@
 namespace talvix::monitor {
 
 using common::AlarmRed;
+using common::ButtonFace;
 using common::OkGreen;
 using common::SetBackground;
 
@@ -31,7 +33,7 @@ StatusPanelWidget::StatusPanelWidget(Session& session, QWidget* parent)
     const StatusFlag& flag = kStatusFlags[i];
     captions_[i] = new QLabel(QString::fromLatin1(flag.caption), this);
     captions_[i]->setObjectName(QString::fromLatin1(flag.caption_name));
-    flags_[i] = new QLabel(FlagText(FlagState::kOk), this);
+    flags_[i] = new QLabel(this);
     flags_[i]->setObjectName(QString::fromLatin1(flag.flag_name));
     flags_[i]->setAlignment(Qt::AlignCenter);
     flags_[i]->setFrameShape(QFrame::Panel);
@@ -46,6 +48,7 @@ StatusPanelWidget::StatusPanelWidget(Session& session, QWidget* parent)
   buttons->addWidget(cmdClearAlarm_);
   grid->addLayout(buttons, static_cast<int>(kStatusFlags.size()), 0, 1, 2);
   grid->setRowStretch(static_cast<int>(kStatusFlags.size()) + 1, 1);
+  ShowUnknown();  // nothing has been read yet
   ConnectControls();
 }
 
@@ -55,15 +58,30 @@ void StatusPanelWidget::ConnectControls() {
 }
 
 void StatusPanelWidget::CmdUpdateStatus_Click() {
-  session_.link.ReadReg(registers::kStatus);
-  const int32_t status = session_.link.RegRaw;
+  link::RegisterAccess& device = session_.link;
+  if (device.InterfaceType == link::kInterfaceNone) return;
+  const bool reached = link::Reached(device.ReadReg(registers::kStatus));
+  if (!StatusWordRead(reached, device.RawWord)) {
+    ShowUnknown();
+    return;
+  }
+  const int32_t status = device.RegRaw;
   ShowStatus(status);
   emit StatusRead(status);
 }
 
 void StatusPanelWidget::cmdClearAlarm_Click() {
-  session_.link.WriteReg(registers::kCommand, kCommandClearAlarms);
+  if (session_.link.InterfaceType == link::kInterfaceNone) return;
+  session_.link.WriteReg(registers::kCommand, registers::kCommandClearAlarms);
   CmdUpdateStatus_Click();
+}
+
+void StatusPanelWidget::ShowUnknown() {
+  const QString text = FlagText(FlagState::kUnknown);
+  for (QLabel* flag : flags_) {
+    if (flag->text() != text) flag->setText(text);
+    SetBackground(flag, QPalette::Window, ButtonFace());
+  }
 }
 
 void StatusPanelWidget::ShowStatus(int32_t status) {

@@ -22,15 +22,19 @@ class StatusPanelWidget : public QGroupBox {
   explicit StatusPanelWidget(Session& session, QWidget* parent = nullptr);
 
   // Read Status: ReadReg(STATUS), then the flags, then StatusRead for the capture indicators.
+  // Without an interface nothing is sent and nothing changes; a read that got nothing from the
+  // sensor turns the flags neutral and raises no StatusRead.
   void CmdUpdateStatus_Click();
-  // COMMAND 0x0010, then Read Status.
+  // COMMAND 0x0010, then Read Status; nothing without an interface.
   void cmdClearAlarm_Click();
 
   // Shows a STATUS word on the seven flags.
   void ShowStatus(int32_t status);
+  // Every flag neutral, without text: the flags are not known.
+  void ShowUnknown();
 
  signals:
-  // Every status read, after the flags show it.
+  // Every status word read from the sensor, after the flags show it.
   void StatusRead(int32_t status);
 
  private:

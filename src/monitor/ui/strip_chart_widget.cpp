@@ -6,6 +6,7 @@
 #include <QPen>
 
 #include <algorithm>
+#include <cmath>
 
 namespace talvix::monitor {
 
@@ -35,7 +36,14 @@ StripChartWidget::StripChartWidget(QWidget* parent)
 }
 
 void StripChartWidget::PlotDataPoints2(const SampleVector& samples) {
-  Draw(chart_.PlotDataPoints2(samples, checked_));
+  const ChartUpdate pass = chart_.PlotDataPoints2(samples, checked_);
+  Draw(image_, pass, 1.0, 1.0);
+  history_.push_back(pass);
+  if (history_.size() > static_cast<std::size_t>(kImageWidth)) history_.pop_front();
+  if (!shown_.isNull()) {
+    Draw(shown_, pass, static_cast<double>(shown_.width()) / kImageWidth,
+         static_cast<double>(shown_.height()) / kImageHeight);
+  }
   update();
 }
 
@@ -63,30 +71,48 @@ QSize StripChartWidget::minimumSizeHint() const {
   return {kImageWidth / 3, kImageHeight / 3};
 }
 
-void StripChartWidget::Draw(const ChartUpdate& update) {
-  QPainter painter(&image_);  // aliased: every line is a crisp 1-pixel trace
+void StripChartWidget::Draw(QImage& target, const ChartUpdate& update, double x_scale,
+                             double y_scale) {
+  QPainter painter(&target);  // aliased: every line is a crisp 1-pixel trace
+  const auto scaled = [&](QPointF image_point) {
+    return QPointF(image_point.x() * x_scale, image_point.y() * y_scale);
+  };
 
-  // The band covers columns band_left..band_right inclusive; the part past column 350 falls off.
-  painter.fillRect(
-      QRect(update.band_left, 0, update.band_right - update.band_left + 1, kImageHeight),
-      ToQColor(kChartBackground));
+  // The band covers columns band_left..band_right inclusive, each column x_scale pixels wide;
+  // the part past column 350 falls off.
+  const int band_left = static_cast<int>(std::floor(update.band_left * x_scale));
+  const int band_right = static_cast<int>(std::ceil((update.band_right + 1) * x_scale));
+  painter.fillRect(QRect(band_left, 0, band_right - band_left, target.height()),
+                   ToQColor(kChartBackground));
 
   painter.setPen(LinePen(kCursorColour));
-  painter.drawLine(QLineF(update.cursor_x, 0, update.cursor_x, kImageHeight - 1));
+  const double cursor_x = update.cursor_x * x_scale;
+  painter.drawLine(QLineF(cursor_x, 0, cursor_x, target.height() - 1));
 
   // Far-off values are drawn as they are and leave the image (the painter clips them); a piece
   // to or from a value that is not a number draws nothing.
   for (const ChartSegment& segment : update.segments) {
     painter.setPen(LinePen(segment.colour));
-    painter.drawLine(QLineF(ChartToImage(segment.from), ChartToImage(segment.to)));
+    painter.drawLine(
+        QLineF(scaled(ChartToImage(segment.from)), scaled(ChartToImage(segment.to))));
   }
+}
+
+const QImage& StripChartWidget::Shown() {
+  const QSize device_size = (QSizeF(size()) * devicePixelRatioF()).toSize();
+  if (shown_.size() == device_size) return shown_;
+  shown_ = QImage(device_size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+  shown_.fill(ToQColor(kChartBackground));
+  const double x_scale = static_cast<double>(shown_.width()) / kImageWidth;
+  const double y_scale = static_cast<double>(shown_.height()) / kImageHeight;
+  for (const ChartUpdate& pass : history_) Draw(shown_, pass, x_scale, y_scale);
+  return shown_;
 }
 
 void StripChartWidget::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
-  // Smooth scaling keeps 1-pixel traces continuous when the widget is not the image's size.
-  painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.drawImage(QRectF(rect()), image_);
+  // One image pixel per device pixel: nothing is stretched.
+  painter.drawImage(QRectF(rect()), Shown());
 }
 
 void StripChartWidget::mouseMoveEvent(QMouseEvent* event) {

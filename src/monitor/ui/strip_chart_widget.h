@@ -1,5 +1,7 @@
 // The chart area pic2 of the "Data Plot" frame: draws each reading pass into a persistent image,
-// so a line stays until the cursor band sweeps over it, and shows the image scaled to its size.
+// so a line stays until the cursor band sweeps over it. On screen the same drawing is made at the
+// widget's own size in device pixels, so a line stays one pixel wide and sharp however large the
+// window is; after a resize it is drawn again from the passes still on the chart.
 #pragma once
 
 #include "monitor/strip_chart.h"
@@ -8,6 +10,8 @@
 #include <QImage>
 #include <QPointF>
 #include <QWidget>
+
+#include <deque>
 
 namespace talvix::monitor {
 
@@ -57,11 +61,18 @@ class StripChartWidget : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
-  void Draw(const ChartUpdate& update);
+  // Draws one pass into `target`, whose size is the image's scaled by (x_scale, y_scale).
+  static void Draw(QImage& target, const ChartUpdate& update, double x_scale, double y_scale);
+  // The picture on screen at the widget's size in device pixels, drawn again from `history_`
+  // when that size changed.
+  const QImage& Shown();
 
   StripChart chart_;
   SeriesSelection checked_;
   QImage image_;
+  QImage shown_;
+  // The passes whose drawing can still be on the chart: one sweep's worth.
+  std::deque<ChartUpdate> history_;
 };
 
 }  // namespace talvix::monitor

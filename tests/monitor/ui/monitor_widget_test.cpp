@@ -10,6 +10,7 @@
 #include "support/register_file_sensor.h"
 #include "monitor/status_flags.h"
 #include "monitor/ui/strip_chart_widget.h"
+#include "sim/sim_port.h"
 #include "support/sim_session.h"
 
 #include <QAbstractButton>
@@ -100,6 +101,11 @@ TEST_F(MonitorWidgetTest, WithoutInterfaceReadDoesNothing) {
   EXPECT_EQ(sim.events.calls, 0);
   EXPECT_TRUE(device.sent().empty());
   EXPECT_EQ(BoxText("txtReadReg1"), "");
+  // Nothing was read: the flags are neutral, not "OK".
+  for (const StatusFlag& flag : kStatusFlags) {
+    EXPECT_EQ(LabelText(flag.flag_name), "");
+    EXPECT_EQ(Back(flag.flag_name), ButtonFace());
+  }
 }
 
 TEST_F(MonitorWidgetTest, OnePassShowsRowsWithRssFromRegisters12And13AndFeedsTheChart) {
@@ -307,6 +313,122 @@ TEST_F(MonitorWidgetTest, PowerDownWritesTheCorrectedTimeInHalfSeconds) {
   time->setText("10");
   monitor->PowerDown()->cmdPowerDown_Click();
   EXPECT_EQ(monitor, nullptr);
+}
+
+// Faults of the link while continuous reading runs: the loop stops at the first pass that does not
+// reach the sensor, after one message, and no box, flag or chart point shows a value that was not
+// read.
+struct LinkFault {
+  const char* name;
+  test::SimWiring wiring;
+  std::function<void(test::SimSession&)> inject;
+};
+
+class MonitorLinkFaultTest : public ::testing::TestWithParam<LinkFault> {
+ protected:
+  MonitorLinkFaultTest() : sim(1, GetParam().wiring), monitor(*sim.session) {
+    QObject::connect(monitor.OutputRegisters(), &OutputRegistersWidget::SamplesRead,
+                     [this] { ++passes; });
+  }
+  QStringList Texts() const {
+    QStringList texts;
+    for (int row = 1; row <= kRowCount; ++row) {
+      texts << monitor.findChild<QLineEdit*>(QStringLiteral("txtReadReg%1").arg(row))->text();
+    }
+    for (const StatusFlag& flag : kStatusFlags) {
+      texts << monitor.findChild<QLabel*>(QString::fromLatin1(flag.flag_name))->text();
+    }
+    return texts;
+  }
+
+  test::SimSession sim;
+  MonitorWidget monitor;
+  int passes = 0;
+};
+
+TEST_P(MonitorLinkFaultTest, LoopStopsAfterOneMessageAndShowsNothingUnread) {
+  monitor.findChild<QAbstractButton*>(QStringLiteral("ckLoop"))->click();
+  QStringList shown_at_fault;
+  int passes_at_fault = 0;
+  // Yields: 1 the click's, 2 pass 1's, 3 pass 2's: the fault strikes there, between pass 2's reads
+  // of the rows and its status read.
+  sim.events.on_events = [&] {
+    if (sim.events.calls != 3) return;
+    shown_at_fault = Texts();
+    passes_at_fault = passes + 1;  // pass 2 plots what it read before the fault
+    GetParam().inject(sim);
+  };
+  monitor.findChild<QAbstractButton*>(QStringLiteral("cmdReadData"))->click();
+
+  EXPECT_FALSE(monitor.LoopRunning());
+  EXPECT_EQ(monitor.findChild<QAbstractButton*>(QStringLiteral("cmdReadData"))->text(), "Read");
+  EXPECT_EQ(sim.notifier.texts.size(), 1) << sim.notifier.texts.join(u'|').toStdString();
+  EXPECT_EQ(passes, passes_at_fault);
+  EXPECT_EQ(monitor.DataPlot()->Chart()->Chart().X(), passes_at_fault);
+  const QStringList shown = Texts();
+  EXPECT_EQ(shown.mid(0, kRowCount), shown_at_fault.mid(0, kRowCount));  // boxes as they were
+  for (const QString& flag : shown.mid(kRowCount)) EXPECT_EQ(flag, "");  // flags not known
+  EXPECT_FALSE(monitor.findChild<QLabel*>(QStringLiteral("lblReadProblem"))->text().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, MonitorLinkFaultTest,
+    ::testing::Values(
+        LinkFault{"CardUnplugged", test::SimWiring::kUsbCard,
+                  [](test::SimSession& sim) { sim.usb.Unplug(0); }},
+        LinkFault{"CardReadFails", test::SimWiring::kUsbCard,
+                  [](test::SimSession& sim) { sim.usb.FailNextBulkRead(0); }},
+        LinkFault{"CardWriteFails", test::SimWiring::kUsbCard,
+                  [](test::SimSession& sim) { sim.usb.FailNextBulkWrite(0); }},
+        LinkFault{"ParallelPortAccessFails", test::SimWiring::kParallelPort,
+                  [](test::SimSession& sim) {
+                    dynamic_cast<sim::SimPort&>(*sim.link().lpt.port()).SetAccessFails(true);
+                  }}),
+    [](const ::testing::TestParamInfo<LinkFault>& info) { return info.param.name; });
+
+// Without an interface no button sends anything or changes what is shown.
+TEST_F(MonitorWidgetTest, WithoutInterfaceNoCommandSendsOrShowsAnything) {
+  Click("cmdReadData");  // something to keep
+  const QString supply = BoxText("txtReadReg1");
+  const QString flag = LabelText("lblLowSupplyFlag");
+  const QColor flag_colour = Back("lblLowSupplyFlag");
+  const int chart_x = monitor->DataPlot()->Chart()->Chart().X();
+  sim.link().InterfaceType = link::kInterfaceNone;
+  device.ClearSent();
+  Find<QLineEdit>("txtPowerDown")->setText("1");
+  for (const char* button : {"cmdReadData", "cmdResetPK", "CmdUpdateStatus", "cmdClearAlarm",
+                             "optSTON", "optSTOFF", "cmdPowerDown", "cmdCapArm"}) {
+    Click(button);
+  }
+  EXPECT_TRUE(device.sent().empty());
+  EXPECT_EQ(BoxText("txtReadReg1"), supply);
+  EXPECT_EQ(monitor->DataPlot()->Chart()->Chart().X(), chart_x);
+  EXPECT_EQ(LabelText("lblLowSupplyFlag"), flag);
+  EXPECT_EQ(Back("lblLowSupplyFlag"), flag_colour);
+  EXPECT_EQ(LabelText("lblPDElapsed"), "PDElapsed");
+  EXPECT_TRUE(sim.notifier.texts.isEmpty());
+}
+
+// A sensor that answers all ones (asleep, or its data line open) is no answer: the boxes are
+// blanked, nothing is plotted, the flags are not known, and the window says why; the next good
+// pass shows values again.
+TEST_F(MonitorWidgetTest, SensorAnsweringAllOnesShowsNoAnswerInsteadOfValues) {
+  Click("cmdReadData");
+  const int chart_x = monitor->DataPlot()->Chart()->Chart().X();
+  sim.usb.SetSpiWire([](uint16_t) { return uint16_t{0xFFFF}; });
+  Click("cmdReadData");
+  Click("CmdUpdateStatus");
+  for (int row = 1; row <= kRowCount; ++row) {
+    EXPECT_EQ(BoxText(QStringLiteral("txtReadReg%1").arg(row).toLatin1().constData()), "");
+  }
+  EXPECT_EQ(monitor->DataPlot()->Chart()->Chart().X(), chart_x);
+  for (const StatusFlag& flag : kStatusFlags) EXPECT_EQ(LabelText(flag.flag_name), "");
+  EXPECT_EQ(LabelText("lblReadProblem"), "The sensor does not answer: asleep or not connected.");
+
+  sim.usb.SetSpiWire([this](uint16_t sent) { return device.Transfer(sent); });
+  Click("cmdReadData");
+  EXPECT_EQ(BoxText("txtReadReg1"), "3.300");
+  EXPECT_EQ(LabelText("lblReadProblem"), "");
 }
 
 }  // namespace

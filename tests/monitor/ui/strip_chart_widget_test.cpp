@@ -101,7 +101,9 @@ TEST_F(StripChartWidgetTest, FirstPieceAfterTheWrapIsVerticalAtColumnZero) {
   EXPECT_EQ(CountInColumn(1, green), 0);
 }
 
-TEST_F(StripChartWidgetTest, ResizingScalesTheDrawingWithoutLosingIt) {
+// An enlarged chart is drawn again at its new size: the lines already on it stay, one device pixel
+// wide and in their own colour, not stretched into wide blurred bands.
+TEST_F(StripChartWidgetTest, ResizingRedrawsTheLinesOnePixelWide) {
   chart.SetSeriesChecked(2, true);
   for (int pass = 1; pass <= 200; ++pass) Plot(2, 15.0f);
   const QImage before = chart.Image();
@@ -109,12 +111,13 @@ TEST_F(StripChartWidgetTest, ResizingScalesTheDrawingWithoutLosingIt) {
   chart.resize(2 * StripChartWidget::kImageWidth, 2 * StripChartWidget::kImageHeight);
   const QImage shown = chart.grab().toImage();
   EXPECT_EQ(chart.Image(), before);
-  // Column 100 at 15 is image pixel (100, 60), shown at twice that on the widget (smoothed, so
-  // mostly but not purely the line colour).
-  const QColor seen = shown.pixelColor(2 * 100 + 1, 2 * Row(15.0) + 1);
-  EXPECT_LT(seen.red(), 128);
-  EXPECT_GT(seen.blue() - seen.red(), 64);
-  EXPECT_EQ(shown.pixelColor(2 * 100 + 1, 2 * Row(-15.0) + 1), QColor(Qt::white));
+  // Column 100 at 15 is image pixel (100, 60): on the widget at twice that, and only there.
+  const QColor line = shown.pixelColor(2 * 100, 2 * Row(15.0));
+  EXPECT_EQ(line, chart.Image().pixelColor(100, Row(15.0)));
+  EXPECT_NE(line, QColor(Qt::white));
+  EXPECT_EQ(shown.pixelColor(2 * 100, 2 * Row(15.0) + 1), QColor(Qt::white));
+  EXPECT_EQ(shown.pixelColor(2 * 100, 2 * Row(15.0) - 1), QColor(Qt::white));
+  EXPECT_EQ(shown.pixelColor(2 * 100, 2 * Row(-15.0)), QColor(Qt::white));
 }
 
 TEST(DataPlotWidgetTest, FrameCarriesTheChartItsLabelsAndTheMouseReadout) {
