@@ -100,6 +100,9 @@ void OutputRegistersWidget::BuildControls() {
   lblReadProblem_->setObjectName(QStringLiteral("lblReadProblem"));
   lblReadProblem_->setWordWrap(true);
   lblReadProblem_->setMinimumWidth(2 * value_width);
+  // Room for two lines from the start, so that the frame does not jump when a message appears.
+  lblReadProblem_->setMinimumHeight(2 * fontMetrics().lineSpacing());
+  lblReadProblem_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
 // Rows: caption, value, then for rows 2..9 the graph box and its swatch; the buttons below.
