@@ -20,7 +20,9 @@ double RoundHalfEven(double value) {
 
 namespace {
 
-bool IsDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+bool IsDigit(QChar c) {
+  return c >= u'0' && c <= u'9';
+}
 
 // Length of the numeric prefix of `text` starting at `pos` (sign, digits, point, exponent);
 // 0 when there is no digit in it.
@@ -113,9 +115,17 @@ QString FormatPattern(double value, QStringView pattern, const QLocale& locale) 
   whole.remove(kLeadingZeros);
   while (whole.size() < min_integer_digits) whole.prepend(u'0');
 
+  // A '#' place after the point shows a digit only where it is not a trailing zero; the '0'
+  // places always show theirs.
+  qsizetype shown_decimals = fraction.size();
+  while (shown_decimals > 0 && pattern[point + shown_decimals] == u'#' &&
+         fraction[shown_decimals - 1] == u'0') {
+    --shown_decimals;
+  }
+
   QString result = negative ? QStringLiteral("-") : QString();
   result += whole;
-  if (decimals > 0) result += locale.decimalPoint() + fraction;
+  if (shown_decimals > 0) result += locale.decimalPoint() + fraction.left(shown_decimals);
   return result;
 }
 
@@ -152,6 +162,8 @@ QString Hex4(qint64 value) {
   return QStringLiteral("%1").arg(value & 0xFFFF, 4, 16, QLatin1Char('0')).toUpper();
 }
 
-QString HexText(qint64 value) { return QString::number(value, 16).toUpper(); }
+QString HexText(qint64 value) {
+  return QString::number(value, 16).toUpper();
+}
 
 }  // namespace talvix::common

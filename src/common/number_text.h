@@ -23,9 +23,11 @@ double LeadingNumber(QStringView text);
 bool IsNumeric(QStringView text);
 
 // Formats a value by a pattern of '#' and '0' digit places with an optional '.' (for example
-// "0.000", "##0.0", "#.0", "0.0"). Digits after the point: the number of places after '.'.
-// Before the point a '0' place always prints a digit, a '#' place only a significant one, so
-// 0.5 with "#.0" gives ".5". The decimal separator is the locale's.
+// "0.000", "##0.0", "#.0", "0.0######"). The value is rounded to the number of places after '.'.
+// A '0' place always prints a digit; a '#' place before the point prints only a significant one,
+// so 0.5 with "#.0" gives ".5", and a '#' place after the point is dropped when it would show a
+// trailing zero, so 2.0 with "0.0######" gives "2.0" and 1.25 gives "1.25". When no decimal
+// remains the separator goes too. The decimal separator is the locale's.
 QString FormatPattern(double value, QStringView pattern, const QLocale& locale = QLocale());
 
 // The default text of a single-precision value: up to seven significant digits, no trailing

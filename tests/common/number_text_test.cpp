@@ -24,7 +24,7 @@ TEST(LeadingNumber, ReadsTheNumericPrefixOnly) {
   EXPECT_EQ(LeadingNumber(u"abc"), 0.0);
   EXPECT_EQ(LeadingNumber(u""), 0.0);
   EXPECT_EQ(LeadingNumber(u"-"), 0.0);
-  EXPECT_EQ(LeadingNumber(u"1,5"), 1.0);  // the point is the only decimal separator
+  EXPECT_EQ(LeadingNumber(u"1,5"), 1.0);    // the point is the only decimal separator
   EXPECT_EQ(LeadingNumber(u"1e999"), 0.0);  // overflow is not a number
 }
 
@@ -46,8 +46,35 @@ TEST(FormatPattern, DigitPlacesAndSeparator) {
   EXPECT_EQ(FormatPattern(25.04, u"##0.0", c), "25.0");
   EXPECT_EQ(FormatPattern(-1.25, u"#0.000", c), "-1.250");
   EXPECT_EQ(FormatPattern(-0.0001, u"0.000", c), "0.000");  // no sign on a shown zero
-  EXPECT_EQ(FormatPattern(1234.5, u"0", c), "1234");  // 1234.5 is a tie in binary too
+  EXPECT_EQ(FormatPattern(1234.5, u"0", c), "1234");        // 1234.5 is a tie in binary too
   EXPECT_EQ(FormatPattern(2.5, u"0.000", QLocale(QLocale::German)), "2,500");
+}
+
+struct TrailingPlacesCase {
+  double value;
+  const char16_t* pattern;
+  const char* text;
+};
+
+class FormatPatternTrailingPlaces : public ::testing::TestWithParam<TrailingPlacesCase> {};
+
+TEST_P(FormatPatternTrailingPlaces, DropTrailingZerosDownToTheZeroPlaces) {
+  const TrailingPlacesCase& c = GetParam();
+  EXPECT_EQ(FormatPattern(c.value, c.pattern, QLocale::c()), c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FormatPatternTrailingPlaces,
+                         ::testing::Values(TrailingPlacesCase{2.0, u"0.0######", "2.0"},
+                                           TrailingPlacesCase{12.125, u"##0.0#######", "12.125"},
+                                           TrailingPlacesCase{1.25, u"0.0######", "1.25"},
+                                           TrailingPlacesCase{0.5, u"#0.0##", "0.5"},
+                                           TrailingPlacesCase{0.61050061, u"0.0######",
+                                                              "0.6105006"},  // rounded first
+                                           TrailingPlacesCase{-2.00000004, u"0.0######", "-2.0"},
+                                           TrailingPlacesCase{3.0, u"0.##", "3"}));
+
+TEST(FormatPattern, TrailingPlacesKeepTheLocaleSeparator) {
+  EXPECT_EQ(FormatPattern(1.25, u"0.0######", QLocale(QLocale::German)), "1,25");
 }
 
 TEST(SingleText, SevenSignificantDigits) {
