@@ -2,17 +2,11 @@
 
 #include <QApplication>
 
-namespace talvix::bench {
+#include <algorithm>
+#include <cstddef>
+#include <ctime>
 
-int32_t CalibratedLoopsPer10us() {
-  static const int32_t loops = [] {
-    platform::SystemClock clock;
-    link::Delay delay(clock);
-    delay.CalibrateDelay();
-    return delay.LoopsPer10us;
-  }();
-  return loops;
-}
+namespace talvix::bench {
 
 void EnsureApplication() {
   if (QCoreApplication::instance() != nullptr) return;
@@ -23,37 +17,31 @@ void EnsureApplication() {
   static QApplication application(argc, argv);
 }
 
-std::unique_ptr<link::Delay> CalibratedDelay(platform::Clock& clock) {
-  auto delay = std::make_unique<link::Delay>(clock);
-  delay->LoopsPer10us = CalibratedLoopsPer10us();
-  delay->DelayCalibrated = true;
-  return delay;
-}
-
 SimulatedUsbRig::SimulatedUsbRig() {
-  session = std::make_unique<Session>(
-      Platform{clock, notifier, events, rig.usb, rig.PortOpener(), CalibratedDelay(clock)});
+  session = rig.MakeSession(notifier, events);
   session->link.InterfaceType = link::kInterfaceUsb;
   session->ezusb.UsbSelectFirstCard();
 }
 
 SimulatedParallelRig::SimulatedParallelRig() {
-  auto delay = CalibratedDelay(clock);
-  sim::SimSensor* s = &sensor;
-  session = std::make_unique<Session>(Platform{
-      clock, notifier, events, usb,
-      [s](uint16_t base, QString&) { return std::make_unique<sim::SimPort>(*s, base); },
-      std::move(delay)});
+  session = bench.MakeSession(notifier, events);
   session->link.InterfaceType = link::kInterfaceParallel;
   session->link.PortAddress = 0x378;
   QString error;
   session->OpenParallelPort(error);
 }
 
+double ProcessCpuSeconds() {
+  timespec now{};
+  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
 PauseReport::~PauseReport() {
-  const double elapsed_ms =
-      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_).count();
-  const double per_op_ms = elapsed_ms / static_cast<double>(state_.iterations());
+  if (laps_ms_.empty()) return;
+  const auto middle = laps_ms_.begin() + static_cast<std::ptrdiff_t>(laps_ms_.size() / 2);
+  std::nth_element(laps_ms_.begin(), middle, laps_ms_.end());
+  const double per_op_ms = *middle;
   state_.counters["measured_ms"] = per_op_ms;
   state_.counters["mandated_ms"] = mandated_ms_;
   state_.counters["ratio"] = per_op_ms / mandated_ms_;

@@ -19,6 +19,7 @@ void ReadRegLoop(benchmark::State& state, double mandated_ms) {
   Rig rig;
   PauseReport report(state, mandated_ms);
   for (auto _ : state) {
+    const PauseReport::Lap lap(report);
     rig.session->link.ReadReg(registers::kXAccl);
     benchmark::DoNotOptimize(rig.session->link.RegValue);
   }
@@ -28,7 +29,10 @@ template <typename Rig>
 void WriteRegLoop(benchmark::State& state, double mandated_ms) {
   Rig rig;
   PauseReport report(state, mandated_ms);
-  for (auto _ : state) rig.session->link.WriteReg(registers::kAlmMag1, 0x1234);
+  for (auto _ : state) {
+    const PauseReport::Lap lap(report);
+    rig.session->link.WriteReg(registers::kAlmMag1, 0x1234);
+  }
 }
 
 void BM_ReadRegParallel(benchmark::State& state) {
@@ -37,8 +41,12 @@ void BM_ReadRegParallel(benchmark::State& state) {
 void BM_WriteRegParallel(benchmark::State& state) {
   WriteRegLoop<SimulatedParallelRig>(state, kParallelPauseMs);
 }
-void BM_ReadRegUsb(benchmark::State& state) { ReadRegLoop<SimulatedUsbRig>(state, kUsbPauseMs); }
-void BM_WriteRegUsb(benchmark::State& state) { WriteRegLoop<SimulatedUsbRig>(state, kUsbPauseMs); }
+void BM_ReadRegUsb(benchmark::State& state) {
+  ReadRegLoop<SimulatedUsbRig>(state, kUsbPauseMs);
+}
+void BM_WriteRegUsb(benchmark::State& state) {
+  WriteRegLoop<SimulatedUsbRig>(state, kUsbPauseMs);
+}
 
 BENCHMARK(BM_ReadRegParallel)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_WriteRegParallel)->Unit(benchmark::kMillisecond)->MinTime(1.0);

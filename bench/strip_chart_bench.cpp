@@ -18,7 +18,6 @@ namespace {
 
 constexpr double kUpdateLimitMs = 0.2;  // time budget of one update
 
-
 // One full sweep of readings (351 passes), so the band and the wrap are part of the cost.
 using Sweep = std::array<monitor::SampleVector, monitor::kChartRight + 1>;
 
@@ -53,6 +52,7 @@ void RunUpdates(benchmark::State& state, const Sweep& sweep) {
   std::size_t pass = 0;
   PauseReport report(state, kUpdateLimitMs);
   for (auto _ : state) {
+    const PauseReport::Lap lap(report);
     chart.PlotDataPoints2(sweep[pass]);
     pass = pass + 1 == sweep.size() ? 0 : pass + 1;
   }

@@ -1,5 +1,8 @@
-// The program's only time base for device pacing: a calibrated busy loop in 10-microsecond
-// units. It never sleeps and never yields, so a pause is as exact as the calibration.
+// The program's time base for device pacing: pauses in 10-microsecond units, timed on the
+// monotonic clock so that a pause is never shorter than asked, whatever the processor's speed or
+// load. A pause of a millisecond or more sleeps until a short margin before its end and spins on
+// the clock for the rest, so the processor is free for most of it; a shorter one spins. Window
+// events never run during a pause.
 #pragma once
 
 #include "platform/clock.h"
@@ -10,12 +13,12 @@ namespace talvix::link {
 
 class Delay {
  public:
+  // `clock` is the monotonic time the pauses are measured on and the sleep they give away.
   explicit Delay(platform::Clock& clock) : clock_(clock) {}
   virtual ~Delay() = default;
 
-  // Busy-waits `ms` milliseconds in whole 10-microsecond units (rounded, halves to even).
+  // Waits `ms` milliseconds in whole 10-microsecond units (rounded, halves to even).
   // 0 returns at once; anything below 0.01 ms is raised to 0.01, in the caller's variable too.
-  // Runs the calibration first if it has not run yet.
   void DelayMs(float& ms);
   // For literal pauses ("wait 0.1 ms") where the caller keeps no variable.
   void DelayMs(double ms) {
@@ -23,23 +26,17 @@ class Delay {
     DelayMs(value);
   }
 
-  // Measures how many empty loop passes take 10 microseconds: a 0.5 s probe, scaled up when the
-  // first guess was far too fast, then a 3 s measurement. Takes about four seconds.
-  void CalibrateDelay();
-
-  int32_t LoopsPer10us = 1000;
-  bool DelayCalibrated = false;
+  // How long before the end of a pause the sleep stops and the spin on the clock takes over: more
+  // than the time the system usually takes to wake a sleeping thread.
+  static constexpr double kSpinMarginSeconds = 0.0003;
+  // Pauses of at least this many units sleep first.
+  static constexpr int64_t kSleepFromUnits = 100;  // 1 ms
 
  protected:
-  // Runs `units` periods of LoopsPer10us empty passes. Tests override it to record instead.
-  virtual void Spin(int64_t units);
+  // Waits `units` 10-microsecond units. Tests override it to record instead.
+  virtual void Wait(int64_t units);
 
  private:
-  // Elapsed seconds of one DelayMs(ms), by the monotonic clock.
-  double Measure(float ms);
-  // LoopsPer10us x factor, rounded and kept within 1 .. the largest 32-bit count.
-  int32_t ScaledLoops(double factor) const;
-
   platform::Clock& clock_;
 };
 
@@ -51,7 +48,7 @@ class RecordingDelay : public Delay {
   int calls = 0;
 
  protected:
-  void Spin(int64_t units) override {
+  void Wait(int64_t units) override {
     total_units += units;
     ++calls;
   }

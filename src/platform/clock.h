@@ -12,7 +12,8 @@ class Clock {
   // Seconds since an arbitrary fixed start; never goes backwards.
   virtual double MonotonicSeconds() = 0;
   // Gives the processor away for about `seconds` (at least that long on the system clock). For
-  // polling loops that check the time now and then; never for the device's pauses.
+  // polling loops that check the time now and then, and for the bulk of a long device pause
+  // (link::Delay times the pause itself on MonotonicSeconds).
   virtual void Sleep(double seconds) = 0;
 };
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
+#include <chrono>
 #include <vector>
 
 namespace talvix::link {
@@ -11,7 +11,6 @@ namespace {
 TEST(DelayMs, RoundsToTenMicrosecondUnitsAndRaisesTinyValues) {
   platform::ManualClock clock;
   RecordingDelay delay(clock);
-  delay.DelayCalibrated = true;
 
   float ms = 0.0f;
   delay.DelayMs(ms);
@@ -36,65 +35,64 @@ TEST(DelayMs, RoundsToTenMicrosecondUnitsAndRaisesTinyValues) {
   EXPECT_EQ(delay.total_units, 14);
 }
 
-// A delay whose every wait advances a manual clock by a scripted time, recording the loop count
-// in force at each wait.
-class ScriptedDelay : public Delay {
+// A clock that moves 1 microsecond with every reading (the spin's own cost) and whose sleep
+// moves it by the time asked plus a wake-up latency.
+class SteppingClock : public platform::Clock {
  public:
-  ScriptedDelay(platform::ManualClock& clock, std::vector<double> seconds)
-      : Delay(clock), clock_(clock), seconds_(std::move(seconds)) {}
-  std::vector<int32_t> loops_seen;
-
- protected:
-  void Spin(int64_t) override {
-    loops_seen.push_back(LoopsPer10us);
-    const double step = loops_seen.size() <= seconds_.size() ? seconds_[loops_seen.size() - 1] : 0;
-    clock_.Advance(step);
+  explicit SteppingClock(double wake_latency) : wake_latency_(wake_latency) {}
+  double SecondsSinceMidnight() override { return now_; }
+  double MonotonicSeconds() override {
+    now_ += 1e-6;
+    return now_;
   }
+  void Sleep(double seconds) override {
+    sleeps.push_back(seconds);
+    if (seconds > 0) now_ += seconds + wake_latency_;
+  }
+  double Now() const { return now_; }
+  std::vector<double> sleeps;
 
  private:
-  platform::ManualClock& clock_;
-  std::vector<double> seconds_;
+  double wake_latency_;
+  double now_ = 1000.0;
 };
 
-TEST(CalibrateDelay, TooFastFirstProbeMultipliesByFortyBeforeMeasuringAgain) {
-  platform::ManualClock clock;
-  ScriptedDelay delay(clock, {0.001, 0.04, 0.5, 3.0});
-  delay.CalibrateDelay();
-  ASSERT_EQ(delay.loops_seen.size(), 4u);
-  EXPECT_EQ(delay.loops_seen[0], 1000);
-  EXPECT_EQ(delay.loops_seen[1], 40000);   // x40 after 0.001 s
-  EXPECT_EQ(delay.loops_seen[2], 240000);  // x6 after 0.04 s
-  EXPECT_EQ(delay.loops_seen[3], 240000);  // 0.5 s measured: no change
-  EXPECT_EQ(delay.LoopsPer10us, 240000);
-  EXPECT_TRUE(delay.DelayCalibrated);
+class DelayTimeBase : public ::testing::TestWithParam<double> {};
+
+TEST_P(DelayTimeBase, SleepsFromAMillisecondUpAndSpinsOnlyTheLastStretch) {
+  const double ms = GetParam();
+  SteppingClock clock(Delay::kSpinMarginSeconds / 2);
+  Delay delay(clock);
+  const double start = clock.Now();
+  delay.DelayMs(ms);
+  const double elapsed = clock.Now() - start;
+  EXPECT_GE(elapsed, ms / 1000.0);         // never shorter than asked
+  EXPECT_LE(elapsed, ms / 1000.0 + 3e-6);  // the spin ends at the deadline
+  if (ms < 1.0) {
+    EXPECT_TRUE(clock.sleeps.empty());
+  } else {
+    ASSERT_EQ(clock.sleeps.size(), 1u);
+    EXPECT_NEAR(clock.sleeps[0], ms / 1000.0 - Delay::kSpinMarginSeconds, 3e-6);
+  }
 }
 
-TEST(CalibrateDelay, ScalesToTheMeasuredTimes) {
-  platform::ManualClock clock;
-  ScriptedDelay delay(clock, {0.25, 2.0});
-  delay.CalibrateDelay();
-  ASSERT_EQ(delay.loops_seen.size(), 2u);
-  EXPECT_EQ(delay.loops_seen[1], 2000);  // 0.5 / 0.25 x 1000
-  EXPECT_EQ(delay.LoopsPer10us, 3000);   // 3 / 2 x 2000
+INSTANTIATE_TEST_SUITE_P(Lengths, DelayTimeBase,
+                         ::testing::Values(0.01, 0.1, 0.99, 1.0, 10.0, 1000.0));
+
+class DelayOnTheSystemClock : public ::testing::TestWithParam<double> {};
+
+TEST_P(DelayOnTheSystemClock, IsNeverShorterThanAsked) {
+  platform::SystemClock clock;
+  Delay delay(clock);
+  const double ms = GetParam();
+  const auto start = std::chrono::steady_clock::now();
+  delay.DelayMs(ms);
+  const std::chrono::duration<double, std::milli> elapsed =
+      std::chrono::steady_clock::now() - start;
+  EXPECT_GE(elapsed.count(), ms);
 }
 
-TEST(CalibrateDelay, AClockThatDoesNotMoveCannotDivideByZero) {
-  platform::ManualClock clock;
-  ScriptedDelay delay(clock, {});
-  delay.CalibrateDelay();
-  // 1000 x 40 x 6 = 240000, then x 1000 for the clamped 0.0005 s, then x 30 for the clamped
-  // 0.1 s: more than a 32-bit count holds, so it stays at the largest one.
-  EXPECT_EQ(delay.LoopsPer10us, std::numeric_limits<int32_t>::max());
-}
-
-TEST(DelayMs, CalibratesOnFirstUseOnly) {
-  platform::ManualClock clock;
-  ScriptedDelay delay(clock, {0.5, 3.0});
-  delay.DelayMs(1.0);
-  EXPECT_EQ(delay.loops_seen.size(), 3u);  // two calibration waits, then the wait asked for
-  delay.DelayMs(1.0);
-  EXPECT_EQ(delay.loops_seen.size(), 4u);
-}
+INSTANTIATE_TEST_SUITE_P(Lengths, DelayOnTheSystemClock, ::testing::Values(0.01, 0.1, 1.0, 3.0));
 
 }  // namespace
 }  // namespace talvix::link

@@ -12,7 +12,6 @@ constexpr uint16_t kBase = 0x378;
 class LptSpiTest : public ::testing::Test {
  protected:
   LptSpiTest() : delay(clock), lpt(interface_type, port_address, raw_word, delay) {
-    delay.DelayCalibrated = true;
     lpt.SetPort(&port);
   }
   platform::ManualClock clock;

@@ -13,7 +13,6 @@ TEST(SimPortFuzzRegression, PortAtTheTopOfTheIoSpaceShowsItsStatusAtAddressZero)
   SimSensor sensor{clock};
   SimPort port{sensor, 0xFFFF};
   link::RecordingDelay delay(clock);
-  delay.DelayCalibrated = true;
   const int16_t interface_type = 1;
   const int16_t port_address = -1;  // 0xFFFF as the session holds it
   int32_t raw_word = 0;

@@ -11,7 +11,6 @@ namespace {
 class SimPortTest : public ::testing::Test {
  protected:
   SimPortTest() : delay(clock), lpt(interface_type, port_address, raw_word, delay) {
-    delay.DelayCalibrated = true;
     lpt.SetPort(&port);
   }
   platform::ManualClock clock;
