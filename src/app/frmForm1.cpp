@@ -13,6 +13,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include <cstdio>
+
 namespace talvix::app {
 
 namespace {
@@ -127,7 +129,16 @@ void frmForm1::BringUpUsb() {
     mnuUsb_->setChecked(true);
     return;
   }
-  // No ready card: let the user pick one, then use what was picked as the Usb menu item does.
+  // No card attached at all: the scan has said so, and the selection window's own scan would only
+  // say it again. The card stays the configured interface for the next start; Interface > Usb
+  // looks again once one is plugged in.
+  if (session_.ezusb.UsbCardCount == 0) {
+    session_.link.InterfaceType = link::kInterfaceNone;
+    ShowInterfaceChecks();
+    return;
+  }
+  // Cards but none ready: let the user pick one, then use what was picked as the Usb menu item
+  // does.
   mnuUsb_Click();
 }
 
@@ -155,10 +166,12 @@ void frmForm1::mnuPort_Click() {
   if (!port_window_) port_window_ = new startup::frmPort(session_, this);
   port_window_->exec();
   if (session_.link.PortAddress == 0) return;
+  session_.startup.configured_interface = link::kInterfaceParallel;  // kept for the next start
   // The window has tried to reach the port and said why when it could not; a port that cannot
   // be reached is no interface.
   session_.link.InterfaceType =
       startup::ParallelPortReady(session_) ? link::kInterfaceParallel : link::kInterfaceNone;
+  if (session_.link.InterfaceType == link::kInterfaceNone) session_.loops.StopAll();
   ShowInterfaceChecks();
 }
 
@@ -168,21 +181,44 @@ void frmForm1::mnuUsb_Click() {
   usb_window_->exec();
   session_.link.InterfaceType =
       session_.usb.CardReady() ? link::kInterfaceUsb : link::kInterfaceNone;
+  // Kept for the next start when there was a card to pick: the card, or None picked over it.
+  if (session_.ezusb.UsbCardIndex >= 0) {
+    session_.startup.configured_interface = session_.link.InterfaceType;
+  }
   if (session_.link.InterfaceType == link::kInterfaceUsb) session_.CloseParallelPort();
+  // Without an interface a running loop would read nothing: stop it (and a power-down count).
+  if (session_.link.InterfaceType == link::kInterfaceNone) session_.loops.StopAll();
   ShowInterfaceChecks();
 }
 
-void frmForm1::MnuExit_Click() {
-  if (exiting_) return;
+void frmForm1::MnuExit_Click() { RunExitPath(false); }
+
+void frmForm1::ExitOnSignal() { RunExitPath(true); }
+
+void frmForm1::RunExitPath(bool on_signal) {
+  if (exiting_) {
+    // A signal while the exit path shows why the configuration was not written: end now, with
+    // the outcome already known, rather than wait for the message to be closed.
+    if (on_signal) {
+      if (exit_status_ != 0) std::fprintf(stderr, "talvix: %s\n", qPrintable(exit_error_));
+      session_.EndProgram(exit_status_);
+    }
+    return;
+  }
   exiting_ = true;
-  monitor_->StopLoops();
+  session_.loops.StopAll();
   session_.delay->DelayMs(250.0);
-  QString error;
-  if (!startup::WriteConfig(config_path_, startup::CurrentConfig(session_), error)) {
-    ShowMessage(error);
+  if (!startup::SaveConfig(session_, config_path_, exit_error_)) {
+    exit_status_ = 1;
+    // Nobody may be there to close a message after a signal: it goes to the standard error.
+    if (on_signal) {
+      std::fprintf(stderr, "talvix: %s\n", qPrintable(exit_error_));
+    } else {
+      ShowMessage(exit_error_);
+    }
   }
   hide();
-  session_.EndProgram();
+  session_.EndProgram(exit_status_);
 }
 
 void frmForm1::closeEvent(QCloseEvent* event) {
@@ -190,6 +226,6 @@ void frmForm1::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void frmForm1::ShowMessage(const QString& text) { session_.notifier().Message(text, startup::MessageTitle()); }
+void frmForm1::ShowMessage(const QString& text) { session_.notifier().Message(text, common::MessageTitle()); }
 
 }  // namespace talvix::app

@@ -39,8 +39,13 @@ class frmForm1 : public QMainWindow {
 
   void mnuPort_Click();
   void mnuUsb_Click();
-  // The exit path: close the data file, wait 250 ms, write the configuration, hide, end.
+  // The exit path: close the data file, wait 250 ms, write the configuration, hide, end. A
+  // failed write is shown in a message; the program then ends with status 1.
   void MnuExit_Click();
+  // The exit path for a termination signal: as MnuExit_Click, but a failed write goes to the
+  // standard error and nothing waits for the user. During a MnuExit_Click that shows its message,
+  // it ends the program at once with that exit's status.
+  void ExitOnSignal();
 
   monitor::MonitorWidget* monitor() const { return monitor_; }
 
@@ -55,6 +60,7 @@ class frmForm1 : public QMainWindow {
   // Check marks of the two interface items from InterfaceType.
   void ShowInterfaceChecks();
   void ShowMessage(const QString& text);
+  void RunExitPath(bool on_signal);
 
   Session& session_;
   QString config_path_;
@@ -63,6 +69,8 @@ class frmForm1 : public QMainWindow {
   startup::frmPort* port_window_ = nullptr;
   startup::frmUSBselect* usb_window_ = nullptr;
   bool exiting_ = false;
+  int exit_status_ = 0;  // 1 once the exit path failed to write the configuration
+  QString exit_error_;   // why it failed
 
   QMenu* mnuInterface_ = nullptr;
   QAction* mnuPort_ = nullptr;

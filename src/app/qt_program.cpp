@@ -1,24 +1,24 @@
 #include "app/qt_program.h"
 
 #include "app/frmForm1.h"
+#include "app/qt_platform.h"
 #include "platform/clock.h"
 #include "platform/libusb_driver.h"
 #include "platform/ppdev_port.h"
-#include "sim/sim_rig.h"
+#include "session/simulated_bench.h"
 #include "startup/config_file.h"
-#include "app/qt_platform.h"
 #include "startup/start_up.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QSocketNotifier>
 
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace talvix::app {
 
@@ -68,22 +68,31 @@ int g_signal_fds[2] = {-1, -1};
 
 void OnSignal(int) {
   const char byte = 1;
+  // Non-blocking: a burst of signals that fills the socket must not stop the program here.
   [[maybe_unused]] const ssize_t written = ::write(g_signal_fds[1], &byte, 1);
 }
 
-void RouteSignalsTo(frmForm1& window) {
-  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signal_fds) != 0) return;
-  auto* notifier = new QSocketNotifier(g_signal_fds[0], QSocketNotifier::Read, &window);
-  QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
-    char byte = 0;
-    [[maybe_unused]] const ssize_t got = ::read(g_signal_fds[0], &byte, 1);
-    window.MnuExit_Click();
-  });
+// Catches the signals from the first moment of the run: a signal that comes before the main
+// window exists waits in the socket and runs the window's exit path as soon as events are
+// handled. Without a socket pair the signals keep their default action.
+void CatchSignals() {
+  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signal_fds) != 0) return;
+  ::fcntl(g_signal_fds[1], F_SETFL, O_NONBLOCK);
   struct sigaction action {};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
   for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal_number, &action, nullptr);
+}
+
+void RouteSignalsTo(frmForm1& window) {
+  if (g_signal_fds[0] < 0) return;
+  auto* notifier = new QSocketNotifier(g_signal_fds[0], QSocketNotifier::Read, &window);
+  QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+    char byte = 0;
+    [[maybe_unused]] const ssize_t got = ::read(g_signal_fds[0], &byte, 1);
+    window.ExitOnSignal();
+  });
 }
 
 }  // namespace
@@ -98,61 +107,59 @@ int RunProgram(int argc, char** argv) {
     return 1;
   }
 
+  CatchSignals();
   QApplication app(argc, argv);
-  QApplication::setApplicationName(startup::MessageTitle());
+  QApplication::setApplicationName(common::MessageTitle());
 
   platform::SystemClock clock;
   MessageBoxNotifier notifier;
   QtEventPump events;
-  std::unique_ptr<sim::SimRig> rig;
+  std::unique_ptr<SimulatedBench> bench;
   std::unique_ptr<platform::UsbDriver> usb;
-  PortOpener open_port;
+  std::unique_ptr<Session> owned_session;
   const QString config_path = QString::fromLatin1(startup::kConfigFileName);
+  auto end_program = [](int exit_status) {
+    std::fflush(nullptr);
+    // At once, whatever loop is running: no further handlers run.
+    std::_Exit(exit_status);
+  };
 
   if (options.simulate) {
-    rig = std::make_unique<sim::SimRig>(clock, static_cast<uint32_t>(::getpid()));
+    bench = std::make_unique<SimulatedBench>(
+        clock, SimulatedBenchOptions{.seed = static_cast<uint32_t>(::getpid()),
+                                     .end_program = end_program});
     QString error;
-    if (!rig->sensor.SetFlashFile(QString::fromLatin1(kSimFlashFileName), &error) &&
+    if (!bench->sensor.SetFlashFile(QString::fromLatin1(kSimFlashFileName), &error) &&
         !error.isEmpty()) {
       std::fprintf(stderr, "talvix: %s\n", qPrintable(error));
     }
-    if (!options.trace_path.isEmpty() && !rig->sensor.trace().WriteTo(options.trace_path, error)) {
+    if (!options.trace_path.isEmpty() &&
+        !bench->sensor.trace().WriteTo(options.trace_path, error)) {
       std::fprintf(stderr, "talvix: %s\n", qPrintable(error));
       return 1;
     }
-    open_port = rig->PortOpener();
+    owned_session = bench->MakeSession(notifier, events);
   } else {
     usb = std::make_unique<platform::LibUsbDriver>();
-    open_port = platform::PpdevPort::Open;
+    owned_session = std::make_unique<Session>(
+        Platform{clock, notifier, events, *usb, platform::PpdevPort::Open, nullptr, end_program});
   }
+  Session& session = *owned_session;
 
-  sim::SimRig* sim = rig.get();
-  auto end_program = [sim] {
-    if (sim) {
-      QString ignored;
-      sim->sensor.trace().Flush(ignored);
-    }
-    std::fflush(nullptr);
-    // At once, whatever loop is running: no further handlers run.
-    std::_Exit(0);
-  };
-  Session session(Platform{clock, notifier, events, sim ? sim->usb : *usb, std::move(open_port),
-                           nullptr, end_program});
-
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+  // The window exists before the start-up steps so that a signal during them (say, while a
+  // message about the configuration file is open) runs its exit path.
+  frmForm1 window(session, config_path,
+                  options.simulate ? QString::fromLatin1(kSimTitleSuffix) : QString());
+  RouteSignalsTo(window);
   startup::StartUp(session, config_path);
-  QApplication::restoreOverrideCursor();
-  // A new user of the simulator sees live values at once: without a configuration file it starts
-  // on the simulated USB card.
-  if (options.simulate && !QFile::exists(config_path)) {
+  // A user of the simulator sees live values at once: with no interface configured it starts on
+  // the simulated USB card. The configuration keeps what the user chose.
+  if (options.simulate && session.link.InterfaceType == link::kInterfaceNone) {
     session.link.InterfaceType = link::kInterfaceUsb;
   }
-
-  frmForm1 window(session, config_path,
-                           options.simulate ? QString::fromLatin1(kSimTitleSuffix) : QString());
-  RouteSignalsTo(window);
-  window.show();
+  // The window appears set up: its title, its boxes and the first reading are in place first.
   window.Form_Load();
+  window.show();
   return QApplication::exec();
 }
 

@@ -1,11 +1,10 @@
 #include "sim/sensor_flash.h"
 
-#include "registers/register_table.h"
+#include "common/whole_file.h"
+#include "registers/register_index.h"
+#include "sim/sensor_register_map.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 
 namespace talvix::sim {
 
@@ -23,9 +22,11 @@ constexpr std::array<uint16_t, SensorFlash::kStoredCount> kFactoryWords = {
     0x0000, 0x0000, 0x0001, 0x0000,  // lines inputs, 4096 samples per second, capture unset
 };
 // Byte addresses of the stored registers, as the file names them.
-constexpr std::array<uint8_t, SensorFlash::kStoredCount> kStoredAddresses = {
-    0x10, 0x12, 0x14, 0x16, 0x20, 0x22, 0x28, 0x30, 0x32, 0x34, 0x36, 0x38,
-};
+const std::array<uint8_t, SensorFlash::kStoredCount> kStoredAddresses = [] {
+  std::array<uint8_t, SensorFlash::kStoredCount> addresses{};
+  for (int i = 0; i < SensorFlash::kStoredCount; ++i) addresses[i] = AddressOf(kStored[i]);
+  return addresses;
+}();
 
 constexpr char kHeader[] = "talvix simulated sensor flash 1";
 constexpr qint64 kLargestFile = 4096;  // a valid file is about 150 bytes
@@ -121,17 +122,21 @@ bool SensorFlash::Parse(const QByteArray& text, Contents& contents, QString& why
 bool SensorFlash::SetFile(const QString& path, QString& error) {
   path_ = path;
   contents_ = Factory();
-  if (path.isEmpty() || !QFileInfo::exists(path)) return true;
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    error = QStringLiteral(
-                "The simulated sensor's flash file %1 cannot be read (%2); the factory "
-                "settings are used.")
-                .arg(path, file.errorString());
-    return false;
-  }
-  const QByteArray text = file.read(kLargestFile + 1);
+  if (path.isEmpty()) return true;
+  QByteArray text;
   QString why;
+  switch (common::ReadRegularFile(path, kLargestFile + 1, text, why)) {
+    case common::FileRead::kMissing:
+      return true;
+    case common::FileRead::kFailed:
+      error = QStringLiteral(
+                  "The simulated sensor's flash file %1 cannot be read (%2); the factory "
+                  "settings are used.")
+                  .arg(path, why);
+      return false;
+    case common::FileRead::kRead:
+      break;
+  }
   if (text.size() > kLargestFile) {
     why = QStringLiteral("it is too large");
   } else if (Parse(text, contents_, why)) {
@@ -149,13 +154,12 @@ bool SensorFlash::Store(const std::function<uint16_t(int16_t)>& word_of, QString
   for (int i = 0; i < kStoredCount; ++i) next.words[i] = word_of(kStored[i]);
   if (next.endurance < 0xFFFF) ++next.endurance;
   if (!path_.isEmpty()) {
-    QSaveFile file(path_);
-    const QByteArray text = Serialise(next);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+    QString why;
+    if (!common::WriteWholeFile(path_, Serialise(next), why)) {
       error = QStringLiteral(
                   "The simulated sensor's flash cannot be stored in %1: %2. Choose a "
                   "writable folder for it.")
-                  .arg(path_, file.errorString());
+                  .arg(path_, why);
       return false;
     }
   }

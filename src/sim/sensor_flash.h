@@ -8,6 +8,8 @@
 // file is text: a header line, the write count, one line per register (byte address and word in
 // hex) and a CRC-16 of everything before it. A file that is missing is simply not there yet; one
 // that cannot be read or does not check out is ignored, and the flash keeps its factory contents.
+// The file is read and replaced as a whole (common/whole_file.h): a folder or named pipe by that
+// name is never opened, and a failed store leaves the old file as it was.
 #pragma once
 
 #include <QByteArray>

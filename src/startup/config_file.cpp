@@ -1,8 +1,9 @@
 #include "startup/config_file.h"
 
-#include <QFile>
+#include "common/whole_file.h"
+
+#include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <limits>
 
@@ -43,30 +44,42 @@ void ApplyItem(QString item, ConfigSettings& settings) {
 
 }  // namespace
 
-void ReadConfig(const QString& path, ConfigSettings& settings) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return;  // no file: the defaults stay
+bool ReadConfig(const QString& path, ConfigSettings& settings, QString* error) {
   // The file is a few short lines; a larger one is not ours, and only its start is looked at.
-  const QString text = QString::fromLatin1(file.read(64 * 1024));
+  constexpr qint64 kLookedAt = 64 * 1024;
+  QByteArray contents;
+  QString why;
+  switch (common::ReadRegularFile(path, kLookedAt, contents, why)) {
+    case common::FileRead::kMissing:
+      return true;  // the defaults stay
+    case common::FileRead::kFailed:
+      if (error) {
+        *error = QStringLiteral(
+                     "The configuration file %1 cannot be read: %2. The program starts with no "
+                     "interface chosen, and leaves the file as it is.")
+                     .arg(QFileInfo(path).absoluteFilePath(), why);
+      }
+      return false;
+    case common::FileRead::kRead:
+      break;
+  }
+  const QString text = QString::fromLatin1(contents);
   static const QRegularExpression kItemEnd(QStringLiteral("[\r\n,]"));
   for (const QString& item : text.split(kItemEnd, Qt::SkipEmptyParts)) ApplyItem(item, settings);
+  return true;
 }
 
 bool WriteConfig(const QString& path, const ConfigSettings& settings, QString& error) {
-  QSaveFile file(path);
-  // A file that may be written in a folder that may not: overwrite it in place rather than fail.
-  file.setDirectWriteFallback(true);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-    error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-    return false;
-  }
   const QString text = QStringLiteral("Interface = %1\nPort Address = %2\nFactory = %3\n")
                            .arg(settings.InterfaceType)
                            .arg(settings.PortAddress)
                            .arg(settings.FactoryFlag);
-  file.write(text.toLatin1());
-  if (!file.commit()) {
-    error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
+  QString why;
+  if (!common::WriteWholeFile(path, text.toLatin1(), why)) {
+    error = QStringLiteral(
+                "Cannot write the configuration file %1: %2. The interface settings of this run "
+                "are not saved; the file is left as it was.")
+                .arg(QFileInfo(path).absoluteFilePath(), why);
     return false;
   }
   return true;

@@ -8,6 +8,7 @@
 #include "support/ui/startup_fixture.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,8 +24,10 @@ class FrmForm1Test : public ::testing::Test, public test::StartupFixture {
  protected:
   FrmForm1Test() : window(*session, dir.filePath("CommPort.cfg")) {}
   QAction* Item(const char* name) { return window.findChild<QAction*>(name); }
+  // Loads with `interface_type` configured, as the start-up's reading of the file leaves it.
   void Load(int16_t interface_type) {
     session->link.InterfaceType = interface_type;
+    session->startup.configured_interface = interface_type;
     window.Form_Load();
   }
 
@@ -156,6 +159,7 @@ TEST_F(FrmForm1Test, ExitWithAnUnwritableConfigurationSaysSoAndStillEnds) {
   frmForm1 other(*session, dir.filePath("missing-folder/CommPort.cfg"));
   other.MnuExit_Click();
   EXPECT_EQ(program_ends, 1);
+  EXPECT_EQ(exit_status, 1);
   ASSERT_FALSE(notifier.texts.isEmpty());
   EXPECT_TRUE(notifier.texts.last().contains("missing-folder/CommPort.cfg"));
 }
@@ -171,6 +175,64 @@ TEST_F(FrmForm1Test, SwitchingToTheCardReleasesTheParallelPort) {
   EXPECT_EQ(session->link.InterfaceType, link::kInterfaceUsb);
   EXPECT_FALSE(session->ParallelPortOpen());
   EXPECT_FALSE(session->startup.PortDriverReady);
+}
+
+// The exit path stops every loop through the session's registry: here a reading loop started from
+// inside a power-down count's yield. Both end at their next yield, and nothing more is sent.
+TEST_F(FrmForm1Test, ExitStopsTheReadingLoopAndThePowerDownCount) {
+  Load(link::kInterfaceUsb);
+  monitor::MonitorWidget* monitor = window.monitor();
+  EXPECT_EQ(session->loops.Count(), 2);
+  monitor->findChild<QLineEdit*>("txtPowerDown")->setText("100");
+  const int base = events.calls;
+  std::size_t packets_at_exit = 0;
+  events.on_events = [&] {
+    const int yield = events.calls - base;  // before any nested yield moves the count on
+    clock.Advance(0.1);
+    if (yield == 1) monitor->findChild<QPushButton*>("cmdReadData")->click();
+    if (yield == 5) {
+      EXPECT_TRUE(monitor->LoopRunning());
+      window.MnuExit_Click();
+      packets_at_exit = rig.usb.ReceivedPackets(0).size();
+    }
+  };
+  monitor->findChild<QPushButton*>("cmdPowerDown")->click();
+  EXPECT_EQ(program_ends, 1);
+  EXPECT_EQ(events.calls, base + 5);
+  EXPECT_FALSE(monitor->LoopRunning());
+  EXPECT_FALSE(session->loops.AnyActive());
+  EXPECT_EQ(rig.usb.ReceivedPackets(0).size(), packets_at_exit);
+}
+
+TEST_F(FrmForm1Test, ChoosingNoCardStopsARunningLoop) {
+  Load(link::kInterfaceUsb);
+  monitor::MonitorWidget* monitor = window.monitor();
+  const int base = events.calls;
+  events.on_events = [&] {
+    if (events.calls != base + 3) return;
+    test::WhenDialogShows<startup::frmUSBselect>([](startup::frmUSBselect* usb) {
+      usb->findChild<QRadioButton*>("optUsbPort4")->click();
+      usb->findChild<QPushButton*>("cmdExit")->click();
+    });
+    Item("mnuUsb")->trigger();
+  };
+  monitor->findChild<QPushButton*>("cmdReadData")->click();
+  EXPECT_EQ(session->link.InterfaceType, link::kInterfaceNone);
+  EXPECT_FALSE(monitor->LoopRunning());
+  EXPECT_EQ(events.calls, base + 3);  // no pass after the choice
+  EXPECT_EQ(monitor->findChild<QLabel*>("lblReadProblem")->text(), "");
+}
+
+// With the card configured and none attached, the user is told once; the configuration keeps the
+// card for the next start.
+TEST_F(FrmForm1Test, UsbAtLoadWithNoCardSaysSoOnce) {
+  rig.usb.RemoveCard(0);
+  session->startup.configured_interface = link::kInterfaceUsb;
+  Load(link::kInterfaceUsb);
+  EXPECT_EQ(notifier.texts, QStringList{"No USB Buffers Found, Please Verify Setup and Restart"});
+  EXPECT_EQ(session->link.InterfaceType, link::kInterfaceNone);
+  EXPECT_FALSE(Item("mnuUsb")->isChecked());
+  EXPECT_EQ(startup::CurrentConfig(*session).InterfaceType, link::kInterfaceUsb);
 }
 
 }  // namespace

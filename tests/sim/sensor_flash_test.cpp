@@ -1,7 +1,9 @@
 #include "sim/sensor_flash.h"
 
 #include "registers/register_table.h"
+#include "support/file_faults.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -67,6 +69,42 @@ TEST_F(SensorFlashTest, IntactFileLoadsAndDamagedOnesAreIgnoredWithTheReason) {
     EXPECT_EQ(flash.Word(registers::kXAcclNull), 0) << "factory contents";
     EXPECT_EQ(flash.Word(registers::kXAccScale), 0x0800);
   }
+}
+
+uint16_t AllOnes(int16_t) {
+  return 0xFFFF;
+}
+
+TEST_F(SensorFlashTest, AStoreOnAFullDiskKeepsTheOldFileAndTheOldContents) {
+  const QByteArray valid = ValidFile();
+  SensorFlash flash;
+  QString error;
+  ASSERT_TRUE(flash.SetFile(path, error));
+  bool stored = true;
+  {
+    const test::FileSizeLimit full(64);
+    stored = flash.Store(AllOnes, error);
+  }
+  EXPECT_FALSE(stored);
+  EXPECT_TRUE(error.contains(path) && error.contains("File too large")) << error.toStdString();
+  EXPECT_EQ(test::Contents(path), valid);
+  EXPECT_EQ(flash.Word(registers::kXAcclNull), 0xFFF0);
+  EXPECT_EQ(flash.endurance(), 1);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST_F(SensorFlashTest, ANamedPipeIsNeitherReadNorReplaced) {
+  ASSERT_TRUE(test::MakeFifo(path));
+  SensorFlash flash;
+  QString error;
+  EXPECT_FALSE(flash.SetFile(path, error));  // opening the pipe to read would block here
+  EXPECT_TRUE(error.contains(path)) << error.toStdString();
+  EXPECT_EQ(flash.Word(registers::kXAccScale), 0x0800) << "factory contents";
+  error.clear();
+  EXPECT_FALSE(flash.Store(AllOnes, error));
+  EXPECT_TRUE(error.contains(path)) << error.toStdString();
+  EXPECT_EQ(test::TypeOf(path), S_IFIFO);
+  EXPECT_EQ(flash.endurance(), 0);
 }
 
 }  // namespace

@@ -1,10 +1,15 @@
 #include "startup/config_file.h"
 
+#include "support/file_faults.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace talvix::startup {
 namespace {
@@ -104,6 +109,89 @@ TEST_F(ConfigFileTest, UnwritableFileReportsTheFileAndKeepsTheOldOne) {
     EXPECT_EQ(Read().InterfaceType, 1);  // the old file is intact
   }
 }
+
+TEST_F(ConfigFileTest, AFullDiskKeepsTheOldFileByteForByteAndSaysWhy) {
+  const QByteArray old_file = "Interface = 1\nPort Address = 888\nFactory = 7\n";
+  WriteText(old_file);
+  QString error;
+  bool written = true;
+  {
+    const test::FileSizeLimit full(16);  // the new file cannot be written whole
+    written = WriteConfig(Path(), ConfigSettings{2, 632, 0}, error);
+  }
+  EXPECT_FALSE(written);
+  EXPECT_EQ(test::Contents(Path()), old_file);
+  EXPECT_TRUE(error.contains(QFileInfo(Path()).absoluteFilePath())) << error.toStdString();
+  EXPECT_TRUE(error.contains("File too large")) << error.toStdString();
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{kConfigFileName})
+      << "no temporary file is left behind";
+}
+
+TEST_F(ConfigFileTest, ALinkToAFileIsWrittenThroughAndStaysALink) {
+  const QString target = dir.filePath("settings/real.cfg");
+  ASSERT_TRUE(QDir(dir.path()).mkdir("settings"));
+  {
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Interface = 1\n");
+  }
+  ASSERT_TRUE(QFile::link(target, Path()));
+  ConfigSettings settings;
+  ASSERT_TRUE(ReadConfig(Path(), settings));
+  EXPECT_EQ(settings.InterfaceType, 1);
+
+  QString error;
+  ASSERT_TRUE(WriteConfig(Path(), ConfigSettings{2, 888, 0}, error)) << error.toStdString();
+  EXPECT_TRUE(QFileInfo(Path()).isSymLink());
+  EXPECT_EQ(test::Contents(target), "Interface = 2\nPort Address = 888\nFactory = 0\n");
+}
+
+// Things by the file's name that are not a regular file, or a link to one.
+struct NotAFileCase {
+  const char* name;
+  std::function<bool(const QString& dir, const QString& path)> make;
+};
+
+class ConfigNotAFileTest : public ConfigFileTest,
+                           public ::testing::WithParamInterface<NotAFileCase> {};
+
+TEST_P(ConfigNotAFileTest, IsRefusedWithoutBlockingAndLeftAsItIs) {
+  ASSERT_TRUE(GetParam().make(dir.path(), Path()));
+  const mode_t type = test::TypeOf(Path());
+
+  ConfigSettings settings{1, 888, 3};
+  QString read_error;
+  EXPECT_FALSE(ReadConfig(Path(), settings, &read_error));  // a named pipe would block here
+  EXPECT_EQ(settings, (ConfigSettings{1, 888, 3}));
+  EXPECT_TRUE(read_error.contains(QFileInfo(Path()).absoluteFilePath()))
+      << read_error.toStdString();
+
+  QString write_error;
+  EXPECT_FALSE(WriteConfig(Path(), ConfigSettings{2, 0, 0}, write_error));
+  EXPECT_TRUE(write_error.contains(kConfigFileName)) << write_error.toStdString();
+  EXPECT_EQ(test::TypeOf(Path()), type);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, ConfigNotAFileTest,
+    ::testing::Values(
+        NotAFileCase{"NamedPipe",
+                     [](const QString&, const QString& path) { return test::MakeFifo(path); }},
+        NotAFileCase{"Folder",
+                     [](const QString&, const QString& path) { return QDir().mkdir(path); }},
+        NotAFileCase{"LinkToANamedPipe",
+                     [](const QString& dir, const QString& path) {
+                       return test::MakeFifo(dir + "/pipe") && QFile::link(dir + "/pipe", path);
+                     }},
+        NotAFileCase{"LinkToAFolder",
+                     [](const QString& dir, const QString& path) {
+                       return QDir(dir).mkdir("folder") && QFile::link(dir + "/folder", path);
+                     }},
+        NotAFileCase{"LinkToNothing",
+                     [](const QString& dir, const QString& path) {
+                       return QFile::link(dir + "/absent", path);
+                     }}),
+    [](const ::testing::TestParamInfo<NotAFileCase>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace talvix::startup
