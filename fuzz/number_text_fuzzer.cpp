@@ -21,6 +21,7 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -93,6 +94,10 @@ void CheckFormatPattern(double value, const QString& pattern) {
   const QString text = FormatPattern(value, pattern, QLocale::c());
   const qsizetype pattern_point = pattern.indexOf(u'.');
   const int decimals = pattern_point < 0 ? 0 : static_cast<int>(pattern.size() - pattern_point - 1);
+  // Places after the point up to the last '0' are always shown; '#' places after it only when
+  // they are not trailing zeros.
+  const int required_decimals =
+      pattern_point < 0 ? 0 : static_cast<int>(pattern.lastIndexOf(u'0') - pattern_point);
   const int zero_places =
       static_cast<int>((pattern_point < 0 ? pattern : pattern.left(pattern_point)).count(u'0'));
 
@@ -100,8 +105,13 @@ void CheckFormatPattern(double value, const QString& pattern) {
   const QRegularExpressionMatch shape = kShape.match(text);
   TALVIX_FUZZ_CHECK(shape.hasMatch());
   TALVIX_FUZZ_CHECK(shape.captured(1).size() >= zero_places);
-  TALVIX_FUZZ_CHECK(shape.captured(2).size() == decimals);
-  TALVIX_FUZZ_CHECK(text.contains(u'.') == (decimals > 0));
+  const QString shown_decimals = shape.captured(2);
+  TALVIX_FUZZ_CHECK(shown_decimals.size() >= std::max(required_decimals, 0));
+  TALVIX_FUZZ_CHECK(shown_decimals.size() <= decimals);
+  if (shown_decimals.size() > std::max(required_decimals, 0)) {
+    TALVIX_FUZZ_CHECK(!shown_decimals.endsWith(u'0'));
+  }
+  TALVIX_FUZZ_CHECK(text.contains(u'.') == !shown_decimals.isEmpty());
   if (text.startsWith(u'-')) {
     TALVIX_FUZZ_CHECK(value < 0 && text.contains(QRegularExpression(QStringLiteral("[1-9]"))));
   }
@@ -110,7 +120,7 @@ void CheckFormatPattern(double value, const QString& pattern) {
   const double shown = LeadingNumber(text);
   TALVIX_FUZZ_CHECK(std::fabs(shown - value) <= 0.5 * unit * (1 + 1e-9) + std::fabs(value) * 1e-15);
 
-  if (decimals > 0) {
+  if (!shown_decimals.isEmpty()) {
     QString with_comma = text;
     with_comma.replace(u'.', u',');
     TALVIX_FUZZ_CHECK(FormatPattern(value, pattern, QLocale(QLocale::German)) == with_comma);
