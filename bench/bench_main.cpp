@@ -2,6 +2,8 @@
 // program must take (its mandated pauses, the time asked of a wait, or the time budget of a
 // drawing step), and their ratio; for the waits also the shortest run over the time asked, and
 // where measured the processor time over the wall time.
+#include "bench_support.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -65,5 +67,6 @@ int main(int argc, char** argv) {
   PauseTableReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
+  talvix::bench::EndApplication();
   return 0;
 }

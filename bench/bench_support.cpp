@@ -8,14 +8,25 @@
 
 namespace talvix::bench {
 
+namespace {
+// Made by the first benchmark that needs widgets, ended by main() before the program's own
+// static objects go: Qt's Gui objects must not outlive the library's.
+std::unique_ptr<QApplication>& Application() {
+  static std::unique_ptr<QApplication> application;
+  return application;
+}
+}  // namespace
+
 void EnsureApplication() {
   if (QCoreApplication::instance() != nullptr) return;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   static int argc = 1;
   static char name[] = "talvix_bench";
   static char* argv[] = {name, nullptr};
-  static QApplication application(argc, argv);
+  Application() = std::make_unique<QApplication>(argc, argv);
 }
+
+void EndApplication() { Application().reset(); }
 
 SimulatedUsbRig::SimulatedUsbRig() {
   session = rig.MakeSession(notifier, events);

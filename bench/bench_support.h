@@ -31,6 +31,8 @@ struct SimulatedParallelRig {
 // Widgets need a QApplication; the benchmarks make one on the offscreen platform unless told
 // otherwise.
 void EnsureApplication();
+// Ends that QApplication, if one was made; main() calls it once the benchmarks have run.
+void EndApplication();
 
 // The simulated sensor behind the simulated USB SPI card at "Ezusb-0", selected as the load step
 // selects it, paced by the program's delay. Its yield is the program's own.
