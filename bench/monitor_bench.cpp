@@ -24,19 +24,28 @@ namespace {
 
 constexpr double kPassPauseMs = 10 * 0.1;
 
+// The Output Registers frame as the load step leaves it, with Loop ticked and the given loop
+// delay; false, with the benchmark marked failed, when the simulated card is not ready.
+bool PrepareReading(benchmark::State& state, SimulatedUsbRig& usb, monitor::MonitorWidget& window,
+                    const QString& loop_delay_ms) {
+  if (!usb.session->usb.CardReady()) {
+    state.SkipWithError("the simulated USB SPI card is not ready");
+    return false;
+  }
+  monitor::OutputRegistersWidget* reading = window.OutputRegisters();
+  reading->PrepareGraphColumn();
+  reading->SetLoopDelayText(loop_delay_ms);
+  reading->SetLoop(true);
+  return true;
+}
+
 void BM_ReadingPassUsb(benchmark::State& state) {
   EnsureApplication();
   SimulatedUsbRig usb;
-  if (!usb.session->usb.CardReady()) {
-    state.SkipWithError("the simulated USB SPI card is not ready");
-    return;
-  }
   monitor::MonitorWidget window(*usb.session);
-  monitor::OutputRegistersWidget* reading = window.OutputRegisters();
-  reading->PrepareGraphColumn();
-  reading->SetLoopDelayText(QStringLiteral("0"));
   // Loop ticked with the button showing "Read": ReadData makes exactly one loop-mode pass.
-  reading->SetLoop(true);
+  if (!PrepareReading(state, usb, window, QStringLiteral("0"))) return;
+  monitor::OutputRegistersWidget* reading = window.OutputRegisters();
 
   PauseReport report(state, kPassPauseMs);
   for (auto _ : state) {
@@ -53,15 +62,9 @@ constexpr int kLoopRunMs = 4000;
 void BM_ReadingLoopUsb(benchmark::State& state) {
   EnsureApplication();
   SimulatedUsbRig usb;
-  if (!usb.session->usb.CardReady()) {
-    state.SkipWithError("the simulated USB SPI card is not ready");
-    return;
-  }
   monitor::MonitorWidget window(*usb.session);
+  if (!PrepareReading(state, usb, window, QString::number(kLoopDelayMs))) return;
   monitor::OutputRegistersWidget* reading = window.OutputRegisters();
-  reading->PrepareGraphColumn();
-  reading->SetLoopDelayText(QString::number(kLoopDelayMs));
-  reading->SetLoop(true);
   window.show();
   int passes = 0;
   QObject::connect(reading, &monitor::OutputRegistersWidget::SamplesRead, [&passes] { ++passes; });
