@@ -26,7 +26,9 @@ void EnsureApplication() {
   Application() = std::make_unique<QApplication>(argc, argv);
 }
 
-void EndApplication() { Application().reset(); }
+void EndApplication() {
+  Application().reset();
+}
 
 SimulatedUsbRig::SimulatedUsbRig() {
   session = rig.MakeSession(notifier, events);

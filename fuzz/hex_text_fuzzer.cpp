@@ -5,9 +5,9 @@
 //  - each place that is not a hex digit counts as a zero digit, so the value is Qt's own base-16
 //    reading of the last four places with those characters replaced by '0';
 //  - the four-digit text of the value (Hex4) reads back as the same value.
+#include "common/hex_text.h"
 #include "common/number_text.h"
 #include "fuzz_support.h"
-#include "common/hex_text.h"
 
 namespace {
 

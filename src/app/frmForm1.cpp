@@ -2,10 +2,10 @@
 
 #include "monitor/ui/monitor_widget.h"
 #include "startup/config_file.h"
-#include "startup/ui/frmPort.h"
-#include "startup/ui/frmUSBselect.h"
 #include "startup/port_access.h"
 #include "startup/start_up.h"
+#include "startup/ui/frmPort.h"
+#include "startup/ui/frmUSBselect.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -58,11 +58,14 @@ void frmForm1::BuildMenus() {
   MnuCal_ = AddItem(mnuDeviceConfig_, QStringLiteral("MnuCal"), QStringLiteral("Calibration"));
   mnuOperation_ = mnuDeviceConfig_->addMenu(QStringLiteral("Operation"));
   mnuOperation_->setObjectName(QStringLiteral("mnuOperation"));
-  mnuSampleRate_ = AddItem(mnuOperation_, QStringLiteral("mnuSampleRate"), QStringLiteral("Sample Rate"));
+  mnuSampleRate_ =
+      AddItem(mnuOperation_, QStringLiteral("mnuSampleRate"), QStringLiteral("Sample Rate"));
   mnuRange_ = AddItem(mnuOperation_, QStringLiteral("mnuRange"), QStringLiteral("Range"));
-  mnuFiltering_ = AddItem(mnuOperation_, QStringLiteral("mnuFiltering"), QStringLiteral("Filtering"));
+  mnuFiltering_ =
+      AddItem(mnuOperation_, QStringLiteral("mnuFiltering"), QStringLiteral("Filtering"));
   mnuAxuIO_ = AddItem(mnuOperation_, QStringLiteral("mnuAxuIO"), QStringLiteral("Auxilliary I/O"));
-  mnuAxuDAC_ = AddItem(mnuOperation_, QStringLiteral("mnuAxuDAC"), QStringLiteral("Auxilliary DAC"));
+  mnuAxuDAC_ =
+      AddItem(mnuOperation_, QStringLiteral("mnuAxuDAC"), QStringLiteral("Auxilliary DAC"));
   MnuAlarms_ = AddItem(mnuDeviceConfig_, QStringLiteral("MnuAlarms"), QStringLiteral("Alarms"));
 
   // Menu-bar entries that act directly, without a drop-down.
@@ -76,8 +79,8 @@ void frmForm1::BuildMenus() {
   MnuExit_->setObjectName(QStringLiteral("MnuExit"));
 
   // The tool windows behind these items are not part of the program yet.
-  for (QAction* pending : {MnuCal_, mnuSampleRate_, mnuRange_, mnuFiltering_, mnuAxuIO_,
-                           mnuAxuDAC_, MnuAlarms_, mnuDatalog_, mnuRegisters_, MnuAbout_}) {
+  for (QAction* pending : {MnuCal_, mnuSampleRate_, mnuRange_, mnuFiltering_, mnuAxuIO_, mnuAxuDAC_,
+                           MnuAlarms_, mnuDatalog_, mnuRegisters_, MnuAbout_}) {
     pending->setEnabled(false);
   }
   mnuOperation_->setEnabled(false);
@@ -191,9 +194,13 @@ void frmForm1::mnuUsb_Click() {
   ShowInterfaceChecks();
 }
 
-void frmForm1::MnuExit_Click() { RunExitPath(false); }
+void frmForm1::MnuExit_Click() {
+  RunExitPath(false);
+}
 
-void frmForm1::ExitOnSignal() { RunExitPath(true); }
+void frmForm1::ExitOnSignal() {
+  RunExitPath(true);
+}
 
 void frmForm1::RunExitPath(bool on_signal) {
   if (exiting_) {
@@ -226,6 +233,8 @@ void frmForm1::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void frmForm1::ShowMessage(const QString& text) { session_.notifier().Message(text, common::MessageTitle()); }
+void frmForm1::ShowMessage(const QString& text) {
+  session_.notifier().Message(text, common::MessageTitle());
+}
 
 }  // namespace talvix::app

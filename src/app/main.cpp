@@ -1,3 +1,5 @@
 #include "app/qt_program.h"
 
-int main(int argc, char** argv) { return talvix::app::RunProgram(argc, argv); }
+int main(int argc, char** argv) {
+  return talvix::app::RunProgram(argc, argv);
+}

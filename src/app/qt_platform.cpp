@@ -12,6 +12,8 @@ void MessageBoxNotifier::Message(const QString& text, const QString& title) {
   box.exec();
 }
 
-void QtEventPump::ProcessEvents() { QCoreApplication::processEvents(); }
+void QtEventPump::ProcessEvents() {
+  QCoreApplication::processEvents();
+}
 
 }  // namespace talvix::app

@@ -17,13 +17,13 @@
 namespace talvix::link {
 
 struct UsbCardInfo {
-  QString DevName;                 // "Ezusb-0" .. "Ezusb-3"; empty when no card
-  bool Present = false;            // a known card answered and its board information was read
-  QString CardType = "None";       // "Pellow", "Quarn" or "None"
-  QString Descriptor0 = "None";    // string descriptor 1
-  QString Descriptor1 = "None";    // string descriptor 2
-  float FirmwareRev = 0.0f;        // major + tenths / 10
-  QString UsbSpeed;                // "1.1" (full speed) or "2" (high speed)
+  QString DevName;               // "Ezusb-0" .. "Ezusb-3"; empty when no card
+  bool Present = false;          // a known card answered and its board information was read
+  QString CardType = "None";     // "Pellow", "Quarn" or "None"
+  QString Descriptor0 = "None";  // string descriptor 1
+  QString Descriptor1 = "None";  // string descriptor 2
+  float FirmwareRev = 0.0f;      // major + tenths / 10
+  QString UsbSpeed;              // "1.1" (full speed) or "2" (high speed)
 };
 
 // Pipes of the card: commands go out on 0, answers come back on 1, pipe 3's packet size tells

@@ -31,7 +31,9 @@ enum class LinkStatus {
 };
 
 // The operation reached the sensor.
-inline bool Reached(LinkStatus status) { return status == LinkStatus::kDone; }
+inline bool Reached(LinkStatus status) {
+  return status == LinkStatus::kDone;
+}
 
 class RegisterAccess {
  public:

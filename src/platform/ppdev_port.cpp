@@ -3,20 +3,24 @@
 #include <QDir>
 #include <QFile>
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 namespace talvix::platform {
 
 namespace {
 
-QString HexAddress(uint16_t address) { return QString::number(address, 16).toUpper(); }
+QString HexAddress(uint16_t address) {
+  return QString::number(address, 16).toUpper();
+}
 
-QString ErrnoText(int error_number) { return QString::fromLocal8Bit(std::strerror(error_number)); }
+QString ErrnoText(int error_number) {
+  return QString::fromLocal8Bit(std::strerror(error_number));
+}
 
 }  // namespace
 
@@ -46,8 +50,8 @@ std::optional<int> FindParportNumber(uint16_t base_address, QString& error,
     found << QStringLiteral("%1 at /dev/%2").arg(HexAddress(static_cast<uint16_t>(value)), name);
   }
   error = QStringLiteral("There is no parallel port at address %1 (ports found: %2).")
-              .arg(HexAddress(base_address), found.isEmpty() ? QStringLiteral("none")
-                                                             : found.join(QStringLiteral(", ")));
+              .arg(HexAddress(base_address),
+                   found.isEmpty() ? QStringLiteral("none") : found.join(QStringLiteral(", ")));
   return std::nullopt;
 }
 

@@ -29,7 +29,9 @@ CooperativeLoop::CooperativeLoop(LoopRegistry& registry, platform::EventPump& ev
   registry_.Add(this);
 }
 
-CooperativeLoop::~CooperativeLoop() { registry_.Remove(this); }
+CooperativeLoop::~CooperativeLoop() {
+  registry_.Remove(this);
+}
 
 void CooperativeLoop::Abort() {
   ++generation_;

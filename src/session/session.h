@@ -7,13 +7,13 @@
 #include "link/ezusb.h"
 #include "link/register_access.h"
 #include "link/usb_spi_card.h"
-#include "session/cooperative_loop.h"
 #include "platform/clock.h"
 #include "platform/event_pump.h"
 #include "platform/notifier.h"
 #include "platform/port_io.h"
 #include "platform/usb_driver.h"
 #include "registers/register_table.h"
+#include "session/cooperative_loop.h"
 
 #include <QString>
 

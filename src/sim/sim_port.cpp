@@ -5,8 +5,8 @@ namespace talvix::sim {
 namespace {
 constexpr uint8_t kChipSelect = 0x01;
 constexpr uint8_t kClock = 0x02;
-constexpr uint8_t kDataLine = 0x04;     // complemented data to the sensor
-constexpr uint8_t kDataFromSensor = 0x40;  // status bit 6, complemented
+constexpr uint8_t kDataLine = 0x04;         // complemented data to the sensor
+constexpr uint8_t kDataFromSensor = 0x40;   // status bit 6, complemented
 constexpr uint8_t kOtherStatusBits = 0x87;  // the lines a real port shows when nothing drives them
 }  // namespace
 

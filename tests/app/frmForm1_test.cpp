@@ -2,14 +2,14 @@
 
 #include "monitor/ui/monitor_widget.h"
 #include "startup/config_file.h"
+#include "startup/start_up.h"
 #include "startup/ui/frmPort.h"
 #include "startup/ui/frmUSBselect.h"
-#include "startup/start_up.h"
 #include "support/ui/startup_fixture.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -81,16 +81,15 @@ TEST_F(FrmForm1Test, ParallelPortThatFailsInTheSetUpWindowIsNotTaken) {
   EXPECT_EQ(session->link.InterfaceType, link::kInterfaceNone);
   EXPECT_FALSE(Item("mnuPort")->isChecked());
   EXPECT_FALSE(Item("mnuUsb")->isChecked());
-  EXPECT_EQ(notifier.texts.count("The required I/O drivers could not be installed.\n" +
-                                 port_failure),
-            1);  // said once, not again by the menu
+  EXPECT_EQ(
+      notifier.texts.count("The required I/O drivers could not be installed.\n" + port_failure),
+      1);  // said once, not again by the menu
 }
 
 TEST_F(FrmForm1Test, ParallelThenCancelWithAddressZeroChangesNothing) {
   Load(link::kInterfaceNone);
-  test::WhenDialogShows<startup::frmPort>([](startup::frmPort* port) {
-    port->findChild<QPushButton*>("cmdCancel")->click();
-  });
+  test::WhenDialogShows<startup::frmPort>(
+      [](startup::frmPort* port) { port->findChild<QPushButton*>("cmdCancel")->click(); });
   Item("mnuPort")->trigger();
   EXPECT_EQ(session->link.InterfaceType, link::kInterfaceNone);
   EXPECT_FALSE(Item("mnuPort")->isChecked());
@@ -168,9 +167,8 @@ TEST_F(FrmForm1Test, SwitchingToTheCardReleasesTheParallelPort) {
   session->link.PortAddress = 0x378;
   Load(link::kInterfaceParallel);
   ASSERT_TRUE(session->ParallelPortOpen());
-  test::WhenDialogShows<startup::frmUSBselect>([](startup::frmUSBselect* usb) {
-    usb->findChild<QPushButton*>("cmdExit")->click();
-  });
+  test::WhenDialogShows<startup::frmUSBselect>(
+      [](startup::frmUSBselect* usb) { usb->findChild<QPushButton*>("cmdExit")->click(); });
   Item("mnuUsb")->trigger();
   EXPECT_EQ(session->link.InterfaceType, link::kInterfaceUsb);
   EXPECT_FALSE(session->ParallelPortOpen());

@@ -24,7 +24,7 @@ TEST_F(CooperativeLoopTest, StopRequestEndsAfterThePassAbortEndsAtTheYield) {
   EXPECT_EQ(loop.Depth(), 1);
 
   events.on_events = [&] { loop.SetRunning(false); };
-  EXPECT_TRUE(run.Yield());  // the pass goes on to its end...
+  EXPECT_TRUE(run.Yield());      // the pass goes on to its end...
   EXPECT_FALSE(run.Continue());  // ...and the loop ends there
 
   loop.SetRunning(true);

@@ -1,8 +1,8 @@
 #include "monitor/ui/event_capture_widget.h"
 
-#include "monitor/arm_logic.h"
 #include "common/message_titles.h"
 #include "common/ui/indicator_colours.h"
+#include "monitor/arm_logic.h"
 #include "monitor/status_flags.h"
 
 #include <QGridLayout>

@@ -2,12 +2,12 @@
 
 #include "monitor/output_rows.h"
 #include "monitor/ui/data_plot_widget.h"
-#include "registers/register_bits.h"
 #include "monitor/ui/event_capture_widget.h"
 #include "monitor/ui/output_registers_widget.h"
 #include "monitor/ui/power_down_widget.h"
 #include "monitor/ui/self_test_widget.h"
 #include "monitor/ui/status_panel_widget.h"
+#include "registers/register_bits.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -87,7 +87,8 @@ void MonitorWidget::PrepareAtLoad() {
   // The capture trigger selection starts from the sensor's ALM_CTRL, when it answers.
   if (link::Reached(session_.link.ReadReg(registers::kAlmCtrl)) &&
       session_.link.RawWord != kNoAnswerWord) {
-    session_.capture.CaptTrigSelect = static_cast<int16_t>(session_.link.RegRaw & registers::kAlmCtrlTriggerBits);
+    session_.capture.CaptTrigSelect =
+        static_cast<int16_t>(session_.link.RegRaw & registers::kAlmCtrlTriggerBits);
   }
   const QPointer<MonitorWidget> alive(this);
   output_registers_->cmdReadData_Click();  // yields once: the window may be gone afterwards

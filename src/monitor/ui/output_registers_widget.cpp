@@ -1,9 +1,9 @@
 #include "monitor/ui/output_registers_widget.h"
 
-#include "monitor/entry_corrections.h"
 #include "common/ui/indicator_colours.h"
-#include "registers/register_bits.h"
+#include "monitor/entry_corrections.h"
 #include "monitor/ui/strip_chart_widget.h"
+#include "registers/register_bits.h"
 
 #include <QCheckBox>
 #include <QEvent>

@@ -72,7 +72,7 @@ QSize StripChartWidget::minimumSizeHint() const {
 }
 
 void StripChartWidget::Draw(QImage& target, const ChartUpdate& update, double x_scale,
-                             double y_scale) {
+                            double y_scale) {
   QPainter painter(&target);  // aliased: every line is a crisp 1-pixel trace
   const auto scaled = [&](QPointF image_point) {
     return QPointF(image_point.x() * x_scale, image_point.y() * y_scale);
@@ -93,8 +93,7 @@ void StripChartWidget::Draw(QImage& target, const ChartUpdate& update, double x_
   // to or from a value that is not a number draws nothing.
   for (const ChartSegment& segment : update.segments) {
     painter.setPen(LinePen(segment.colour));
-    painter.drawLine(
-        QLineF(scaled(ChartToImage(segment.from)), scaled(ChartToImage(segment.to))));
+    painter.drawLine(QLineF(scaled(ChartToImage(segment.from)), scaled(ChartToImage(segment.to))));
   }
 }
 

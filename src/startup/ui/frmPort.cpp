@@ -1,7 +1,7 @@
 #include "startup/ui/frmPort.h"
 
-#include "common/number_text.h"
 #include "common/hex_text.h"
+#include "common/number_text.h"
 #include "startup/port_access.h"
 
 #include <QGridLayout>

@@ -45,7 +45,8 @@ frmUSBselect::frmUSBselect(Session& session, QWidget* parent)
   grid->addWidget(new QLabel(QStringLiteral("Rev"), frame), 0, 2);
   grid->addWidget(new QLabel(QStringLiteral("Speed"), frame), 0, 3);
   for (int i = 0; i <= kCards; ++i) {
-    const QString caption = i == kNoneIndex ? QStringLiteral("None") : QStringLiteral("EzUsb%1").arg(i);
+    const QString caption =
+        i == kNoneIndex ? QStringLiteral("None") : QStringLiteral("EzUsb%1").arg(i);
     options_[i] = new QRadioButton(caption, frame);
     options_[i]->setObjectName(QStringLiteral("optUsbPort%1").arg(i));
     optUsbPort_->addButton(options_[i], i);

@@ -2,15 +2,15 @@
 // so every register word is exact and every frame is seen.
 #include "monitor/ui/monitor_widget.h"
 
-#include "monitor/ui/data_plot_widget.h"
 #include "common/ui/indicator_colours.h"
-#include "monitor/ui/output_registers_widget.h"
 #include "monitor/output_rows.h"
-#include "monitor/ui/power_down_widget.h"
-#include "support/register_file_sensor.h"
 #include "monitor/status_flags.h"
+#include "monitor/ui/data_plot_widget.h"
+#include "monitor/ui/output_registers_widget.h"
+#include "monitor/ui/power_down_widget.h"
 #include "monitor/ui/strip_chart_widget.h"
 #include "sim/sim_port.h"
+#include "support/register_file_sensor.h"
 #include "support/sim_session.h"
 
 #include <QAbstractButton>

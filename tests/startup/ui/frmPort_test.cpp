@@ -63,8 +63,7 @@ TEST_F(FrmPortTest, FailedClaimSaysWhyAndTheNextOkTriesAgain) {
   port_failure = "Permission denied opening /dev/parport0. Add your user to group lp.";
   Enter("378");
   ASSERT_EQ(notifier.texts.size(), 1);
-  EXPECT_EQ(notifier.texts[0],
-            "The required I/O drivers could not be installed.\n" + port_failure);
+  EXPECT_EQ(notifier.texts[0], "The required I/O drivers could not be installed.\n" + port_failure);
   EXPECT_EQ(notifier.titles[0], "Error");
   EXPECT_FALSE(session->startup.PortDriverReady);
 

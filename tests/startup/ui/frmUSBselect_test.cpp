@@ -13,7 +13,9 @@ namespace {
 class FrmUsbSelectTest : public ::testing::Test, public test::StartupFixture {
  protected:
   FrmUsbSelectTest() : window(*session) {}
-  QRadioButton* Option(int i) { return window.findChild<QRadioButton*>(QStringLiteral("optUsbPort%1").arg(i)); }
+  QRadioButton* Option(int i) {
+    return window.findChild<QRadioButton*>(QStringLiteral("optUsbPort%1").arg(i));
+  }
   QString Cell(const char* column, int i) {
     return window.findChild<QLineEdit*>(QStringLiteral("%1%2").arg(column).arg(i))->text();
   }

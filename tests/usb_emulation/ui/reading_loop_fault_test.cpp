@@ -70,11 +70,10 @@ TEST_P(ReadingLoopFaultTest, LoopStopsAtTheFaultWithOneMessageAndNoInventedValue
 
   int passes = 0;
   QStringList shown_before_fault;
-  QObject::connect(monitor_->OutputRegisters(), &monitor::OutputRegistersWidget::SamplesRead,
-                   [&] {
-                     ++passes;
-                     shown_before_fault = Boxes();
-                   });
+  QObject::connect(monitor_->OutputRegisters(), &monitor::OutputRegistersWidget::SamplesRead, [&] {
+    ++passes;
+    shown_before_fault = Boxes();
+  });
   monitor_->findChild<QAbstractButton*>(QStringLiteral("ckLoop"))->click();
   monitor_->findChild<QAbstractButton*>(QStringLiteral("cmdReadData"))->click();
 
@@ -87,8 +86,7 @@ TEST_P(ReadingLoopFaultTest, LoopStopsAtTheFaultWithOneMessageAndNoInventedValue
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, ReadingLoopFaultTest,
-                         ::testing::Values(FaultKind::kUnplug, FaultKind::kHang,
-                                           FaultKind::kStall),
+                         ::testing::Values(FaultKind::kUnplug, FaultKind::kHang, FaultKind::kStall),
                          [](const ::testing::TestParamInfo<FaultKind>& info) {
                            return FaultName(info.param).toStdString();
                          });
