@@ -10,6 +10,16 @@ namespace talvix::link {
 
 Q_LOGGING_CATEGORY(lcRegisters, "talvix.link.registers", QtWarningMsg)
 
+bool RegisterAccess::InterfaceReady() const {
+  if (InterfaceType == kInterfaceUsb) return usb_.CardReady();
+  return InterfaceType == kInterfaceParallel && lpt.port() != nullptr;
+}
+
+void RegisterAccess::PortFailed() {
+  LastStatus = LinkStatus::kLinkFailed;
+  if (on_port_failure) on_port_failure();
+}
+
 void RegisterAccess::SpiWritePair(int16_t& addr1, int16_t& data1, int16_t& addr2, int16_t& data2) {
   addr1 = static_cast<int16_t>(addr1 & 0x7F);
   addr2 = static_cast<int16_t>(addr2 & 0x7F);
@@ -18,27 +28,21 @@ void RegisterAccess::SpiWritePair(int16_t& addr1, int16_t& data1, int16_t& addr2
   const int32_t word1 = 0x8000 + addr1 * 256 + data1;
   const int32_t word2 = 0x8000 + addr2 * 256 + data2;
 
+  if (!InterfaceReady()) {
+    LastStatus = LinkStatus::kNoInterface;
+    return;
+  }
   if (InterfaceType == kInterfaceUsb) {
-    if (!usb_.CardReady()) {
-      LastStatus = LinkStatus::kNoInterface;
-      return;
-    }
     usb_.SpiData[1][0] = word1;
     usb_.SpiData[2][0] = word2;
     usb_.SpiChan = 1;
     uint8_t count = 2;
     usb_.UsbSpiTransfer(count);
     LastStatus = usb_.CardReady() ? LinkStatus::kDone : LinkStatus::kLinkFailed;
-  } else if (InterfaceType == kInterfaceParallel) {
-    if (lpt.port() == nullptr) {
-      LastStatus = LinkStatus::kNoInterface;
-      return;
-    }
-    const bool sent = lpt.LptSendWord(word1) && lpt.LptSendWord(word2);
-    LastStatus = sent ? LinkStatus::kDone : LinkStatus::kLinkFailed;
-    if (!sent && on_port_failure) on_port_failure();
+  } else if (lpt.LptSendWord(word1) && lpt.LptSendWord(word2)) {
+    LastStatus = LinkStatus::kDone;
   } else {
-    LastStatus = LinkStatus::kNoInterface;
+    PortFailed();
   }
 }
 
@@ -47,35 +51,29 @@ int32_t RegisterAccess::SpiReadWord(int16_t& addr) {
   addr = static_cast<int16_t>(addr & 0x7F);
   const int32_t frame = addr * 256;
 
+  if (!InterfaceReady()) {
+    LastStatus = LinkStatus::kNoInterface;
+    return 0;
+  }
   if (InterfaceType == kInterfaceUsb) {
-    // A card that is not ready, or fails during this transfer, must not hand back the word of an
-    // earlier transfer as if it were fresh.
-    if (!usb_.CardReady()) {
-      LastStatus = LinkStatus::kNoInterface;
-      return 0;
-    }
     usb_.SpiData[1][0] = frame;
     usb_.SpiData[2][0] = frame;  // the read frame twice: the answer comes during the second
     usb_.SpiChan = 1;
     uint8_t count = 2;
     usb_.UsbSpiTransfer(count);
+    // A card that fails during this transfer must not hand back the word of an earlier transfer
+    // as if it were fresh.
     if (!usb_.CardReady()) {
       LastStatus = LinkStatus::kLinkFailed;
       return 0;
     }
     RawWord = usb_.SpiData[2][1];
     LastStatus = LinkStatus::kDone;
-  } else if (InterfaceType == kInterfaceParallel) {
-    if (lpt.port() == nullptr) {
-      LastStatus = LinkStatus::kNoInterface;
-      return 0;
-    }
-    const std::optional<int32_t> word = lpt.LptReadWord(addr);
-    RawWord = word.value_or(0);
-    LastStatus = word ? LinkStatus::kDone : LinkStatus::kLinkFailed;
-    if (!word && on_port_failure) on_port_failure();
+  } else if (const std::optional<int32_t> word = lpt.LptReadWord(addr)) {
+    RawWord = *word;
+    LastStatus = LinkStatus::kDone;
   } else {
-    LastStatus = LinkStatus::kNoInterface;
+    PortFailed();
   }
   return RawWord;
 }

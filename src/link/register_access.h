@@ -35,6 +35,15 @@ inline bool Reached(LinkStatus status) {
   return status == LinkStatus::kDone;
 }
 
+// The word a sensor that is asleep or not connected gives for every read: the data line stays
+// high, so every bit reads as one.
+inline constexpr int32_t kNoAnswerWord = 0xFFFF;
+
+// A read reached the sensor and the sensor answered it (the word is not all ones).
+inline bool Answered(LinkStatus status, int32_t raw_word) {
+  return Reached(status) && raw_word != kNoAnswerWord;
+}
+
 class RegisterAccess {
  public:
   RegisterAccess(const registers::RegisterTable& table, Delay& delay, UsbSpiCard& usb)
@@ -81,6 +90,11 @@ class RegisterAccess {
   LptSpi lpt;
 
  private:
+  // The chosen interface can carry a frame now: a ready card, or an open parallel port.
+  bool InterfaceReady() const;
+  // A parallel-port access failed during a frame: the outcome, and the one report of it.
+  void PortFailed();
+
   const registers::RegisterTable& table_;
   Delay& delay_;
   UsbSpiCard& usb_;

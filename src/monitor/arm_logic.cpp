@@ -25,13 +25,13 @@ bool ArmCapture(link::RegisterAccess& link, link::Delay& delay, int16_t capt_tri
     return false;
   }
   delay.DelayMs(kPrepareCaptureWaitMs);
-  if (!link::Reached(link.ReadReg(registers::kAlmCtrl))) return false;
+  if (!link::Answered(link.ReadReg(registers::kAlmCtrl), link.RawWord)) return false;
   return link::Reached(
       link.WriteReg(registers::kAlmCtrl, ArmedAlmCtrl(link.RegRaw, capt_trig_select)));
 }
 
 bool DisarmCapture(link::RegisterAccess& link) {
-  if (!link::Reached(link.ReadReg(registers::kAlmCtrl))) return false;
+  if (!link::Answered(link.ReadReg(registers::kAlmCtrl), link.RawWord)) return false;
   return link::Reached(link.WriteReg(registers::kAlmCtrl, DisarmedAlmCtrl(link.RegRaw)));
 }
 

@@ -40,7 +40,8 @@ int32_t ArmedAlmCtrl(int32_t alm_ctrl, int16_t capt_trig_select);
 bool ArmCapture(link::RegisterAccess& link, link::Delay& delay, int16_t capt_trig_select);
 
 // The device side of disarming: ALM_CTRL read again and written with bits 4 and 6 cleared; as
-// ArmCapture, nothing is written when the read does not reach the sensor.
+// ArmCapture, nothing is written when the read does not reach the sensor or is answered with all
+// ones.
 bool DisarmCapture(link::RegisterAccess& link);
 
 // The message of Arm when no trigger source is chosen (three lines, CR LF between them), and the

@@ -14,7 +14,7 @@ OutputPass ReadOutputRows(link::RegisterAccess& link) {
       pass.samples = {};
       return pass;
     }
-    all_ones = all_ones && link.RawWord == kNoAnswerWord;
+    all_ones = all_ones && link.RawWord == link::kNoAnswerWord;
     pass.samples[row] = link.RegValue;
   }
   pass.status = link::LinkStatus::kDone;

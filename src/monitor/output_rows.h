@@ -53,10 +53,6 @@ struct OutputPass {
 // does not reach the sensor.
 OutputPass ReadOutputRows(link::RegisterAccess& link);
 
-// The word a sensor that is asleep or not connected gives for every read: the data line stays
-// high, so every bit reads as one.
-inline constexpr int32_t kNoAnswerWord = 0xFFFF;
-
 // The text shown in place of the values when a pass got nothing from the sensor.
 QString PassProblemText(const OutputPass& pass);
 

@@ -10,7 +10,7 @@ int32_t SelfTestWord(int32_t misc_ctrl, bool on) {
 }
 
 bool SetSelfTest(link::RegisterAccess& link, bool on) {
-  if (!link::Reached(link.ReadReg(registers::kMiscCtrl))) return false;
+  if (!link::Answered(link.ReadReg(registers::kMiscCtrl), link.RawWord)) return false;
   return link::Reached(link.WriteReg(registers::kMiscCtrl, SelfTestWord(link.RegRaw, on)));
 }
 

@@ -12,8 +12,9 @@ namespace talvix::monitor {
 int32_t SelfTestWord(int32_t misc_ctrl, bool on);
 
 // Reads MISC_CTRL and writes it back with the self-test bit set or cleared. A read that does not
-// reach the sensor writes nothing: a word built on it would overwrite the other bits with
-// invented ones. Returns whether both operations reached the sensor.
+// reach the sensor, or that a silent sensor answers with all ones, writes nothing: a word built on
+// it would overwrite the other bits with invented ones. Returns whether both operations reached the
+// sensor.
 bool SetSelfTest(link::RegisterAccess& link, bool on);
 
 }  // namespace talvix::monitor

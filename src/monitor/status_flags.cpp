@@ -18,10 +18,6 @@ QString FlagText(FlagState state) {
   return {};
 }
 
-bool StatusWordRead(bool reached, int32_t raw_word) {
-  return reached && raw_word != 0xFFFF;
-}
-
 bool CaptureTriggered(int32_t status, bool armed, int16_t capt_trig_select) {
   if (!armed) return false;
   if ((status & registers::kStatusAlarm1) != 0 && capt_trig_select == kCaptTrigger1) return true;

@@ -39,10 +39,6 @@ FlagState FlagStateOf(int32_t status, uint16_t mask);
 // "OK", "Alarm", or empty when unknown.
 QString FlagText(FlagState state);
 
-// A STATUS read that did not reach the sensor, or that came back all ones (a sensor that is
-// asleep or not connected), tells nothing about the flags.
-bool StatusWordRead(bool reached, int32_t raw_word);
-
 // Capture trigger selections (CaptTrigSelect): capture on alarm 1, shown by STATUS bit 8, or on
 // alarm 2, shown by bit 9.
 inline constexpr int16_t kCaptTrigger1 = registers::kAlmCtrlTrigger1;

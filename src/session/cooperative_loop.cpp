@@ -61,8 +61,8 @@ bool CooperativeLoop::Run::Alive() const {
 }
 
 bool CooperativeLoop::Run::Continue() const {
-  const std::shared_ptr<CooperativeLoop*> loop = owner_.lock();
-  return loop && (*loop)->generation_ == generation_ && (*loop)->running_;
+  // Alive() holds the loop only while it is asked; the loop is not destroyed in between.
+  return Alive() && (*owner_.lock())->running_;
 }
 
 bool CooperativeLoop::Run::Yield() {

@@ -78,7 +78,7 @@ void EventCaptureWidget::cmdCapArm_Click() {
   link::RegisterAccess& device = session_.link;
   if (device.InterfaceType == link::kInterfaceNone) return;
   // Without the sensor's ALM_CTRL there is nothing to decide on; the link has said why.
-  if (!link::Reached(device.ReadReg(registers::kAlmCtrl))) return;
+  if (!link::Answered(device.ReadReg(registers::kAlmCtrl), device.RawWord)) return;
   const int16_t select = session_.capture.CaptTrigSelect;
   switch (DecideArm(device.RegRaw, select)) {
     case ArmStep::kDisarm:
@@ -123,10 +123,10 @@ void EventCaptureWidget::OnStatusRead(int32_t status) {
   // A snapshot is taken only from what the sensor answered; one that could not be read keeps its
   // earlier value.
   link::RegisterAccess& device = session_.link;
-  if (link::Reached(device.ReadReg(registers::kCaptCfg))) {
+  if (link::Answered(device.ReadReg(registers::kCaptCfg), device.RawWord)) {
     session_.capture.CaptCfgSnapshot = static_cast<int16_t>(device.RegRaw);
   }
-  if (link::Reached(device.ReadReg(registers::kSmplPrd))) {
+  if (link::Answered(device.ReadReg(registers::kSmplPrd), device.RawWord)) {
     session_.capture.SmplPrdSnapshot = static_cast<int16_t>(device.RegRaw);
   }
 }

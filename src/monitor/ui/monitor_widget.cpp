@@ -1,6 +1,5 @@
 #include "monitor/ui/monitor_widget.h"
 
-#include "monitor/output_rows.h"
 #include "monitor/ui/data_plot_widget.h"
 #include "monitor/ui/event_capture_widget.h"
 #include "monitor/ui/output_registers_widget.h"
@@ -85,8 +84,7 @@ void MonitorWidget::PrepareAtLoad() {
   output_registers_->PrepareGraphColumn();
   output_registers_->SetLoopDelayText(QStringLiteral("5"));
   // The capture trigger selection starts from the sensor's ALM_CTRL, when it answers.
-  if (link::Reached(session_.link.ReadReg(registers::kAlmCtrl)) &&
-      session_.link.RawWord != kNoAnswerWord) {
+  if (link::Answered(session_.link.ReadReg(registers::kAlmCtrl), session_.link.RawWord)) {
     session_.capture.CaptTrigSelect =
         static_cast<int16_t>(session_.link.RegRaw & registers::kAlmCtrlTriggerBits);
   }

@@ -60,8 +60,8 @@ void StatusPanelWidget::ConnectControls() {
 void StatusPanelWidget::CmdUpdateStatus_Click() {
   link::RegisterAccess& device = session_.link;
   if (device.InterfaceType == link::kInterfaceNone) return;
-  const bool reached = link::Reached(device.ReadReg(registers::kStatus));
-  if (!StatusWordRead(reached, device.RawWord)) {
+  // A status word that was not read, or came back all ones, tells nothing about the flags.
+  if (!link::Answered(device.ReadReg(registers::kStatus), device.RawWord)) {
     ShowUnknown();
     return;
   }
