@@ -82,6 +82,14 @@ double LeadingNumber(QStringView text) {
   return value;
 }
 
+double LocaleLeadingNumber(QStringView text, const QLocale& locale) {
+  const QString separator = locale.decimalPoint();
+  if (separator == QLatin1String(".")) return LeadingNumber(text);
+  QString pointed = text.toString();
+  pointed.replace(separator, QStringLiteral("."));
+  return LeadingNumber(pointed);
+}
+
 bool IsNumeric(QStringView text) {
   const qsizetype start = SkipBlanks(text, 0);
   const qsizetype length = NumericPrefixLength(text, start);

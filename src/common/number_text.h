@@ -19,6 +19,12 @@ double RoundHalfEven(double value);
 // does not begin with a number reads as 0 ("12abc" -> 12, "abc" -> 0, ".5" -> 0.5).
 double LeadingNumber(QStringView text);
 
+// LeadingNumber for a number typed into a window that shows numbers in `locale`: the locale's
+// decimal separator counts as a point too, so that a text the window itself showed ("1,5000" in a
+// decimal-comma locale) reads back as what it showed. A grouping character never counts: in a
+// decimal-point locale "1,5" reads as 1.
+double LocaleLeadingNumber(QStringView text, const QLocale& locale = QLocale());
+
 // True when the whole text (blanks around it allowed) is one decimal number.
 bool IsNumeric(QStringView text);
 

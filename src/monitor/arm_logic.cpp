@@ -42,8 +42,4 @@ QString NoTriggerSourceMessage() {
       "press the 'Config' button in the Event Capture Frame.");
 }
 
-QString ConfigWhileArmedMessage() {
-  return QStringLiteral("Cannot Configure Capture while Capture is Armed");
-}
-
 }  // namespace talvix::monitor

@@ -44,9 +44,7 @@ bool ArmCapture(link::RegisterAccess& link, link::Delay& delay, int16_t capt_tri
 // ones.
 bool DisarmCapture(link::RegisterAccess& link);
 
-// The message of Arm when no trigger source is chosen (three lines, CR LF between them), and the
-// message of Config while capture is armed.
+// The message of Arm when no trigger source is chosen (three lines, CR LF between them).
 QString NoTriggerSourceMessage();
-QString ConfigWhileArmedMessage();
 
 }  // namespace talvix::monitor

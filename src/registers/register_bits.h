@@ -65,6 +65,14 @@ inline constexpr uint16_t kAlmCtrlIndicatorBits = 0x0007;
 inline constexpr uint16_t kAlmCtrlTrigger1 = 0x0010;
 inline constexpr uint16_t kAlmCtrlTrigger2 = 0x0040;
 inline constexpr uint16_t kAlmCtrlTriggerBits = 0x00F0;
+
+// The trigger selection the program keeps (CaptTrigSelect) from ALM_CTRL: one of the two trigger
+// patterns, or 0 for anything else (both bits, the other bits 5 and 7, or all ones from a sensor
+// that does not answer).
+constexpr int16_t TriggerSelection(int32_t alm_ctrl) {
+  const int32_t bits = alm_ctrl & kAlmCtrlTriggerBits;
+  return bits == kAlmCtrlTrigger1 || bits == kAlmCtrlTrigger2 ? static_cast<int16_t>(bits) : 0;
+}
 // Bits 8-11 the source watched by comparator 1 (alarm 1), bits 12-15 that of comparator 2.
 inline constexpr int kAlmCtrlSource1Shift = 8;
 inline constexpr int kAlmCtrlSource2Shift = 12;

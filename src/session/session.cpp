@@ -1,5 +1,6 @@
 #include "session/session.h"
 
+#include "common/data_folder.h"
 #include "common/message_titles.h"
 
 namespace talvix {
@@ -56,6 +57,10 @@ bool Session::OpenParallelPort(QString& error) {
   opened_port_address_ = port_ ? link.PortAddress : int16_t{0};
   link.lpt.SetPort(port_.get());
   return port_ != nullptr;
+}
+
+QString Session::DataFolder() const {
+  return data_folder.isEmpty() ? common::DataFolder() : data_folder;
 }
 
 }  // namespace talvix

@@ -13,6 +13,7 @@
 #include "platform/port_io.h"
 #include "platform/usb_driver.h"
 #include "registers/register_table.h"
+#include "session/capture_state.h"
 #include "session/cooperative_loop.h"
 
 #include <QString>
@@ -52,13 +53,6 @@ struct StartupState {
   int16_t configured_interface = 0;
   // The configuration file exists but could not be read at start: it is left as it is at exit.
   bool config_unreadable = false;
-};
-
-// Event-capture state shared by the main window and the capture windows.
-struct CaptureState {
-  int16_t CaptTrigSelect = 0;   // 0 disabled, 0x10 trigger 1, 0x40 trigger 2
-  int16_t CaptCfgSnapshot = 0;  // CAPT_CFG when the capture was seen to trigger
-  int16_t SmplPrdSnapshot = 0;  // SMPL_PRD at the same moment
 };
 
 // Identification read by the About window.
@@ -101,6 +95,11 @@ class Session {
   AboutState about;
   // Every cooperative loop of the windows; the exit path stops them all.
   LoopRegistry loops;
+
+  // Where capture files and datalogs are written: `data_folder` when set (tests set it), else the
+  // program's data folder (common/data_folder.h).
+  QString DataFolder() const;
+  QString data_folder;
 
   // Runs the platform's end of program (see Platform::end_program).
   void EndProgram(int exit_status);

@@ -1,5 +1,7 @@
 #include "common/number_text.h"
 
+#include <QLocale>
+
 #include <gtest/gtest.h>
 
 namespace talvix::common {
@@ -26,6 +28,16 @@ TEST(LeadingNumber, ReadsTheNumericPrefixOnly) {
   EXPECT_EQ(LeadingNumber(u"-"), 0.0);
   EXPECT_EQ(LeadingNumber(u"1,5"), 1.0);    // the point is the only decimal separator
   EXPECT_EQ(LeadingNumber(u"1e999"), 0.0);  // overflow is not a number
+}
+
+TEST(LocaleLeadingNumber, TheLocalesDecimalSeparatorCountsAsAPointNeverItsGrouping) {
+  const QLocale german(QLocale::German);
+  const QLocale english(QLocale::English);
+  EXPECT_EQ(LocaleLeadingNumber(u"1,5000", german), 1.5);
+  EXPECT_EQ(LocaleLeadingNumber(u"-1.5 g", german), -1.5);
+  EXPECT_EQ(LocaleLeadingNumber(u"1,5", english), 1.0);
+  EXPECT_EQ(LocaleLeadingNumber(u"1,234.5", english), 1.0);
+  EXPECT_EQ(LocaleLeadingNumber(u"abc", german), 0.0);
 }
 
 TEST(IsNumeric, WholeTextMustBeOneNumber) {

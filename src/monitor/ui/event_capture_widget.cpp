@@ -100,26 +100,32 @@ void EventCaptureWidget::cmdCapArm_Click() {
   }
 }
 
-void EventCaptureWidget::cmdCaptConfig_Click() {
-  if (armed_) {
-    session_.notifier().Message(ConfigWhileArmedMessage(), common::MessageTitle());
-    return;
+bool EventCaptureWidget::MayUseCapture(const QString& armed_message) {
+  if (session_.link.InterfaceType == link::kInterfaceNone) return false;
+  if (session_.capture.Armed) {
+    session_.notifier().Message(armed_message, common::MessageTitle());
+    return false;
   }
-  emit CaptureConfigRequested();
+  return true;
+}
+
+void EventCaptureWidget::cmdCaptConfig_Click() {
+  if (MayUseCapture(ConfigWhileArmedMessage())) emit CaptureConfigRequested();
 }
 
 void EventCaptureWidget::cmdDisplayCapt0_Click() {
-  emit CaptureDisplayRequested(0);
+  if (MayUseCapture(ReadOutWhileArmedMessage())) emit CaptureDisplayRequested(0);
 }
 
 void EventCaptureWidget::cmdDisplayCapt1_Click() {
-  emit CaptureDisplayRequested(1);
+  if (MayUseCapture(ReadOutWhileArmedMessage())) emit CaptureDisplayRequested(1);
 }
 
 void EventCaptureWidget::OnStatusRead(int32_t status) {
-  if (!CaptureTriggered(status, armed_, session_.capture.CaptTrigSelect)) return;
+  if (!CaptureTriggered(status, session_.capture.Armed, session_.capture.CaptTrigSelect)) return;
   SetArmed(false);
   SetTriggered(true);
+  session_.capture.TriggerSeen = true;
   // A snapshot is taken only from what the sensor answered; one that could not be read keeps its
   // earlier value.
   link::RegisterAccess& device = session_.link;
@@ -131,13 +137,8 @@ void EventCaptureWidget::OnStatusRead(int32_t status) {
   }
 }
 
-void EventCaptureWidget::SetCaptureDisplayEnabled(bool enabled) {
-  cmdDisplayCapt0_->setEnabled(enabled);
-  cmdDisplayCapt1_->setEnabled(enabled);
-}
-
 void EventCaptureWidget::SetArmed(bool armed) {
-  armed_ = armed;
+  session_.capture.Armed = armed;
   SetBackground(lblCapReady_, QPalette::Window, armed ? OkGreen() : ButtonFace());
 }
 

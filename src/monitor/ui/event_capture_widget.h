@@ -27,16 +27,15 @@ class EventCaptureWidget : public QGroupBox {
   void cmdCapArm_Click();
   // Asks for the capture configuration window, unless capture is armed.
   void cmdCaptConfig_Click();
+  // Ask for the read-out of buffer 0 / 1 into its display window, unless capture is armed (the
+  // sensor is refilling the buffers).
   void cmdDisplayCapt0_Click();
   void cmdDisplayCapt1_Click();
 
   // After every status read (connected to StatusPanelWidget::StatusRead).
   void OnStatusRead(int32_t status);
 
-  bool Armed() const { return armed_; }
-
-  // Capt_0 and Capt_1 stay disabled until the capture display windows exist.
-  void SetCaptureDisplayEnabled(bool enabled);
+  bool Armed() const { return session_.capture.Armed; }
 
  signals:
   void StatusUpdateRequested();
@@ -45,6 +44,9 @@ class EventCaptureWidget : public QGroupBox {
 
  private:
   void ConnectControls();
+  // Config, Capt_0 and Capt_1 act only with an interface and while capture is not armed; the
+  // message says why not while armed.
+  bool MayUseCapture(const QString& armed_message);
   void SetArmed(bool armed);
   void SetTriggered(bool triggered);
 
@@ -57,7 +59,6 @@ class EventCaptureWidget : public QGroupBox {
   QLabel* lblCapReady_;
   QLabel* lblCapTrig_;
   QLineEdit* txtCapIndex_;
-  bool armed_ = false;
 };
 
 }  // namespace talvix::monitor

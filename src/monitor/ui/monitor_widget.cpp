@@ -85,8 +85,7 @@ void MonitorWidget::PrepareAtLoad() {
   output_registers_->SetLoopDelayText(QStringLiteral("5"));
   // The capture trigger selection starts from the sensor's ALM_CTRL, when it answers.
   if (link::Answered(session_.link.ReadReg(registers::kAlmCtrl), session_.link.RawWord)) {
-    session_.capture.CaptTrigSelect =
-        static_cast<int16_t>(session_.link.RegRaw & registers::kAlmCtrlTriggerBits);
+    session_.capture.CaptTrigSelect = registers::TriggerSelection(session_.link.RegRaw);
   }
   const QPointer<MonitorWidget> alive(this);
   output_registers_->cmdReadData_Click();  // yields once: the window may be gone afterwards
@@ -103,10 +102,6 @@ bool MonitorWidget::LoopRunning() const {
 void MonitorWidget::StopLoops() {
   output_registers_->StopLoops();
   power_down_->StopLoops();
-}
-
-void MonitorWidget::SetCaptureDisplayEnabled(bool enabled) {
-  event_capture_->SetCaptureDisplayEnabled(enabled);
 }
 
 }  // namespace talvix::monitor

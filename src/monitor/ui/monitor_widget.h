@@ -35,9 +35,6 @@ class MonitorWidget : public QWidget {
   // program; a loop also returns by itself when this widget is destroyed during its yield.
   void StopLoops();
 
-  // Capt_0 and Capt_1 (enabled by default).
-  void SetCaptureDisplayEnabled(bool enabled);
-
   OutputRegistersWidget* OutputRegisters() const { return output_registers_; }
   DataPlotWidget* DataPlot() const { return data_plot_; }
   PowerDownWidget* PowerDown() const { return power_down_; }
@@ -45,7 +42,7 @@ class MonitorWidget : public QWidget {
  signals:
   // Config clicked while capture is not armed: open the capture configuration window (modeless).
   void CaptureConfigRequested();
-  // Capt_0 (0) or Capt_1 (1) clicked.
+  // Capt_0 (0) or Capt_1 (1) clicked while capture is not armed: read the buffer out and show it.
   void CaptureDisplayRequested(int buffer);
 
  private:

@@ -284,14 +284,14 @@ TEST_F(MonitorWidgetTest, ArmTogglesAndConfigIsRefusedWhileArmed) {
             "press the 'Config' button in the Event Capture Frame.");
 }
 
-TEST_F(MonitorWidgetTest, CaptureDisplayButtonsAskForTheirBuffer) {
+TEST_F(MonitorWidgetTest, CaptureDisplayButtonsAskForTheirBufferOnlyWithAnInterface) {
   std::vector<int> requested;
   QObject::connect(monitor.get(), &MonitorWidget::CaptureDisplayRequested,
                    [&](int buffer) { requested.push_back(buffer); });
-  monitor->SetCaptureDisplayEnabled(false);
+  sim.link().InterfaceType = link::kInterfaceNone;
   Click("cmdDisplayCapt0");
   EXPECT_TRUE(requested.empty());
-  monitor->SetCaptureDisplayEnabled(true);
+  sim.link().InterfaceType = link::kInterfaceUsb;
   Click("cmdDisplayCapt1");
   Click("cmdDisplayCapt0");
   EXPECT_EQ(requested, (std::vector<int>{1, 0}));

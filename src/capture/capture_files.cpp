@@ -1,0 +1,83 @@
+#include "capture/capture_files.h"
+
+#include "capture/capture_readout.h"
+#include "common/whole_file.h"
+
+#include <QDir>
+
+#include <array>
+
+namespace talvix::capture {
+
+CaptureFileFormat CaptureFileFormatFor(const QLocale& locale) {
+  const QString shown = locale.toString(1.2, 'f', 1);
+  if (shown.size() > 1 && shown.at(1) == QLatin1Char(',')) {
+    return {QLatin1Char('\t'), QStringLiteral(".txt")};
+  }
+  return {QLatin1Char(','), QStringLiteral(".csv")};
+}
+
+QByteArray CaptureFileText(const std::vector<double>& samples, QChar separator) {
+  QByteArray text;
+  text.reserve(static_cast<qsizetype>(samples.size()) * 12);
+  const char sep = static_cast<char>(separator.toLatin1());
+  for (size_t i = 1; i < samples.size(); ++i) {
+    text += QByteArray::number(static_cast<qlonglong>(i));
+    text += sep;
+    text += QByteArray::number(static_cast<qlonglong>(samples[i]));
+    text += "\r\n";
+  }
+  return text;
+}
+
+QString CaptureFilePath(const QString& folder, int buffer, const CaptureFileFormat& format) {
+  return QDir(folder).filePath(QStringLiteral("CapDat_%1%2").arg(buffer).arg(format.extension));
+}
+
+CaptureFilesOutcome WriteCaptureFiles(Session& session, const QString& folder,
+                                      const QLocale& locale) {
+  CaptureFilesOutcome outcome;
+  if (session.capture.ReadOutRunning) return outcome;
+  const std::optional<CaptureLayout> layout = LayoutForReadOut(session);
+  if (!layout) {
+    outcome.message = UnlessReported(session.link, NoLayoutMessage());
+    return outcome;
+  }
+  // Both buffers first: the files are a pair, and a fault in either read writes neither.
+  std::array<std::vector<double>, 2> samples;
+  session.capture.ReadOutRunning = true;
+  ReadOut read = ReadOut::kRead;
+  for (int buffer = 0; buffer < 2 && read == ReadOut::kRead; ++buffer) {
+    read = ReadCaptureBuffer(session.link, buffer, layout->capt_cfg, samples[buffer]);
+  }
+  session.capture.ReadOutRunning = false;
+  switch (read) {
+    case ReadOut::kInvalidLength:
+      outcome.message = InvalidLengthMessage(layout->capt_cfg);
+      return outcome;
+    case ReadOut::kNotReached:
+      outcome.message = UnlessReported(session.link, NotReachedMessage());
+      return outcome;
+    case ReadOut::kRead:
+      break;
+  }
+
+  const CaptureFileFormat format = CaptureFileFormatFor(locale);
+  QStringList failures;
+  for (int buffer = 0; buffer < 2; ++buffer) {
+    const QString path = CaptureFilePath(folder, buffer, format);
+    QString why;
+    if (common::WriteWholeFile(path, CaptureFileText(samples[buffer], format.separator), why)) {
+      outcome.written << path;
+    } else {
+      failures << QStringLiteral(
+                      "Could not write the capture file \"%1\": %2. The file of that "
+                      "name was left as it was.")
+                      .arg(path, why);
+    }
+  }
+  outcome.message = failures.join(QStringLiteral("\r\n"));
+  return outcome;
+}
+
+}  // namespace talvix::capture
