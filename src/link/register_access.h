@@ -39,8 +39,10 @@ inline bool Reached(LinkStatus status) {
 // high, so every bit reads as one.
 inline constexpr int32_t kNoAnswerWord = 0xFFFF;
 
-// A read reached the sensor and the sensor answered it (the word is not all ones).
-inline bool Answered(LinkStatus status, int32_t raw_word) {
+// A read reached the sensor and the sensor answered it (the word is not all ones). Called as
+// Answered(link.ReadReg(i), link.RawWord): the word is taken by reference so that it is read here,
+// after ReadReg has run; a copy could be made before the call, in either argument order.
+inline bool Answered(LinkStatus status, const int32_t& raw_word) {
   return Reached(status) && raw_word != kNoAnswerWord;
 }
 
