@@ -1,5 +1,9 @@
 #include "app/frmForm1.h"
 
+#include "capture/capture_readout.h"
+#include "capture/ui/frmCapDisplay.h"
+#include "capture/ui/frmCaptConfig.h"
+#include "monitor/ui/data_plot_widget.h"
 #include "monitor/ui/monitor_widget.h"
 #include "startup/config_file.h"
 #include "startup/port_access.h"
@@ -9,9 +13,9 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 
 #include <cstdio>
 
@@ -33,11 +37,6 @@ frmForm1::frmForm1(Session& session, QString config_path, QString title_suffix, 
       monitor_(new monitor::MonitorWidget(session, this)) {
   setObjectName(QStringLiteral("frmForm1"));
   setCentralWidget(monitor_);
-  // The capture configuration and display windows are not part of the program yet.
-  monitor_->SetCaptureDisplayEnabled(false);
-  if (auto* config = monitor_->findChild<QPushButton*>(QStringLiteral("cmdCaptConfig"))) {
-    config->setEnabled(false);
-  }
   BuildMenus();
   ConnectControls();
 }
@@ -90,6 +89,54 @@ void frmForm1::ConnectControls() {
   connect(mnuPort_, &QAction::triggered, this, &frmForm1::mnuPort_Click);
   connect(mnuUsb_, &QAction::triggered, this, &frmForm1::mnuUsb_Click);
   connect(MnuExit_, &QAction::triggered, this, &frmForm1::MnuExit_Click);
+  connect(monitor_, &monitor::MonitorWidget::CaptureConfigRequested, this,
+          &frmForm1::ShowCaptureConfig);
+  connect(monitor_, &monitor::MonitorWidget::CaptureDisplayRequested, this,
+          &frmForm1::ShowCaptureDisplay);
+}
+
+void frmForm1::ShowCaptureConfig() {
+  // A window hidden without being closed (Escape) loads afresh like a closed one.
+  if (!capture_config_.isNull() && !capture_config_->isVisible()) delete capture_config_.data();
+  if (capture_config_.isNull()) {
+    capture_config_ = new capture::frmCaptConfig(session_, this);
+    capture_config_->setAttribute(Qt::WA_DeleteOnClose);
+    capture_config_->move(frameGeometry().topLeft());
+  }
+  capture_config_->show();
+  capture_config_->raise();
+  capture_config_->activateWindow();
+}
+
+capture::frmCapDisplay* frmForm1::CaptureDisplay(int buffer) const {
+  return capture_displays_[buffer == 1 ? 1 : 0].data();
+}
+
+capture::frmCaptConfig* frmForm1::CaptureConfig() const {
+  return capture_config_.data();
+}
+
+void frmForm1::ShowCaptureDisplay(int buffer) {
+  buffer = buffer == 1 ? 1 : 0;
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  const capture::CaptureOutcome outcome = capture::ReadOutForDisplay(session_, buffer);
+  QGuiApplication::restoreOverrideCursor();
+  if (!outcome.ok) {
+    if (!outcome.message.isEmpty()) ShowMessage(outcome.message);
+    return;
+  }
+  QPointer<capture::frmCapDisplay>& window = capture_displays_[buffer];
+  if (window.isNull()) {
+    window = new capture::frmCapDisplay(session_, buffer, this);
+    window->Form_Load(frameGeometry(), monitor_->DataPlot()->mapTo(this, QPoint(0, 0)).x());
+  }
+  window->ShowTrace();
+  if (window->isMinimized()) {
+    window->showNormal();
+  } else {
+    window->show();
+  }
+  window->raise();
 }
 
 void frmForm1::Form_Load() {

@@ -6,7 +6,10 @@
 #include "session/session.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
+
+#include <array>
 
 class QAction;
 class QMenu;
@@ -19,6 +22,11 @@ class frmUSBselect;
 namespace talvix::monitor {
 class MonitorWidget;
 }  // namespace talvix::monitor
+
+namespace talvix::capture {
+class frmCaptConfig;
+class frmCapDisplay;
+}  // namespace talvix::capture
 
 namespace talvix::app {
 
@@ -47,7 +55,18 @@ class frmForm1 : public QMainWindow {
   // it ends the program at once with that exit's status.
   void ExitOnSignal();
 
+  // Config: the capture configuration window, modeless, at the main window's top-left corner;
+  // one at a time (a second Config brings it to the front).
+  void ShowCaptureConfig();
+  // Capt_0 (0) / Capt_1 (1): reads the buffer out under the wait cursor and shows it in its
+  // display window, opening the window when it is not open and restoring it when minimised. A
+  // read-out that fails says why once and leaves the window as it was.
+  void ShowCaptureDisplay(int buffer);
+
   monitor::MonitorWidget* monitor() const { return monitor_; }
+  // The open capture windows, or nullptr.
+  capture::frmCapDisplay* CaptureDisplay(int buffer) const;
+  capture::frmCaptConfig* CaptureConfig() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -68,6 +87,9 @@ class frmForm1 : public QMainWindow {
   monitor::MonitorWidget* monitor_;
   startup::frmPort* port_window_ = nullptr;
   startup::frmUSBselect* usb_window_ = nullptr;
+  // The capture windows delete themselves when closed.
+  QPointer<capture::frmCaptConfig> capture_config_;
+  std::array<QPointer<capture::frmCapDisplay>, 2> capture_displays_;
   bool exiting_ = false;
   int exit_status_ = 0;  // 1 once the exit path failed to write the configuration
   QString exit_error_;   // why it failed

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -28,8 +29,15 @@ namespace {
 constexpr char kSimFlashFileName[] = "TalvixSimFlash.bin";
 constexpr char kSimTitleSuffix[] = " (simulated sensor)";
 
+// With --sim-shocks: a knock on the simulated sensor every 10 s, a 20 ms half-sine of 4 g on X
+// and 1.5 g on Y, for trying event capture by hand.
+constexpr int kSimShockIntervalMs = 10000;
+constexpr double kSimShockLeadSeconds = 0.5;  // the knock comes this long after it is planned
+constexpr sim::Shock kSimShock{0.0, 4.0, 1.5, 0.02};
+
 struct Options {
   bool simulate = false;
+  bool shocks = false;
   QString trace_path;
 };
 
@@ -40,16 +48,20 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.simulate = true;
     } else if (arg == QLatin1String("--sim-trace") && i + 1 < argc) {
       options.trace_path = QString::fromLocal8Bit(argv[++i]);
+    } else if (arg == QLatin1String("--sim-shocks")) {
+      options.shocks = true;
     } else {
       std::fprintf(stderr,
-                   "usage: talvix [--simulate] [--sim-trace FILE]\n"
+                   "usage: talvix [--simulate] [--sim-trace FILE] [--sim-shocks]\n"
                    "  --simulate        run on the built-in simulated sensor\n"
-                   "  --sim-trace FILE  with --simulate, write every SPI frame to FILE\n");
+                   "  --sim-trace FILE  with --simulate, write every SPI frame to FILE\n"
+                   "  --sim-shocks      with --simulate, knock the sensor every 10 s (4 g on X,\n"
+                   "                    1.5 g on Y, 20 ms), to try event capture\n");
       return false;
     }
   }
-  if (!options.trace_path.isEmpty() && !options.simulate) {
-    std::fprintf(stderr, "talvix: --sim-trace needs --simulate\n");
+  if ((!options.trace_path.isEmpty() || options.shocks) && !options.simulate) {
+    std::fprintf(stderr, "talvix: --sim-trace and --sim-shocks need --simulate\n");
     return false;
   }
   return true;
@@ -139,6 +151,16 @@ int RunProgram(int argc, char** argv) {
       return 1;
     }
     owned_session = bench->MakeSession(notifier, events);
+    if (options.shocks) {
+      auto* knocks = new QTimer(&app);
+      QObject::connect(knocks, &QTimer::timeout, [&bench, &clock] {
+        sim::Shock shock = kSimShock;
+        shock.at_seconds = clock.MonotonicSeconds() + kSimShockLeadSeconds;
+        bench->sensor.ClearShocks();  // only the next knock is kept
+        bench->sensor.AddShock(shock);
+      });
+      knocks->start(kSimShockIntervalMs);
+    }
   } else {
     usb = std::make_unique<platform::LibUsbDriver>();
     owned_session = std::make_unique<Session>(

@@ -1,0 +1,222 @@
+#include "capture/ui/frmCapDisplay.h"
+
+#include "capture/capture_display.h"
+#include "capture/capture_files.h"
+#include "capture/ui/capt_trace_plot.h"
+#include "common/message_titles.h"
+#include "common/ui/twips.h"
+
+#include <QEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QResizeEvent>
+
+namespace talvix::capture {
+
+using common::PixelsToTwips;
+using common::TwipsToPixels;
+
+namespace {
+
+// Design-time geometry of the controls the resize rules leave alone, in twips.
+constexpr double kLabelHeight = 255.0;
+constexpr double kFullScaleHeight = 205.0;
+constexpr double kScaleLabelLeft = 60.0;
+constexpr double kScaleLabelWidth = 900.0;
+constexpr double kLineLeft = 1000.0;  // the scale lines are ticks between the labels and the plot
+constexpr double kLineRight = 1200.0;
+// Under the plot: the sample period and length on the first row, the pointer read-out and where
+// the last files went on the second, Write File at the right of both.
+constexpr double kRowGap = 300.0;
+constexpr double kPairGap = 240.0;  // between one caption-value pair and the next
+constexpr double kCaptionGap = 90.0;
+constexpr double kButtonWidth = 1300.0;
+constexpr double kButtonHeight = 380.0;
+constexpr double kButtonRightMargin = 400.0;
+
+}  // namespace
+
+frmCapDisplay::frmCapDisplay(Session& session, int buffer, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      session_(session),
+      buffer_(buffer == 1 ? 1 : 0),
+      Picture1_(new CaptTracePlot(session.capture.CaptTrace[buffer_], this)),
+      Line1_(new QFrame(this)),
+      Line2_(new QFrame(this)),
+      Line3_(new QFrame(this)),
+      LblFullScale_(MakeLabel("LblFullScale", {})),
+      LblMinScale_(MakeLabel("LblMinScale", {})),
+      LblYunits_(MakeLabel("LblYunits", {})),
+      Label2_(MakeLabel("Label2", QStringLiteral("Sample Period"))),
+      lblSamplePeriod_(MakeLabel("lblSamplePeriod", {})),
+      Label4_(MakeLabel("Label4", QStringLiteral("Buffer Length"))),
+      lblBuffLength_(MakeLabel("lblBuffLength", {})),
+      Label1_(MakeLabel("Label1", QStringLiteral("Sample"))),
+      LblSample_(MakeLabel("LblSample", QStringLiteral("0"))),
+      Label3_(MakeLabel("Label3", QStringLiteral("Value"))),
+      LblValue_(MakeLabel("LblValue", QStringLiteral("0"))),
+      cmdWriteFile_(new QPushButton(QStringLiteral("Write File"), this)),
+      lblFilesWritten_(MakeLabel("lblFilesWritten", {})) {
+  setObjectName(QStringLiteral("frmCapDisplay%1").arg(buffer_));
+  setWindowTitle(QStringLiteral("Capt_%1").arg(buffer_));
+  setAttribute(Qt::WA_DeleteOnClose);
+  Picture1_->setObjectName(QStringLiteral("Picture1"));
+  Picture1_->setToolTip(QStringLiteral("Move the pointer over the trace to read a sample"));
+  for (auto [line, name] : {std::pair{Line1_, "Line1"}, {Line2_, "Line2"}, {Line3_, "Line3"}}) {
+    line->setObjectName(QString::fromLatin1(name));
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+  }
+  LblFullScale_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  LblMinScale_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  cmdWriteFile_->setObjectName(QStringLiteral("cmdWriteFile"));
+  cmdWriteFile_->setToolTip(
+      QStringLiteral("Read both capture buffers again and write them to CapDat_0 and CapDat_1"));
+  lblFilesWritten_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  setMinimumSize(TwipsToPixels(kDisplayMinWidth, this), TwipsToPixels(kDisplayMinHeight, this));
+  ConnectControls();
+  LayOut();
+}
+
+QLabel* frmCapDisplay::MakeLabel(const char* name, const QString& caption) {
+  auto* label = new QLabel(caption, this);
+  label->setObjectName(QString::fromLatin1(name));
+  return label;
+}
+
+void frmCapDisplay::ConnectControls() {
+  connect(cmdWriteFile_, &QPushButton::clicked, this, &frmCapDisplay::cmdWriteFile_Click);
+  connect(Picture1_, &CaptTracePlot::PointerMoved, this, &frmCapDisplay::Picture1_MouseMove);
+}
+
+void frmCapDisplay::Form_Load(const QRect& main_window, int frame_left) {
+  const TwipsRect main{
+      PixelsToTwips(main_window.left(), this), PixelsToTwips(main_window.top(), this),
+      PixelsToTwips(main_window.width(), this), PixelsToTwips(main_window.height(), this)};
+  const TwipsRect place = DisplayPlacement(buffer_, main, PixelsToTwips(frame_left, this));
+  resize(TwipsToPixels(place.width, this), TwipsToPixels(place.height, this));
+  move(TwipsToPixels(place.left, this), TwipsToPixels(place.top, this));
+  LblSample_->setText(QStringLiteral("0"));
+  LblValue_->setText(QStringLiteral("0"));
+}
+
+void frmCapDisplay::ShowTrace() {
+  const registers::CaptTrace& trace = session_.capture.CaptTrace[buffer_];
+  if (!trace.Prepared()) return;
+  setWindowTitle(trace.caption);
+  LblYunits_->setText(trace.Units);
+  lblSamplePeriod_->setText(trace.sample_period_text);
+  lblBuffLength_->setText(trace.length_text);
+  LblFullScale_->setText(trace.full_scale_text);
+  LblMinScale_->setText(trace.min_scale_text);
+  Picture1_->update();
+}
+
+void frmCapDisplay::LayOut() {
+  const DisplayLayout layout =
+      LayOutDisplay(PixelsToTwips(width(), this), PixelsToTwips(height(), this));
+  const auto px = [this](double twips) { return TwipsToPixels(twips, this); };
+  const auto place = [&px](QWidget* widget, double left, double top, double w, double h) {
+    widget->setGeometry(px(left), px(top), px(w), px(h));
+  };
+  place(Picture1_, layout.picture.left, layout.picture.top, layout.picture.width,
+        layout.picture.height);
+  // A line frame draws its line through the middle of its 3-pixel height.
+  const auto place_line = [this, &px](QFrame* line, double y) {
+    line->setGeometry(px(kLineLeft), px(y) - 1, px(kLineRight) - px(kLineLeft), 3);
+  };
+  place_line(Line1_, layout.line1_y);
+  place_line(Line2_, layout.line2_y);
+  place_line(Line3_, layout.line3_y);
+  place(LblFullScale_, kScaleLabelLeft, layout.full_scale_top, kScaleLabelWidth, kFullScaleHeight);
+  place(LblMinScale_, kScaleLabelLeft, layout.min_scale_top, kScaleLabelWidth, kLabelHeight);
+  place(LblYunits_, kScaleLabelLeft, layout.line2_y - kLabelHeight / 2, kScaleLabelWidth,
+        kLabelHeight);
+  const double top = layout.info_top;
+  const int right_end = px(layout.width - kButtonRightMargin - kButtonWidth - kPairGap);
+  // Each row runs from the window's left margin: caption, its value, the next pair. A value label
+  // is as wide as the widest text it can show, so the row does not move as the values change.
+  const auto place_row = [&](double row_top,
+                             std::initializer_list<std::pair<QLabel*, QString>> row) {
+    int x = px(kScaleLabelLeft);
+    bool caption = true;
+    for (const auto& [label, widest] : row) {
+      const int w = label->fontMetrics().horizontalAdvance(widest) + 4;
+      label->setGeometry(x, px(row_top), std::max(0, std::min(w, right_end - x)), px(kLabelHeight));
+      x += w + px(caption ? kCaptionGap : kPairGap);
+      caption = !caption;
+    }
+    return x;
+  };
+  place_row(top, {{Label2_, Label2_->text()},
+                  {lblSamplePeriod_, QStringLiteral("000.000 msec")},
+                  {Label4_, Label4_->text()},
+                  {lblBuffLength_, QStringLiteral("0000")}});
+  const int files_left = place_row(top + kRowGap, {{Label1_, Label1_->text()},
+                                                   {LblSample_, QStringLiteral("-0000")},
+                                                   {Label3_, Label3_->text()},
+                                                   {LblValue_, QStringLiteral("-00000.0")}});
+  // The files' note runs under Write File to the window's right margin.
+  lblFilesWritten_->setGeometry(files_left, px(top + kRowGap),
+                                std::max(0, px(layout.width - kButtonRightMargin) - files_left),
+                                px(kLabelHeight));
+  ShowFilesWritten();
+  place(cmdWriteFile_, layout.width - kButtonRightMargin - kButtonWidth, top, kButtonWidth,
+        kButtonHeight);
+}
+
+void frmCapDisplay::ShowFilesWritten() {
+  // Shortened in the middle when the window is narrow; the tool tip has it whole.
+  lblFilesWritten_->setText(lblFilesWritten_->fontMetrics().elidedText(
+      files_written_, Qt::ElideMiddle, lblFilesWritten_->width()));
+  lblFilesWritten_->setToolTip(files_written_);
+}
+
+void frmCapDisplay::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (isMinimized()) return;
+  const QSize least = minimumSize();
+  if (width() < least.width() || height() < least.height()) {
+    resize(std::max(width(), least.width()), std::max(height(), least.height()));
+    return;  // the resize comes back here at the allowed size
+  }
+  LayOut();
+}
+
+void frmCapDisplay::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  // Restored from the minimised state: lay out again for the size it comes back with.
+  if (event->type() == QEvent::WindowStateChange && !isMinimized()) LayOut();
+}
+
+void frmCapDisplay::Picture1_MouseMove(double x, double y) {
+  LblSample_->setText(SampleReadout(x));
+  LblValue_->setText(ValueReadout(y));
+}
+
+void frmCapDisplay::cmdWriteFile_Click() {
+  if (session_.link.InterfaceType == link::kInterfaceNone) return;
+  if (session_.capture.Armed) {
+    session_.notifier().Message(ReadOutWhileArmedMessage(), common::MessageTitle());
+    return;
+  }
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  const CaptureFilesOutcome outcome = WriteCaptureFiles(session_, session_.DataFolder());
+  QGuiApplication::restoreOverrideCursor();
+  if (!outcome.written.isEmpty()) {
+    QStringList names;
+    for (const QString& path : outcome.written) names << QFileInfo(path).fileName();
+    files_written_ = QStringLiteral("Wrote %1 in %2")
+                         .arg(names.join(QStringLiteral(" and ")),
+                              QFileInfo(outcome.written.front()).absolutePath());
+    ShowFilesWritten();
+  }
+  if (!outcome.message.isEmpty()) {
+    session_.notifier().Message(outcome.message, common::ErrorTitle());
+  }
+}
+
+}  // namespace talvix::capture
