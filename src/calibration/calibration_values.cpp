@@ -1,0 +1,203 @@
+#include "calibration/calibration_values.h"
+
+#include "common/number_text.h"
+#include "registers/register_bits.h"
+#include "registers/register_index.h"
+
+namespace talvix::calibration {
+
+namespace {
+
+using registers::kXAccl;
+using registers::kYAccl;
+
+constexpr std::array<CalRowSpec, 4> kRowSpecs = {{
+    {registers::kXAcclNull, kXAccl, "-35.072", "35.054875", true, "X-Axis Offset"},
+    {registers::kYAcclNull, kYAccl, "-17.217536", "17.209129", true, "Y-Axis Offset"},
+    {registers::kXAccScale, kXAccl, "-35.072", "35.054875", false, "X-Axis Scale"},
+    {registers::kYAccScale, kYAccl, "-17.217536", "17.209129", false, "Y-Axis Scale"},
+}};
+
+constexpr std::array<CalCommandSpec, 3> kCommandSpecs = {{
+    {registers::kCommandAutoNull, 250.0, true, "Auto Null"},
+    {registers::kCommandFactoryCalibration, 250.0, true, "Restore Factory Calibration"},
+    {registers::kCommandStoreFlash, 200.0, false, "FLASH Memory Update"},
+}};
+
+// Offsets show at least one and at most eight decimals.
+constexpr char16_t kOffsetPattern[] = u"##0.0#######";
+
+// A number text made with a point, shown with the locale's decimal separator. The texts here
+// never have an exponent or grouping: every value lies within +-35.1 and is 0 or beyond +-0.008.
+QString WithLocaleSeparator(QString text, const QLocale& locale) {
+  text.replace(u'.', locale.decimalPoint());
+  return text;
+}
+
+// True when the text is one number, written with the locale's decimal separator or a point.
+bool IsLocaleNumeric(const QString& text, const QLocale& locale) {
+  QString pointed = text;
+  pointed.replace(locale.decimalPoint(), QStringLiteral("."));
+  return common::IsNumeric(pointed);
+}
+
+// The box text of a value first written as a point text (`point_text`): an offset row reformats
+// the number of that text.
+QString RowText(CalRow row, const QString& point_text, const QLocale& locale) {
+  if (!SpecOf(row).offset) return WithLocaleSeparator(point_text, locale);
+  return common::FormatPattern(common::LeadingNumber(point_text), kOffsetPattern, locale);
+}
+
+bool LinkReported(const link::RegisterAccess& link) {
+  return link.LastStatus == link::LinkStatus::kLinkFailed;
+}
+
+QString Title(const char* title) {
+  return QString::fromLatin1(title);
+}
+
+QString CheckConnection() {
+  return QStringLiteral("Check the device's connections and power, then try again.");
+}
+
+}  // namespace
+
+const CalRowSpec& SpecOf(CalRow row) {
+  return kRowSpecs[static_cast<std::size_t>(row)];
+}
+
+const CalCommandSpec& SpecOf(CalCommand command) {
+  return kCommandSpecs[static_cast<std::size_t>(command)];
+}
+
+float CalFactor(const registers::RegisterTable& table, CalRow row) {
+  return table.at(SpecOf(row).axis_index).RegScale;
+}
+
+QString ReadText(const registers::RegisterTable& table, CalRow row, float reg_value,
+                 const QLocale& locale) {
+  const float value = CalFactor(table, row) * reg_value;  // single precision
+  return RowText(row, common::SingleText(value), locale);
+}
+
+QString WrittenText(const registers::RegisterTable& table, CalRow row, int32_t code,
+                    const QLocale& locale) {
+  const double value = code * static_cast<double>(CalFactor(table, row));
+  return RowText(row, QString::number(value, 'g', 15), locale);
+}
+
+QString CodeHex(int32_t code) {
+  return code < 0 ? common::Hex4(code) : common::HexText(code);
+}
+
+QString RangeText(CalRow row, const QLocale& locale) {
+  return WithLocaleSeparator(QString::fromLatin1(SpecOf(row).lowest), locale) +
+         QStringLiteral(" to ") +
+         WithLocaleSeparator(QString::fromLatin1(SpecOf(row).highest), locale);
+}
+
+std::optional<CalEntry> EntryFor(const registers::RegisterTable& table, CalRow row,
+                                 const QString& text, const common::FilledCode& filled,
+                                 const QLocale& locale) {
+  if (const std::optional<int32_t> code = filled.Unchanged(text)) return CalEntry{text, *code};
+  if (!filled.filled && text.trimmed().isEmpty()) return std::nullopt;
+
+  const CalRowSpec& spec = SpecOf(row);
+  CalEntry entry{text, 0};
+  if (!IsLocaleNumeric(entry.text, locale)) entry.text = QStringLiteral("0");
+  double value = common::LocaleLeadingNumber(entry.text, locale);
+  const double lowest = common::LeadingNumber(QString::fromLatin1(spec.lowest));
+  const double highest = common::LeadingNumber(QString::fromLatin1(spec.highest));
+  if (value < lowest) {
+    entry.text = WithLocaleSeparator(QString::fromLatin1(spec.lowest), locale);
+    value = lowest;
+  }
+  if (value > highest) {
+    entry.text = WithLocaleSeparator(QString::fromLatin1(spec.highest), locale);
+    value = highest;
+  }
+  entry.code = static_cast<int32_t>(
+      common::RoundHalfEven(value / static_cast<double>(CalFactor(table, row))));
+  return entry;
+}
+
+bool CalReadout::complete() const {
+  for (const std::optional<CalReading>& reading : rows) {
+    if (!reading) return false;
+  }
+  return true;
+}
+
+CalReadout ReadCalRegisters(link::RegisterAccess& link) {
+  CalReadout readout;
+  for (CalRow row : kCalRows) {
+    if (link::Answered(link.ReadReg(SpecOf(row).index), link.RawWord)) {
+      readout.rows[static_cast<std::size_t>(row)] = CalReading{link.RegRaw, link.RegValue};
+    } else if (LinkReported(link)) {
+      readout.link_reported = true;
+    }
+  }
+  return readout;
+}
+
+CalWriteResult WriteCalRegister(link::RegisterAccess& link, link::Delay& delay, CalRow row,
+                                int32_t code) {
+  const int16_t index = SpecOf(row).index;
+  if (!link::Reached(link.WriteReg(index, code & 0xFFFF))) {
+    return {CalWrite::kNotWritten, 0, LinkReported(link)};
+  }
+  delay.DelayMs(kUpdateWaitMs);
+  if (!link::Answered(link.ReadReg(index), link.RawWord)) {
+    return {CalWrite::kNotReadBack, 0, LinkReported(link)};
+  }
+  return {CalWrite::kReadBack, link.RegRaw, false};
+}
+
+bool RunCalCommand(link::RegisterAccess& link, link::Delay& delay, CalCommand command) {
+  const CalCommandSpec& spec = SpecOf(command);
+  if (!link::Reached(link.WriteReg(registers::kCommand, spec.command))) return false;
+  delay.DelayMs(spec.wait_ms);
+  return true;
+}
+
+QString ReadFailedMessage() {
+  return QStringLiteral(
+             "The calibration registers could not all be read: the device did not answer.\r\n"
+             "The rows that were not read are left as they were.\r\n") +
+         CheckConnection();
+}
+
+QString WriteFailedMessage(CalRow row) {
+  return QStringLiteral("%1 was not written: the device could not be reached.\r\n")
+             .arg(Title(SpecOf(row).title)) +
+         CheckConnection();
+}
+
+QString ReadBackFailedMessage(CalRow row) {
+  return QStringLiteral(
+             "%1 was written, but the device did not answer when it was read back, so its "
+             "register contents are not shown.\r\n")
+             .arg(Title(SpecOf(row).title)) +
+         CheckConnection();
+}
+
+QString NothingToWriteMessage(CalRow row) {
+  return QStringLiteral(
+             "%1 has not been read from the device, so there is no value to write back.\r\n"
+             "Type the value to write, then press Update.")
+      .arg(Title(SpecOf(row).title));
+}
+
+QString CommandFailedMessage(CalCommand command) {
+  return QStringLiteral("%1 was not run: the device could not be reached.\r\n")
+             .arg(Title(SpecOf(command).title)) +
+         CheckConnection();
+}
+
+QString FlashStoredMessage() {
+  return QStringLiteral(
+      "FLASH Memory Update is done: the device has stored its settings, the calibration "
+      "registers among them, in its FLASH memory.");
+}
+
+}  // namespace talvix::calibration
