@@ -1,10 +1,13 @@
 #include "app/frmForm1.h"
 
+#include "alarms/ui/frmAlarms.h"
+#include "calibration/ui/fmCalibration.h"
 #include "capture/capture_readout.h"
 #include "capture/ui/frmCapDisplay.h"
 #include "capture/ui/frmCaptConfig.h"
 #include "monitor/ui/data_plot_widget.h"
 #include "monitor/ui/monitor_widget.h"
+#include "operation/ui/frmOperationalControl.h"
 #include "startup/config_file.h"
 #include "startup/port_access.h"
 #include "startup/start_up.h"
@@ -78,21 +81,42 @@ void frmForm1::BuildMenus() {
   MnuExit_->setObjectName(QStringLiteral("MnuExit"));
 
   // The tool windows behind these items are not part of the program yet.
-  for (QAction* pending : {MnuCal_, mnuSampleRate_, mnuRange_, mnuFiltering_, mnuAxuIO_, mnuAxuDAC_,
-                           MnuAlarms_, mnuDatalog_, mnuRegisters_, MnuAbout_}) {
-    pending->setEnabled(false);
-  }
-  mnuOperation_->setEnabled(false);
+  for (QAction* pending : {mnuDatalog_, mnuRegisters_, MnuAbout_}) pending->setEnabled(false);
 }
 
 void frmForm1::ConnectControls() {
   connect(mnuPort_, &QAction::triggered, this, &frmForm1::mnuPort_Click);
   connect(mnuUsb_, &QAction::triggered, this, &frmForm1::mnuUsb_Click);
   connect(MnuExit_, &QAction::triggered, this, &frmForm1::MnuExit_Click);
+  connect(MnuCal_, &QAction::triggered, this, &frmForm1::MnuCal_Click);
+  connect(MnuAlarms_, &QAction::triggered, this, &frmForm1::MnuAlarms_Click);
+  for (QAction* item : {mnuSampleRate_, mnuRange_, mnuFiltering_, mnuAxuIO_, mnuAxuDAC_}) {
+    connect(item, &QAction::triggered, this, &frmForm1::mnuOperation_Click);
+  }
   connect(monitor_, &monitor::MonitorWidget::CaptureConfigRequested, this,
           &frmForm1::ShowCaptureConfig);
   connect(monitor_, &monitor::MonitorWidget::CaptureDisplayRequested, this,
           &frmForm1::ShowCaptureDisplay);
+}
+
+template <typename T>
+void frmForm1::OpenToolWindow() {
+  if (!Check_Interface()) return;
+  T window(session_, this);
+  window.move(frameGeometry().topLeft());  // each opens over the main window's top-left corner
+  window.exec();
+}
+
+void frmForm1::MnuCal_Click() {
+  OpenToolWindow<calibration::fmCalibration>();
+}
+
+void frmForm1::MnuAlarms_Click() {
+  OpenToolWindow<alarms::frmAlarms>();
+}
+
+void frmForm1::mnuOperation_Click() {
+  OpenToolWindow<operation::frmOperationalControl>();
 }
 
 void frmForm1::ShowCaptureConfig() {

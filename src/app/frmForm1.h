@@ -47,6 +47,12 @@ class frmForm1 : public QMainWindow {
 
   void mnuPort_Click();
   void mnuUsb_Click();
+  // The Device Configuration tool windows, each modal (a running reading loop waits until it is
+  // closed) and each only with an interface ready: without one, the interface check says so.
+  void MnuCal_Click();
+  void MnuAlarms_Click();
+  // Sample Rate, Range, Filtering, Auxilliary I/O and Auxilliary DAC open the same window.
+  void mnuOperation_Click();
   // The exit path: close the data file, wait 250 ms, write the configuration, hide, end. A
   // failed write is shown in a message; the program then ends with status 1.
   void MnuExit_Click();
@@ -79,6 +85,9 @@ class frmForm1 : public QMainWindow {
   // Check marks of the two interface items from InterfaceType.
   void ShowInterfaceChecks();
   void ShowMessage(const QString& text);
+  // Opens a tool window of type T modally, after the interface check.
+  template <typename T>
+  void OpenToolWindow();
   void RunExitPath(bool on_signal);
 
   Session& session_;
