@@ -57,7 +57,7 @@ struct StartupState {
 
 // Identification read by the About window.
 struct AboutState {
-  int32_t DeviceRevision = 0;
+  float DeviceRevision = 0.0f;  // the sensor's revision as shown, for example 1.2
 };
 
 class Session {
