@@ -1,13 +1,16 @@
 #include "app/frmForm1.h"
 
+#include "about/ui/frmAbout.h"
 #include "alarms/ui/frmAlarms.h"
 #include "calibration/ui/fmCalibration.h"
 #include "capture/capture_readout.h"
 #include "capture/ui/frmCapDisplay.h"
 #include "capture/ui/frmCaptConfig.h"
+#include "datalog/ui/frmDatalog.h"
 #include "monitor/ui/data_plot_widget.h"
 #include "monitor/ui/monitor_widget.h"
 #include "operation/ui/frmOperationalControl.h"
+#include "regaccess/ui/frmManualReg.h"
 #include "startup/config_file.h"
 #include "startup/port_access.h"
 #include "startup/start_up.h"
@@ -79,9 +82,6 @@ void frmForm1::BuildMenus() {
   MnuAbout_->setObjectName(QStringLiteral("MnuAbout"));
   MnuExit_ = bar->addAction(QStringLiteral("Exit"));
   MnuExit_->setObjectName(QStringLiteral("MnuExit"));
-
-  // The tool windows behind these items are not part of the program yet.
-  for (QAction* pending : {mnuDatalog_, mnuRegisters_, MnuAbout_}) pending->setEnabled(false);
 }
 
 void frmForm1::ConnectControls() {
@@ -93,6 +93,9 @@ void frmForm1::ConnectControls() {
   for (QAction* item : {mnuSampleRate_, mnuRange_, mnuFiltering_, mnuAxuIO_, mnuAxuDAC_}) {
     connect(item, &QAction::triggered, this, &frmForm1::mnuOperation_Click);
   }
+  connect(mnuDatalog_, &QAction::triggered, this, &frmForm1::mnuDatalog_Click);
+  connect(mnuRegisters_, &QAction::triggered, this, &frmForm1::mnuRegisters_Click);
+  connect(MnuAbout_, &QAction::triggered, this, &frmForm1::MnuAbout_Click);
   connect(monitor_, &monitor::MonitorWidget::CaptureConfigRequested, this,
           &frmForm1::ShowCaptureConfig);
   connect(monitor_, &monitor::MonitorWidget::CaptureDisplayRequested, this,
@@ -100,11 +103,27 @@ void frmForm1::ConnectControls() {
 }
 
 template <typename T>
-void frmForm1::OpenToolWindow() {
-  if (!Check_Interface()) return;
+void frmForm1::OpenModal() {
   T window(session_, this);
   window.move(frameGeometry().topLeft());  // each opens over the main window's top-left corner
   window.exec();
+}
+
+template <typename T>
+void frmForm1::OpenToolWindow() {
+  if (Check_Interface()) OpenModal<T>();
+}
+
+void frmForm1::mnuDatalog_Click() {
+  OpenModal<datalog::frmDatalog>();
+}
+
+void frmForm1::mnuRegisters_Click() {
+  OpenModal<regaccess::frmManualReg>();
+}
+
+void frmForm1::MnuAbout_Click() {
+  OpenModal<about::frmAbout>();
 }
 
 void frmForm1::MnuCal_Click() {

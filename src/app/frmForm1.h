@@ -53,6 +53,12 @@ class frmForm1 : public QMainWindow {
   void MnuAlarms_Click();
   // Sample Rate, Range, Filtering, Auxilliary I/O and Auxilliary DAC open the same window.
   void mnuOperation_Click();
+  // Datalog, Registers and About open modally without the interface check: each works, or says
+  // why not, without the sensor (the register table, the datalog's settings, the program's own
+  // revision).
+  void mnuDatalog_Click();
+  void mnuRegisters_Click();
+  void MnuAbout_Click();
   // The exit path: close the data file, wait 250 ms, write the configuration, hide, end. A
   // failed write is shown in a message; the program then ends with status 1.
   void MnuExit_Click();
@@ -88,6 +94,8 @@ class frmForm1 : public QMainWindow {
   // Opens a tool window of type T modally, after the interface check.
   template <typename T>
   void OpenToolWindow();
+  template <typename T>
+  void OpenModal();
   void RunExitPath(bool on_signal);
 
   Session& session_;

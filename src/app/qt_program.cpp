@@ -1,5 +1,6 @@
 #include "app/qt_program.h"
 
+#include "about/ui/frmAbout.h"
 #include "app/frmForm1.h"
 #include "app/qt_platform.h"
 #include "platform/clock.h"
@@ -122,6 +123,7 @@ int RunProgram(int argc, char** argv) {
   CatchSignals();
   QApplication app(argc, argv);
   QApplication::setApplicationName(common::MessageTitle());
+  QApplication::setWindowIcon(about::ProgramIcon());
 
   platform::SystemClock clock;
   MessageBoxNotifier notifier;
