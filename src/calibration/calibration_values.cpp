@@ -11,14 +11,14 @@ namespace {
 using registers::kXAccl;
 using registers::kYAccl;
 
-constexpr std::array<CalRowSpec, 4> kRowSpecs = {{
+constexpr std::array<CalRowTraits, 4> kRowTraits = {{
     {registers::kXAcclNull, kXAccl, "-35.072", "35.054875", true, "X-Axis Offset"},
     {registers::kYAcclNull, kYAccl, "-17.217536", "17.209129", true, "Y-Axis Offset"},
     {registers::kXAccScale, kXAccl, "-35.072", "35.054875", false, "X-Axis Scale"},
     {registers::kYAccScale, kYAccl, "-17.217536", "17.209129", false, "Y-Axis Scale"},
 }};
 
-constexpr std::array<CalCommandSpec, 3> kCommandSpecs = {{
+constexpr std::array<CalCommandTraits, 3> kCommandTraits = {{
     {registers::kCommandAutoNull, 250.0, true, "Auto Null"},
     {registers::kCommandFactoryCalibration, 250.0, true, "Restore Factory Calibration"},
     {registers::kCommandStoreFlash, 200.0, false, "FLASH Memory Update"},
@@ -44,7 +44,7 @@ bool IsLocaleNumeric(const QString& text, const QLocale& locale) {
 // The box text of a value first written as a point text (`point_text`): an offset row reformats
 // the number of that text.
 QString RowText(CalRow row, const QString& point_text, const QLocale& locale) {
-  if (!SpecOf(row).offset) return WithLocaleSeparator(point_text, locale);
+  if (!TraitsOf(row).offset) return WithLocaleSeparator(point_text, locale);
   return common::FormatPattern(common::LeadingNumber(point_text), kOffsetPattern, locale);
 }
 
@@ -62,16 +62,16 @@ QString CheckConnection() {
 
 }  // namespace
 
-const CalRowSpec& SpecOf(CalRow row) {
-  return kRowSpecs[static_cast<std::size_t>(row)];
+const CalRowTraits& TraitsOf(CalRow row) {
+  return kRowTraits[static_cast<std::size_t>(row)];
 }
 
-const CalCommandSpec& SpecOf(CalCommand command) {
-  return kCommandSpecs[static_cast<std::size_t>(command)];
+const CalCommandTraits& TraitsOf(CalCommand command) {
+  return kCommandTraits[static_cast<std::size_t>(command)];
 }
 
 float CalFactor(const registers::RegisterTable& table, CalRow row) {
-  return table.at(SpecOf(row).axis_index).RegScale;
+  return table.at(TraitsOf(row).axis_index).RegScale;
 }
 
 QString ReadText(const registers::RegisterTable& table, CalRow row, float reg_value,
@@ -91,9 +91,9 @@ QString CodeHex(int32_t code) {
 }
 
 QString RangeText(CalRow row, const QLocale& locale) {
-  return WithLocaleSeparator(QString::fromLatin1(SpecOf(row).lowest), locale) +
+  return WithLocaleSeparator(QString::fromLatin1(TraitsOf(row).lowest), locale) +
          QStringLiteral(" to ") +
-         WithLocaleSeparator(QString::fromLatin1(SpecOf(row).highest), locale);
+         WithLocaleSeparator(QString::fromLatin1(TraitsOf(row).highest), locale);
 }
 
 std::optional<CalEntry> EntryFor(const registers::RegisterTable& table, CalRow row,
@@ -102,18 +102,18 @@ std::optional<CalEntry> EntryFor(const registers::RegisterTable& table, CalRow r
   if (const std::optional<int32_t> code = filled.Unchanged(text)) return CalEntry{text, *code};
   if (!filled.filled && text.trimmed().isEmpty()) return std::nullopt;
 
-  const CalRowSpec& spec = SpecOf(row);
+  const CalRowTraits& traits = TraitsOf(row);
   CalEntry entry{text, 0};
   if (!IsLocaleNumeric(entry.text, locale)) entry.text = QStringLiteral("0");
   double value = common::LocaleLeadingNumber(entry.text, locale);
-  const double lowest = common::LeadingNumber(QString::fromLatin1(spec.lowest));
-  const double highest = common::LeadingNumber(QString::fromLatin1(spec.highest));
+  const double lowest = common::LeadingNumber(QString::fromLatin1(traits.lowest));
+  const double highest = common::LeadingNumber(QString::fromLatin1(traits.highest));
   if (value < lowest) {
-    entry.text = WithLocaleSeparator(QString::fromLatin1(spec.lowest), locale);
+    entry.text = WithLocaleSeparator(QString::fromLatin1(traits.lowest), locale);
     value = lowest;
   }
   if (value > highest) {
-    entry.text = WithLocaleSeparator(QString::fromLatin1(spec.highest), locale);
+    entry.text = WithLocaleSeparator(QString::fromLatin1(traits.highest), locale);
     value = highest;
   }
   entry.code = static_cast<int32_t>(
@@ -131,7 +131,7 @@ bool CalReadout::complete() const {
 CalReadout ReadCalRegisters(link::RegisterAccess& link) {
   CalReadout readout;
   for (CalRow row : kCalRows) {
-    if (link::Answered(link.ReadReg(SpecOf(row).index), link.RawWord)) {
+    if (link::Answered(link.ReadReg(TraitsOf(row).index), link.RawWord)) {
       readout.rows[static_cast<std::size_t>(row)] = CalReading{link.RegRaw, link.RegValue};
     } else if (LinkReported(link)) {
       readout.link_reported = true;
@@ -142,7 +142,7 @@ CalReadout ReadCalRegisters(link::RegisterAccess& link) {
 
 CalWriteResult WriteCalRegister(link::RegisterAccess& link, link::Delay& delay, CalRow row,
                                 int32_t code) {
-  const int16_t index = SpecOf(row).index;
+  const int16_t index = TraitsOf(row).index;
   if (!link::Reached(link.WriteReg(index, code & 0xFFFF))) {
     return {CalWrite::kNotWritten, 0, LinkReported(link)};
   }
@@ -154,9 +154,9 @@ CalWriteResult WriteCalRegister(link::RegisterAccess& link, link::Delay& delay, 
 }
 
 bool RunCalCommand(link::RegisterAccess& link, link::Delay& delay, CalCommand command) {
-  const CalCommandSpec& spec = SpecOf(command);
-  if (!link::Reached(link.WriteReg(registers::kCommand, spec.command))) return false;
-  delay.DelayMs(spec.wait_ms);
+  const CalCommandTraits& traits = TraitsOf(command);
+  if (!link::Reached(link.WriteReg(registers::kCommand, traits.command))) return false;
+  delay.DelayMs(traits.wait_ms);
   return true;
 }
 
@@ -169,7 +169,7 @@ QString ReadFailedMessage() {
 
 QString WriteFailedMessage(CalRow row) {
   return QStringLiteral("%1 was not written: the device could not be reached.\r\n")
-             .arg(Title(SpecOf(row).title)) +
+             .arg(Title(TraitsOf(row).title)) +
          CheckConnection();
 }
 
@@ -177,7 +177,7 @@ QString ReadBackFailedMessage(CalRow row) {
   return QStringLiteral(
              "%1 was written, but the device did not answer when it was read back, so its "
              "register contents are not shown.\r\n")
-             .arg(Title(SpecOf(row).title)) +
+             .arg(Title(TraitsOf(row).title)) +
          CheckConnection();
 }
 
@@ -185,12 +185,12 @@ QString NothingToWriteMessage(CalRow row) {
   return QStringLiteral(
              "%1 has not been read from the device, so there is no value to write back.\r\n"
              "Type the value to write, then press Update.")
-      .arg(Title(SpecOf(row).title));
+      .arg(Title(TraitsOf(row).title));
 }
 
 QString CommandFailedMessage(CalCommand command) {
   return QStringLiteral("%1 was not run: the device could not be reached.\r\n")
-             .arg(Title(SpecOf(command).title)) +
+             .arg(Title(TraitsOf(command).title)) +
          CheckConnection();
 }
 

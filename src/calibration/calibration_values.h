@@ -23,7 +23,7 @@ enum class CalRow { kXOffset = 0, kYOffset = 1, kXScale = 2, kYScale = 3 };
 inline constexpr std::array<CalRow, 4> kCalRows = {CalRow::kXOffset, CalRow::kYOffset,
                                                    CalRow::kXScale, CalRow::kYScale};
 
-struct CalRowSpec {
+struct CalRowTraits {
   int16_t index;       // the calibration register
   int16_t axis_index;  // XACCL or YACCL: its RegScale is the row's weight per code
   // The entry limits, the 12-bit code range -0x800..0x7FF times the axis's weight, as plain text.
@@ -32,7 +32,7 @@ struct CalRowSpec {
   bool offset;        // the offset rows show their values with "##0.0#######"
   const char* title;  // the row's caption, used in messages
 };
-const CalRowSpec& SpecOf(CalRow row);
+const CalRowTraits& TraitsOf(CalRow row);
 
 // The row's weight per code (g per code), single precision as in the register table.
 float CalFactor(const registers::RegisterTable& table, CalRow row);
@@ -109,13 +109,13 @@ CalWriteResult WriteCalRegister(link::RegisterAccess& link, link::Delay& delay, 
 
 // The three Run buttons.
 enum class CalCommand { kAutoNull, kFactoryCal, kFlashUpdate };
-struct CalCommandSpec {
+struct CalCommandTraits {
   uint16_t command;  // the COMMAND word
   double wait_ms;    // the pause after it
   bool refresh;      // the four rows are read again afterwards
   const char* title;
 };
-const CalCommandSpec& SpecOf(CalCommand command);
+const CalCommandTraits& TraitsOf(CalCommand command);
 
 // Writes the command and waits; false when the write did not reach the sensor.
 bool RunCalCommand(link::RegisterAccess& link, link::Delay& delay, CalCommand command);

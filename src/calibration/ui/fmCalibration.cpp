@@ -113,7 +113,7 @@ fmCalibration::fmCalibration(Session& session, QWidget* parent)
     row_captions_[At(row)]->setBuddy(boxes_[At(row)]);
     update_buttons_[At(row)]->setToolTip(
         QStringLiteral("Writes the value to %1 and reads the register back")
-            .arg(session_.table.at(SpecOf(row).index).Label.trimmed()));
+            .arg(session_.table.at(TraitsOf(row).index).Label.trimmed()));
     boxes_[At(row)]->setToolTip(RangeText(row, QLocale()));
   }
   cmdAutoNull_->setToolTip(
@@ -251,7 +251,7 @@ void fmCalibration::RunCommand(CalCommand command) {
     }
     return;
   }
-  if (SpecOf(command).refresh) ReadCalRegisters();
+  if (TraitsOf(command).refresh) ReadCalRegisters();
   if (command == CalCommand::kFlashUpdate) Say(FlashStoredMessage());
 }
 
