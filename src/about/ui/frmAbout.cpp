@@ -1,6 +1,7 @@
 #include "about/ui/frmAbout.h"
 
 #include "about/about_texts.h"
+#include "common/ui/named_widgets.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -28,18 +29,11 @@ QIcon ProgramIcon() {
 
 namespace {
 
+using common::MakeLabel;
+using common::Named;
+
 // The icon's edge in the window, in pixels at 96 dpi.
 constexpr int kIconSize = 64;
-
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
-
-QLabel* MakeLabel(const QString& caption, const char* name, QWidget* parent) {
-  return Named(new QLabel(caption, parent), name);
-}
 
 // A value label: selectable, so that a product ID can be copied into a support request.
 QLabel* MakeValue(const char* name, QWidget* parent) {

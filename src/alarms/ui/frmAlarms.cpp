@@ -1,6 +1,7 @@
 #include "alarms/ui/frmAlarms.h"
 
 #include "common/message_titles.h"
+#include "common/ui/named_widgets.h"
 #include "registers/register_bits.h"
 #include "registers/register_index.h"
 
@@ -22,11 +23,7 @@ namespace talvix::alarms {
 
 namespace {
 
-template <typename T>
-T* Named(T* widget, const QString& name) {
-  widget->setObjectName(name);
-  return widget;
-}
+using common::Named;
 
 // A pair of option buttons that choose one of two, in their own frame under a caption.
 QGroupBox* OptionPair(const QString& caption, QRadioButton* first, QRadioButton* second,

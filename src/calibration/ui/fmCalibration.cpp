@@ -1,6 +1,7 @@
 #include "calibration/ui/fmCalibration.h"
 
 #include "common/message_titles.h"
+#include "common/ui/named_widgets.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -17,19 +18,8 @@ namespace talvix::calibration {
 
 namespace {
 
-QLabel* MakeLabel(const QString& caption, const char* name, QWidget* parent) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(QString::fromLatin1(name));
-  return label;
-}
-
-QLabel* MakeGroupTitle(const QString& caption, const char* name, QWidget* parent) {
-  QLabel* label = MakeLabel(caption, name, parent);
-  QFont font = label->font();
-  font.setBold(true);
-  label->setFont(font);
-  return label;
-}
+using common::MakeBoldLabel;
+using common::MakeLabel;
 
 // Every button here writes to the device: none may be pressed by Return in a box.
 QPushButton* MakeButton(const QString& caption, const char* name, QWidget* parent) {
@@ -85,7 +75,7 @@ std::size_t At(CalRow row) {
 fmCalibration::fmCalibration(Session& session, QWidget* parent)
     : QDialog(parent),
       session_(session),
-      lblAutomatic_(MakeGroupTitle(QStringLiteral("Automatic Features"), "lblAutomatic", this)),
+      lblAutomatic_(MakeBoldLabel(QStringLiteral("Automatic Features"), "lblAutomatic", this)),
       lblFactoryCal_(
           MakeLabel(QStringLiteral("Restore Factory Calibration"), "lblFactoryCal", this)),
       lblAutoNull_(MakeLabel(QStringLiteral("Auto Null"), "lblAutoNull", this)),
@@ -93,8 +83,7 @@ fmCalibration::fmCalibration(Session& session, QWidget* parent)
       cmdFactoryCal_(MakeButton(QStringLiteral("Run"), "cmdFactoryCal", this)),
       cmdAutoNull_(MakeButton(QStringLiteral("Run"), "cmdAutoNull", this)),
       cmdFlashUpdate_(MakeButton(QStringLiteral("Run"), "cmdFlashUpdate", this)),
-      lblManual_(
-          MakeGroupTitle(QStringLiteral("Manual Calibration Adjustment"), "lblManual", this)),
+      lblManual_(MakeBoldLabel(QStringLiteral("Manual Calibration Adjustment"), "lblManual", this)),
       lblRegContents_(MakeLabel(QStringLiteral("Register Contents"), "lblRegContents", this)),
       cmdClose_(MakeButton(QStringLiteral("Close Window"), "cmdClose", this)) {
   setObjectName(QStringLiteral("fmCalibration"));

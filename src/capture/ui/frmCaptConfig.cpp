@@ -1,6 +1,7 @@
 #include "capture/ui/frmCaptConfig.h"
 
 #include "common/message_titles.h"
+#include "common/ui/named_widgets.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -20,31 +21,14 @@ namespace talvix::capture {
 
 namespace {
 
-QLabel* MakeLabel(const QString& caption, const char* name, QWidget* parent) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(QString::fromLatin1(name));
-  return label;
-}
-
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
+using common::MakeBoldLabel;
+using common::MakeLabel;
+using common::Named;
 
 QComboBox* MakeList(const char* name, QWidget* parent) {
   auto* list = Named(new QComboBox(parent), name);
   list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   return list;
-}
-
-// A step heading above its group: bold.
-QLabel* MakeStepHeading(const QString& caption, const char* name, QWidget* parent) {
-  QLabel* label = MakeLabel(caption, name, parent);
-  QFont font = label->font();
-  font.setBold(true);
-  label->setFont(font);
-  return label;
 }
 
 // The frame around one step's controls, with the step's button at its bottom right.
@@ -65,15 +49,15 @@ frmCaptConfig::frmCaptConfig(Session& session, QWidget* parent)
       session_(session),
       lblHeading_(
           MakeLabel(QStringLiteral("Talvix Event Trigger Configuration"), "lblHeading", this)),
-      lblStep1_(MakeStepHeading(QStringLiteral("Step #1 - Configure Capture Parameters (CAPT_CFG)"),
-                                "lblStep1", this)),
+      lblStep1_(MakeBoldLabel(QStringLiteral("Step #1 - Configure Capture Parameters (CAPT_CFG)"),
+                              "lblStep1", this)),
       lblStep2_(
-          MakeStepHeading(QStringLiteral("Step #2 - Set Trigger Levels and Polarity (TRIG_MAG1/2)"),
-                          "lblStep2", this)),
-      lblStep3_(MakeStepHeading(QStringLiteral("Step #3 - Set Trigger Source (ALM_CTRL)"),
-                                "lblStep3", this)),
-      lblStep4_(MakeStepHeading(QStringLiteral("Step #4 - Set Capture Memory Storage (MSC_CTRL)"),
-                                "lblStep4", this)),
+          MakeBoldLabel(QStringLiteral("Step #2 - Set Trigger Levels and Polarity (TRIG_MAG1/2)"),
+                        "lblStep2", this)),
+      lblStep3_(MakeBoldLabel(QStringLiteral("Step #3 - Set Trigger Source (ALM_CTRL)"), "lblStep3",
+                              this)),
+      lblStep4_(MakeBoldLabel(QStringLiteral("Step #4 - Set Capture Memory Storage (MSC_CTRL)"),
+                              "lblStep4", this)),
       lblSourceBuff1_(MakeLabel(QStringLiteral("Data Source - Buffer #1"), "lblSourceBuff1", this)),
       lblSourceBuff2_(MakeLabel(QStringLiteral("Data Source - Buffer #2"), "lblSourceBuff2", this)),
       lblBuffLength_(MakeLabel(QStringLiteral("Capture Buffer Length"), "lblBuffLength", this)),

@@ -2,6 +2,7 @@
 
 #include "common/message_titles.h"
 #include "common/number_text.h"
+#include "common/ui/named_widgets.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -18,23 +19,11 @@ namespace talvix::datalog {
 
 namespace {
 
+using common::MakeLabel;
+using common::Named;
+
 const QString kStartCaption = QStringLiteral("Start Datalog");
 const QString kCancelCaption = QStringLiteral("Cancel Datalog");
-
-template <typename T>
-T* Named(T* widget, const QString& name) {
-  widget->setObjectName(name);
-  return widget;
-}
-
-template <typename T>
-T* Named(T* widget, const char* name) {
-  return Named(widget, QString::fromLatin1(name));
-}
-
-QLabel* MakeLabel(const QString& caption, const char* name, QWidget* parent) {
-  return Named(new QLabel(caption, parent), name);
-}
 
 QGroupBox* MakeFrame(const QString& caption, const char* name, QWidget* parent) {
   return Named(new QGroupBox(caption, parent), name);

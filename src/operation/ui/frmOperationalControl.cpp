@@ -2,6 +2,7 @@
 
 #include "common/message_titles.h"
 #include "common/number_text.h"
+#include "common/ui/named_widgets.h"
 #include "operation/sample_rate.h"
 #include "registers/register_index.h"
 
@@ -22,15 +23,8 @@ namespace talvix::operation {
 
 namespace {
 
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
-
-QLabel* MakeLabel(const QString& caption, const char* name, QWidget* parent) {
-  return Named(new QLabel(caption, parent), name);
-}
+using common::MakeLabel;
+using common::Named;
 
 QRadioButton* MakeOption(const QString& caption, const char* name, QWidget* parent) {
   return Named(new QRadioButton(caption, parent), name);

@@ -1,6 +1,7 @@
 #include "regaccess/ui/frmManualReg.h"
 
 #include "common/message_titles.h"
+#include "common/ui/named_widgets.h"
 #include "common/whole_file.h"
 
 #include <QBuffer>
@@ -32,15 +33,8 @@ namespace talvix::regaccess {
 
 namespace {
 
-template <typename T>
-T* Named(T* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
-
-QLabel* MakeLabel(const QString& caption, const char* name, QWidget* parent) {
-  return Named(new QLabel(caption, parent), name);
-}
+using common::MakeLabel;
+using common::Named;
 
 // A box that only shows what the window puts there.
 QLineEdit* MakeDisplay(const char* name, QWidget* parent) {
