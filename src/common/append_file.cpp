@@ -1,5 +1,7 @@
 #include "common/append_file.h"
 
+#include "common/file_target.h"
+
 #include <QFile>
 
 #include <fcntl.h>
@@ -12,52 +14,18 @@ namespace talvix::common {
 
 namespace {
 
-QString ErrorText(int error_number) {
-  return QString::fromLocal8Bit(std::strerror(error_number));
-}
-
-QString KindOf(mode_t mode) {
-  if (S_ISDIR(mode)) return QStringLiteral("a folder");
-  if (S_ISFIFO(mode)) return QStringLiteral("a named pipe");
-  if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("a device");
-  if (S_ISSOCK(mode)) return QStringLiteral("a socket");
-  return QStringLiteral("not a regular file");
-}
-
-// Looks at what `native` names without opening it: nothing (fine, it is created), a regular
-// file, or a symbolic link to one. Anything else is refused with the reason in `why`.
-bool MayAppendTo(const QByteArray& native, QString& why) {
-  struct stat info {};
-  if (::lstat(native.constData(), &info) != 0) {
-    if (errno == ENOENT) return true;
-    why = ErrorText(errno);
-    return false;
-  }
-  if (S_ISLNK(info.st_mode)) {
-    if (::stat(native.constData(), &info) != 0) {
-      why =
-          QStringLiteral("it is a symbolic link that leads to no file (%1)").arg(ErrorText(errno));
-      return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
-      why = QStringLiteral("it is a symbolic link to %1; only a link to a regular file is followed")
-                .arg(KindOf(info.st_mode));
-      return false;
-    }
-    return true;
-  }
-  if (!S_ISREG(info.st_mode)) {
-    why = QStringLiteral("it is %1, not a file").arg(KindOf(info.st_mode));
-    return false;
-  }
-  return true;
+// Looks at what `path` names without opening it: nothing (fine, it is created), a regular file,
+// or a symbolic link to one. Anything else is refused with the reason in `why`.
+bool MayAppendTo(const QString& path, QString& why) {
+  QString target;
+  return Resolve(path, target, why) != Target::kRefused;
 }
 
 }  // namespace
 
 bool AppendToFile(const QString& path, const QByteArray& block, QString& why) {
   const QByteArray native = QFile::encodeName(path);
-  if (!MayAppendTo(native, why)) return false;
+  if (!MayAppendTo(path, why)) return false;
   // Non-blocking, in case the name was swapped for a named pipe since the look above (a pipe
   // without a reader then fails at once); the look at what was opened refuses it.
   const int fd = ::open(native.constData(),
