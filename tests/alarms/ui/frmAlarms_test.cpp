@@ -4,6 +4,7 @@
 
 #include "support/register_file_sensor.h"
 #include "support/sim_session.h"
+#include "support/ui/window_probe.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -13,28 +14,19 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace talvix::alarms {
 namespace {
 
+using test::DefaultLocale;
+
 using registers::kAlmCtrl;
 using registers::kAlmMag1;
 using registers::kAlmMag2;
 using registers::kCommand;
 using Words = std::vector<uint16_t>;
-
-// Restores the default locale that a test changed.
-class DefaultLocale {
- public:
-  explicit DefaultLocale(const QLocale& locale) { QLocale::setDefault(locale); }
-  ~DefaultLocale() { QLocale::setDefault(saved_); }
-
- private:
-  QLocale saved_;
-};
 
 class FrmAlarmsTest : public ::testing::Test {
  protected:
@@ -55,9 +47,7 @@ class FrmAlarmsTest : public ::testing::Test {
 
   template <typename T = QWidget>
   T* Find(const char* name) const {
-    T* widget = window->findChild<T*>(QString::fromLatin1(name));
-    if (widget == nullptr) throw std::runtime_error(std::string("no control ") + name);
-    return widget;
+    return test::Control<T>(&*window, QString::fromLatin1(name));
   }
   QString Shown(const char* list) const { return Find<QComboBox>(list)->currentText(); }
   void Pick(const char* list, const QString& text) {

@@ -4,6 +4,7 @@
 
 #include "support/register_file_sensor.h"
 #include "support/sim_session.h"
+#include "support/ui/window_probe.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -12,12 +13,13 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace talvix::calibration {
 namespace {
+
+using test::DefaultLocale;
 
 using registers::kCommand;
 using registers::kXAcclNull;
@@ -47,9 +49,7 @@ class FmCalibrationTest : public ::testing::Test {
 
   template <typename T = QWidget>
   T* Find(const std::string& name) const {
-    T* widget = window->findChild<T*>(QString::fromStdString(name));
-    if (widget == nullptr) throw std::runtime_error(std::string("no control ") + name);
-    return widget;
+    return test::Control<T>(&*window, QString::fromStdString(name));
   }
   QString Box(const std::string& name) const { return Find<QLineEdit>(name)->text(); }
   void Type(const std::string& name, const QString& text) { Find<QLineEdit>(name)->setText(text); }
@@ -193,16 +193,6 @@ TEST_F(FmCalibrationTest, RefreshThatIsNotAnsweredKeepsTheRowsAndSaysSoOnce) {
   EXPECT_EQ(Rows(), loaded);
   EXPECT_EQ(sim.notifier.texts.size(), 1);
 }
-
-// Restores the default locale that a test changed.
-class DefaultLocale {
- public:
-  explicit DefaultLocale(const QLocale& locale) { QLocale::setDefault(locale); }
-  ~DefaultLocale() { QLocale::setDefault(saved_); }
-
- private:
-  QLocale saved_;
-};
 
 TEST_F(FmCalibrationTest, DecimalCommaBoxesRoundTrip) {
   const DefaultLocale german(QLocale(QLocale::German));

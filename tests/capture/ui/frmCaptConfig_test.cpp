@@ -4,6 +4,7 @@
 
 #include "support/register_file_sensor.h"
 #include "support/sim_session.h"
+#include "support/ui/window_probe.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -13,12 +14,13 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace talvix::capture {
 namespace {
+
+using test::DefaultLocale;
 
 using registers::kAlmCtrl;
 using registers::kAlmMag1;
@@ -41,9 +43,7 @@ class FrmCaptConfigTest : public ::testing::Test {
 
   template <typename T = QWidget>
   T* Find(const char* name) const {
-    T* widget = window->findChild<T*>(QString::fromLatin1(name));
-    if (widget == nullptr) throw std::runtime_error(std::string("no control ") + name);
-    return widget;
+    return test::Control<T>(&*window, QString::fromLatin1(name));
   }
   QString Shown(const char* list) const { return Find<QComboBox>(list)->currentText(); }
   void Pick(const char* list, const QString& text) {
@@ -169,16 +169,6 @@ TEST_F(FrmCaptConfigTest, Step1WritesAnUnknownSourceBack) {
   EXPECT_EQ(device.Writes(kCaptCfg), std::vector<uint16_t>{0x0A35});
   EXPECT_EQ(device.Writes(kAlmCtrl), std::vector<uint16_t>{0x0A00});
 }
-
-// Restores the default locale that a test changed.
-class DefaultLocale {
- public:
-  explicit DefaultLocale(const QLocale& locale) { QLocale::setDefault(locale); }
-  ~DefaultLocale() { QLocale::setDefault(saved_); }
-
- private:
-  QLocale saved_;
-};
 
 TEST_F(FrmCaptConfigTest, Step2RewritesUntouchedLevelsExactlyAndConvertsTypedOnes) {
   const DefaultLocale german(QLocale(QLocale::German));

@@ -6,6 +6,7 @@
 #include "support/file_faults.h"
 #include "support/register_file_sensor.h"
 #include "support/sim_session.h"
+#include "support/ui/window_probe.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -19,21 +20,13 @@
 
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace talvix::datalog {
 namespace {
 
-class DefaultLocale {
- public:
-  explicit DefaultLocale(const QLocale& locale) { QLocale::setDefault(locale); }
-  ~DefaultLocale() { QLocale::setDefault(saved_); }
-
- private:
-  QLocale saved_;
-};
+using test::DefaultLocale;
 
 // A file's blocks: each block's lines from "File Name," to its last row.
 std::vector<QStringList> Blocks(const QString& path) {
@@ -64,9 +57,7 @@ class FrmDatalogTest : public ::testing::Test {
 
   template <typename T = QWidget>
   T* Find(const QString& name) const {
-    T* widget = window->findChild<T*>(name);
-    if (widget == nullptr) throw std::runtime_error("no control " + name.toStdString());
-    return widget;
+    return test::Control<T>(&*window, name);
   }
   QLineEdit* Box(const char* name) const { return Find<QLineEdit>(QString::fromLatin1(name)); }
   void Check(int box) { Find<QCheckBox>(QStringLiteral("CheckReg%1").arg(box))->setChecked(true); }

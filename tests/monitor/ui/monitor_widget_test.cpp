@@ -12,6 +12,7 @@
 #include "sim/sim_port.h"
 #include "support/register_file_sensor.h"
 #include "support/sim_session.h"
+#include "support/ui/window_probe.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -21,7 +22,6 @@
 
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <vector>
 
 namespace talvix::monitor {
@@ -48,9 +48,7 @@ class MonitorWidgetTest : public ::testing::Test {
 
   template <typename T = QWidget>
   T* Find(const char* name) const {
-    T* widget = monitor->findChild<T*>(QString::fromLatin1(name));
-    if (widget == nullptr) throw std::runtime_error(std::string("no control ") + name);
-    return widget;
+    return test::Control<T>(&*monitor, QString::fromLatin1(name));
   }
   void Click(const char* name) { Find<QAbstractButton>(name)->click(); }
   QString LabelText(const char* name) const { return Find<QLabel>(name)->text(); }

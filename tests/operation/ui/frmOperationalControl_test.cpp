@@ -4,6 +4,7 @@
 
 #include "support/register_file_sensor.h"
 #include "support/sim_session.h"
+#include "support/ui/window_probe.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -13,12 +14,13 @@
 
 #include <algorithm>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace talvix::operation {
 namespace {
+
+using test::DefaultLocale;
 
 using registers::kAuxDac;
 using registers::kCommand;
@@ -55,9 +57,7 @@ class FrmOperationalControlTest : public ::testing::Test {
 
   template <typename T = QWidget>
   T* Find(const char* name) const {
-    T* widget = window->findChild<T*>(QString::fromLatin1(name));
-    if (widget == nullptr) throw std::runtime_error(std::string("no control ") + name);
-    return widget;
+    return test::Control<T>(&*window, QString::fromLatin1(name));
   }
   QString Text(const char* box) const { return Find<QLineEdit>(box)->text(); }
   QString Caption(const char* label) const { return Find<QLabel>(label)->text(); }
@@ -225,16 +225,6 @@ TEST_F(FrmOperationalControlTest, WriteWithoutReadBackSaysSoAndShowsNoValue) {
   EXPECT_EQ(Caption("lblSmpl_Prd"), "83");
   EXPECT_EQ(sim.notifier.texts, QStringList{NotReadBackMessage(QStringLiteral("SMPL_PRD"))});
 }
-
-// Restores the default locale that a test changed.
-class DefaultLocale {
- public:
-  explicit DefaultLocale(const QLocale& locale) { QLocale::setDefault(locale); }
-  ~DefaultLocale() { QLocale::setDefault(saved_); }
-
- private:
-  QLocale saved_;
-};
 
 TEST_F(FrmOperationalControlTest, DecimalCommaBoxesRoundTripAndTypedCommasAreRead) {
   const DefaultLocale german(QLocale(QLocale::German));

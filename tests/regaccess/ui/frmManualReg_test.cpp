@@ -5,6 +5,7 @@
 #include "support/file_faults.h"
 #include "support/register_file_sensor.h"
 #include "support/sim_session.h"
+#include "support/ui/window_probe.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -16,7 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -42,9 +42,7 @@ class FrmManualRegTest : public ::testing::Test {
 
   template <typename T = QWidget>
   T* Find(const char* name) const {
-    T* widget = window->findChild<T*>(QString::fromLatin1(name));
-    if (widget == nullptr) throw std::runtime_error(std::string("no control ") + name);
-    return widget;
+    return test::Control<T>(&*window, QString::fromLatin1(name));
   }
   QString Text(const char* box) const { return Find<QLineEdit>(box)->text(); }
   bool Enabled(const char* name) const { return Find(name)->isEnabled(); }
