@@ -16,6 +16,7 @@
 #include "startup/start_up.h"
 #include "startup/ui/frmPort.h"
 #include "startup/ui/frmUSBselect.h"
+#include "usbdebug/ui/frmUSBdebug.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -270,7 +271,10 @@ void frmForm1::mnuPort_Click() {
 
 void frmForm1::mnuUsb_Click() {
   ShowInterfaceChecks();
-  if (!usb_window_) usb_window_ = new startup::frmUSBselect(session_, this);
+  if (!usb_window_) {
+    usb_window_ = new startup::frmUSBselect(session_, this);
+    connect(usb_window_, &startup::frmUSBselect::DebugRequested, this, &frmForm1::ShowUsbDebug);
+  }
   usb_window_->exec();
   session_.link.InterfaceType =
       session_.usb.CardReady() ? link::kInterfaceUsb : link::kInterfaceNone;
@@ -282,6 +286,11 @@ void frmForm1::mnuUsb_Click() {
   // Without an interface a running loop would read nothing: stop it (and a power-down count).
   if (session_.link.InterfaceType == link::kInterfaceNone) session_.loops.StopAll();
   ShowInterfaceChecks();
+}
+
+void frmForm1::ShowUsbDebug() {
+  if (!usb_debug_window_) usb_debug_window_ = new usbdebug::frmUSBdebug(session_, this);
+  usb_debug_window_->exec();
 }
 
 void frmForm1::MnuExit_Click() {

@@ -19,6 +19,10 @@ class frmPort;
 class frmUSBselect;
 }  // namespace talvix::startup
 
+namespace talvix::usbdebug {
+class frmUSBdebug;
+}  // namespace talvix::usbdebug
+
 namespace talvix::monitor {
 class MonitorWidget;
 }  // namespace talvix::monitor
@@ -47,6 +51,8 @@ class frmForm1 : public QMainWindow {
 
   void mnuPort_Click();
   void mnuUsb_Click();
+  // "Debug" in the card selection window: the USB SPI card setup window, modal, made once.
+  void ShowUsbDebug();
   // The Device Configuration tool windows, each modal (a running reading loop waits until it is
   // closed) and each only with an interface ready: without one, the interface check says so.
   void MnuCal_Click();
@@ -104,6 +110,7 @@ class frmForm1 : public QMainWindow {
   monitor::MonitorWidget* monitor_;
   startup::frmPort* port_window_ = nullptr;
   startup::frmUSBselect* usb_window_ = nullptr;
+  usbdebug::frmUSBdebug* usb_debug_window_ = nullptr;
   // The capture windows delete themselves when closed.
   QPointer<capture::frmCaptConfig> capture_config_;
   std::array<QPointer<capture::frmCapDisplay>, 2> capture_displays_;

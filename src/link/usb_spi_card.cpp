@@ -68,11 +68,12 @@ void UsbSpiCard::UsbSpiTransfer(uint8_t& count) {
 
 void UsbSpiCard::UsbSpiGetSetup() {
   if (!CardReady()) return;
-  SpiWordDelay = 0;
   const std::unique_ptr<platform::UsbDevice> handle = ezusb_.UsbOpenCard(ezusb_.CurrentCard);
   std::array<uint8_t, 1> command = {kCardCmdGetSetup};
   if (!SendPacket(ezusb_, handle.get(), command)) Fail(QStringLiteral("Error Setting up SPI"));
-  // The answer is asked for even after a failed command.
+  // The answer is asked for even after a failed command. Without one, the settings the program
+  // last sent stay as they are: a delay of 0 would be no reading of the card, and the next card
+  // chosen would be sent it (as 1).
   std::array<uint8_t, 2> answer{};
   if (ReadAnswer(ezusb_, handle.get(), answer)) {
     SpiWordDelay = answer[0];

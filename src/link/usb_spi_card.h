@@ -27,7 +27,8 @@ class UsbSpiCard {
   // Sends SpiData rows 1..count of column 0 on channel SpiChan and fills rows 1..count of
   // column 1 with the words the sensor shifted out meanwhile. count is 1..16.
   void UsbSpiTransfer(uint8_t& count);
-  // Reads the card's delay between words and static bits into SpiWordDelay and SpiStaticBits.
+  // Reads the card's delay between words and static bits into SpiWordDelay and SpiStaticBits;
+  // both keep their values when the card does not answer.
   void UsbSpiGetSetup();
   // Sets the card's delay between words (microseconds); 0 becomes 1, in `delay` too.
   void UsbSpiSetDelay(uint8_t& delay);

@@ -46,7 +46,6 @@ struct Platform {
 struct StartupState {
   QString OsName;                // "Linux" on this platform; counts as the NT family
   bool PortDriverReady = false;  // port access was obtained in this run
-  bool DebugLoopStop = true;     // stop request for the USB debug window's transfer loop
   int16_t FactoryFlag = 0;       // kept from run to run in the configuration file
   // The interface the user chose, from the configuration file or the Interface menu: written back
   // at exit even when it could not be brought into service in this run (0 none, 1, 2).

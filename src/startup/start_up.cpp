@@ -16,7 +16,6 @@ void SetDefaults(Session& session) {
   session.startup.FactoryFlag = 0;
   session.startup.configured_interface = link::kInterfaceNone;
   session.startup.config_unreadable = false;
-  session.startup.DebugLoopStop = true;
   session.startup.PortDriverReady = false;
   session.usb.SpiInPolarity = true;
   session.usb.SpiChan = 1;

@@ -235,12 +235,13 @@ TEST_F(UsbSpiCardTest, GetSetupKeepsOnlyTheChipSelectBits) {
   EXPECT_TRUE(notifier_.texts.isEmpty());
 }
 
-TEST_F(UsbSpiCardTest, FailedGetSetupStillReadsAndLeavesTheDelayZero) {
+TEST_F(UsbSpiCardTest, FailedGetSetupStillReadsAndKeepsTheSettings) {
+  card_.SpiWordDelay = 40;
   driver_.FailNextBulkWrite(0);
   card_.UsbSpiGetSetup();
   EXPECT_EQ(notifier_.texts, (QStringList{QStringLiteral("Error Setting up SPI"),
                                           QStringLiteral("Error Reading SPI")}));
-  EXPECT_EQ(card_.SpiWordDelay, 0);
+  EXPECT_EQ(card_.SpiWordDelay, 40);
   EXPECT_EQ(card_.SpiStaticBits, 0x78);
   EXPECT_FALSE(card_.CardReady());
 }

@@ -65,7 +65,6 @@ frmUSBselect::frmUSBselect(Session& session, QWidget* parent)
   cmdFindEzUsb_->setToolTip(QStringLiteral("Look for USB SPI cards again"));
   cmdDebugUsb_->setObjectName(QStringLiteral("cmdDebugUsb"));
   cmdDebugUsb_->setToolTip(QStringLiteral("Exercise the card's SPI transfers by hand"));
-  cmdDebugUsb_->setEnabled(false);  // enabled once a debug window is connected
   cmdExit_->setObjectName(QStringLiteral("cmdExit"));
   cmdExit_->setDefault(true);
 
@@ -120,7 +119,8 @@ void frmUSBselect::optUsbPort_Click(int index) {
   link::EzUsb& ezusb = session_.ezusb;
   if (index == kNoneIndex) {
     ezusb.CurrentCard.Present = false;
-    session_.startup.DebugLoopStop = true;
+    // Without a card no loop may go on sending (the card setup window's transfer loop among them).
+    session_.loops.StopAll();
     return;
   }
   SelectUsbCard(session_, index, CardSettingsOrder::kDelayThenBits);

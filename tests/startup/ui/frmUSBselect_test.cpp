@@ -70,13 +70,16 @@ TEST_F(FrmUsbSelectTest, PickingACardMakesItCurrentAndSendsItsSettings) {
   EXPECT_EQ(session->ezusb.UsbCardIndex, 0);  // the index of the scan's choice is kept
 }
 
-TEST_F(FrmUsbSelectTest, NoneClearsTheCurrentCard) {
+TEST_F(FrmUsbSelectTest, NoneClearsTheCurrentCardAndStopsEveryLoop) {
+  int aborted = 0;
+  CooperativeLoop loop(session->loops, session->events(), [&aborted] { ++aborted; });
+  loop.SetRunning(true);
   window.show();
   ASSERT_TRUE(session->usb.CardReady());
-  session->startup.DebugLoopStop = false;
   Option(4)->click();
   EXPECT_FALSE(session->usb.CardReady());
-  EXPECT_TRUE(session->startup.DebugLoopStop);
+  EXPECT_EQ(aborted, 1);
+  EXPECT_FALSE(loop.Running());
 }
 
 TEST_F(FrmUsbSelectTest, EveryActivationSearchesAgain) {
