@@ -12,9 +12,11 @@ namespace {
 
 // The whole number closest to the number at the start of `text`, within lo..hi.
 uint8_t ClampedWholeNumber(QStringView text, int lo, int hi) {
-  const double number = common::RoundHalfEven(common::LocaleLeadingNumber(text));
+  const double number = common::LocaleLeadingNumber(text);
   if (std::isnan(number)) return static_cast<uint8_t>(lo);
-  return static_cast<uint8_t>(std::clamp(number, static_cast<double>(lo), static_cast<double>(hi)));
+  // Kept within the range before rounding: no number outside it reaches the cast.
+  return static_cast<uint8_t>(common::RoundHalfEven(
+      std::clamp(number, static_cast<double>(lo), static_cast<double>(hi))));
 }
 
 }  // namespace
