@@ -43,12 +43,14 @@ std::unique_ptr<Sweep> FullHeightSweep() {
   return sweep;
 }
 
-void RunUpdates(benchmark::State& state, const Sweep& sweep) {
+void RunUpdates(benchmark::State& state, const Sweep& sweep,
+                monitor::RangeChoice range = monitor::RangeChoice::kPlusMinus30) {
   EnsureApplication();
   monitor::StripChartWidget chart;
   for (int series = monitor::kFirstSeries; series <= monitor::kLastSeries; ++series) {
     chart.SetSeriesChecked(series, true);
   }
+  chart.SetRangeChoice(range);
   std::size_t pass = 0;
   PauseReport report(state, kUpdateLimitMs);
   for (auto _ : state) {
@@ -67,6 +69,12 @@ void BM_StripChartUpdateFullHeight(benchmark::State& state) {
   RunUpdates(state, *FullHeightSweep());
 }
 BENCHMARK(BM_StripChartUpdateFullHeight)->Unit(benchmark::kMicrosecond);
+
+// "Auto": every pass also looks over the values of all 351 columns for the range.
+void BM_StripChartUpdateWavesAuto(benchmark::State& state) {
+  RunUpdates(state, *WaveSweep(), monitor::RangeChoice::kAuto);
+}
+BENCHMARK(BM_StripChartUpdateWavesAuto)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace talvix::bench

@@ -2,7 +2,9 @@
 
 #include "common/number_text.h"
 
+#include <algorithm>
 #include <cassert>
+#include <cmath>
 
 namespace talvix::monitor {
 
@@ -68,18 +70,21 @@ void SeriesSelection::SetChecked(int series, bool checked) {
       checked ? static_cast<std::uint16_t>(bits_ | bit) : static_cast<std::uint16_t>(bits_ & ~bit);
 }
 
-ChartUpdate StripChart::PlotDataPoints2(const SampleVector& samples,
-                                        const SeriesSelection& checked) {
+const ChartUpdate& StripChart::PlotDataPoints2(const SampleVector& samples,
+                                               const SeriesSelection& checked) {
   ++x_;
   if (x_ > kChartRight) {  // past the right edge: start again at the left edge
     x_ = 0;
     previous_column_ = 0;
   }
 
-  ChartUpdate update;
+  // The column's earlier pass is overwritten in place, so its segment list keeps its storage.
+  ChartUpdate& update = passes_[static_cast<std::size_t>(x_)];
+  drawn_.set(static_cast<std::size_t>(x_));
   update.band_left = x_;
   update.band_right = x_ + 1;
   update.cursor_x = x_ + 1;
+  update.segments.clear();
   update.segments.reserve(kSeriesCount);
 
   for (int series = kFirstSeries; series <= kLastSeries; ++series) {
@@ -94,7 +99,15 @@ ChartUpdate StripChart::PlotDataPoints2(const SampleVector& samples,
     previous_value_[slot] = value;
   }
   previous_column_ = x_;
+  if (choice_ == RangeChoice::kAuto) range_ = NextAutoRange(range_, ExtentOnScreen(checked));
   return update;
+}
+
+void StripChart::KeepLatest(const SampleVector& samples) {
+  for (int series = kFirstSeries; series <= kLastSeries; ++series) {
+    previous_value_[static_cast<std::size_t>(series - kFirstSeries)] =
+        samples[static_cast<std::size_t>(series)];
+  }
 }
 
 float StripChart::PreviousValue(int series) const {
@@ -102,10 +115,54 @@ float StripChart::PreviousValue(int series) const {
   return previous_value_[static_cast<std::size_t>(series - kFirstSeries)];
 }
 
-YAxisTexts YAxisLabelTexts() {
-  // The range is fixed; the middle label is the midpoint of the range in general format.
-  const double middle = (kChartTop - kChartBottom) / 2.0 + kChartBottom;
-  return {QString::number(kChartTop), QString::number(middle + 0.0), QString::number(kChartBottom)};
+void StripChart::SetRangeChoice(RangeChoice choice, const SeriesSelection& checked) {
+  choice_ = choice;
+  range_ = choice == RangeChoice::kAuto ? NextAutoRange(range_, ExtentOnScreen(checked))
+                                        : FixedRange(choice);
+}
+
+const ChartUpdate* StripChart::PassAtColumn(int column) const {
+  if (column < 0 || column > kChartRight) return nullptr;
+  const auto slot = static_cast<std::size_t>(column);
+  return drawn_.test(slot) ? &passes_[slot] : nullptr;
+}
+
+std::vector<const ChartUpdate*> StripChart::PassesOnScreen() const {
+  std::vector<const ChartUpdate*> passes;
+  passes.reserve(drawn_.count());
+  // The oldest column is the one just right of the newest.
+  for (int step = 1; step <= kColumnCount; ++step) {
+    if (const ChartUpdate* pass = PassAtColumn((x_ + step) % kColumnCount)) passes.push_back(pass);
+  }
+  return passes;
+}
+
+std::optional<ValueExtent> StripChart::ExtentOnScreen(const SeriesSelection& checked) const {
+  std::optional<ValueExtent> extent;
+  for (int column = 0; column < kColumnCount; ++column) {
+    const ChartUpdate* pass = PassAtColumn(column);
+    if (pass == nullptr) continue;
+    for (const ChartSegment& segment : pass->segments) {
+      // The column's own value: where the segment starts belongs to the column before it (or to
+      // the chart's origin on the first pass, which was never read).
+      const double value = segment.to.y;
+      if (!checked.IsChecked(segment.series) || !std::isfinite(value)) continue;
+      if (!extent) {
+        extent = ValueExtent{value, value};
+      } else {
+        extent->low = std::min(extent->low, value);
+        extent->high = std::max(extent->high, value);
+      }
+    }
+  }
+  return extent;
+}
+
+YAxisTexts YAxisLabelTexts(const ChartRange& range) {
+  // The middle label is the midpoint of the range in general format.
+  const double middle = (range.top - range.bottom) / 2.0 + range.bottom;
+  return {QString::number(range.top + 0.0), QString::number(middle + 0.0),
+          QString::number(range.bottom + 0.0)};
 }
 
 QString XAxisTickText(int tick_index) {

@@ -2,16 +2,21 @@
 // kept between reading passes and, for each pass, the description of what to draw.
 //
 // Chart coordinates: x is the sample column, 0 at the left edge to 350 at the right edge; y is
-// the value, 30 at the top to -30 at the bottom (g for the accelerations; the other series share
-// the same fixed scale). Every reading pass moves the cursor one column to the right and wraps to
-// column 0 after column 350, so the chart shows the latest 351 passes.
+// the value, from the range's top to its bottom (30 to -30 by default; g for the accelerations,
+// the other series share the same scale in their own units). Every reading pass moves the cursor
+// one column to the right and wraps to column 0 after column 350, so the chart shows the latest
+// 351 passes.
 #pragma once
+
+#include "monitor/chart_range.h"
 
 #include <QLocale>
 #include <QString>
 
 #include <array>
+#include <bitset>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace talvix::monitor {
@@ -26,10 +31,9 @@ inline constexpr int kSeriesCount = kLastSeries - kFirstSeries + 1;
 inline constexpr int kSampleVectorSize = 15;
 using SampleVector = std::array<float, kSampleVectorSize>;
 
-// Fixed chart extent in chart units.
+// Chart width in columns.
 inline constexpr int kChartRight = 350;  // last column; 351 columns in all
-inline constexpr double kChartTop = 30.0;
-inline constexpr double kChartBottom = -30.0;
+inline constexpr int kColumnCount = kChartRight + 1;
 
 struct Rgb {
   std::uint8_t red = 0;
@@ -87,13 +91,20 @@ struct ChartUpdate {
   std::vector<ChartSegment> segments;  // checked series only, at most kSeriesCount
 };
 
-// The chart state of the main window, kept for the window's lifetime.
+// The chart state of the main window, kept for the window's lifetime: the cursor, each series'
+// latest value, the passes still on the chart (one per column) and the vertical range.
 class StripChart {
  public:
   // One reading pass: advances the cursor one column (wrapping to column 0 past column 350),
   // describes the drawing for the series checked in `checked`, and remembers every series' new
-  // value, checked or not, so a series checked later joins its line from its latest value.
-  ChartUpdate PlotDataPoints2(const SampleVector& samples, const SeriesSelection& checked);
+  // value, checked or not, so a series checked later joins its line from its latest value. Under
+  // "Auto" the range is then fitted again (see NextAutoRange). The description stays valid until
+  // its column is drawn again.
+  const ChartUpdate& PlotDataPoints2(const SampleVector& samples, const SeriesSelection& checked);
+
+  // A pass while the chart is paused: only the series' latest values move on, so that the first
+  // pass after the pause joins each line from the latest value, as re-checking a series does.
+  void KeepLatest(const SampleVector& samples);
 
   // Column of the newest sample (0 before the first pass).
   int X() const { return x_; }
@@ -102,19 +113,38 @@ class StripChart {
   // Value the next segment of `series` (2..9) starts from.
   float PreviousValue(int series) const;
 
+  // The range choice and the range the chart is drawn at. Choosing "Auto" fits the series checked
+  // in `checked` over the columns on the chart at once.
+  void SetRangeChoice(RangeChoice choice, const SeriesSelection& checked);
+  RangeChoice Choice() const { return choice_; }
+  const ChartRange& Range() const { return range_; }
+
+  // The pass that drew column `column` (0..350) and is still on the chart, or nullptr.
+  const ChartUpdate* PassAtColumn(int column) const;
+  // The passes still on the chart, oldest first: drawn again in this order they give the chart.
+  std::vector<const ChartUpdate*> PassesOnScreen() const;
+  // Lowest and highest value drawn for the series checked in `checked` at the columns on the
+  // chart; nothing when there is none. Values that are not numbers are left out.
+  std::optional<ValueExtent> ExtentOnScreen(const SeriesSelection& checked) const;
+
  private:
   int x_ = 0;
   int previous_column_ = 0;
   std::array<float, kSeriesCount> previous_value_{};
+  std::array<ChartUpdate, kColumnCount> passes_{};  // indexed by column
+  std::bitset<kColumnCount> drawn_;                 // columns drawn since the window opened
+  RangeChoice choice_ = RangeChoice::kPlusMinus30;
+  ChartRange range_;
 };
 
-// Texts of the y-axis labels lblpFS2, lblmidS2 and lblnFS2 for the fixed range: "30", "0", "-30".
+// Texts of the y-axis labels lblpFS2, lblmidS2 and lblnFS2: top, middle and bottom of the range,
+// in general format ("30", "0", "-30" for the default range).
 struct YAxisTexts {
   QString top;
   QString middle;
   QString bottom;
 };
-YAxisTexts YAxisLabelTexts();
+YAxisTexts YAxisLabelTexts(const ChartRange& range = ChartRange());
 
 // Texts of the x-axis tick labels lblPlotX0..lblPlotX4; each stands at the column of its value.
 inline constexpr std::array<int, 5> kXAxisTicks{0, 85, 175, 260, 350};

@@ -1,15 +1,22 @@
 // The "Data Plot" frame of the main window: the chart pic2 with its axis labels, tick marks and
-// the read-out of the sample number and value under the mouse pointer.
+// the read-out of the sample number and value under the mouse pointer, and below them the range
+// choice, the pause toggle and "Save Chart...".
 #pragma once
 
+#include "monitor/chart_settings.h"
 #include "monitor/strip_chart.h"
+#include "session/session.h"
 
 #include <QGroupBox>
+#include <QString>
 
 #include <array>
+#include <functional>
 
+class QComboBox;
 class QFrame;
 class QLabel;
+class QPushButton;
 
 namespace talvix::monitor {
 
@@ -19,9 +26,16 @@ class DataPlotWidget : public QGroupBox {
   Q_OBJECT
 
  public:
+  // The frame of the main window: the range choice is read from the settings file at
+  // `settings_path` and kept there when changed; "Save Chart..." writes to the session's data
+  // folder by default and reports failures through the session's notifier.
+  explicit DataPlotWidget(Session& session, QWidget* parent = nullptr,
+                          const QString& settings_path = DefaultChartSettingsPath());
+  // A frame on its own, without a session: the range starts at "±30 g" and is not kept, and
+  // there is no "Save Chart...".
   explicit DataPlotWidget(QWidget* parent = nullptr);
 
-  // One reading pass: draws the sample vector and sets the y-axis labels for the fixed range.
+  // One reading pass: draws the sample vector and sets the y-axis labels for the range.
   void PlotDataPoints2(const SampleVector& samples);
 
   // Forwarded from ckG2..ckG9.
@@ -29,17 +43,33 @@ class DataPlotWidget : public QGroupBox {
 
   StripChartWidget* Chart() const { return pic2_; }
 
+  // Asks where to save the chart: (caption, suggested path, filter) -> chosen path, empty when
+  // cancelled. A file dialog by default; tests answer it themselves.
+  std::function<QString(const QString&, const QString&, const QString&)> ask_save_path;
+
+  // Handlers of the frame's own controls.
+  void cmboRange_Click();
+  void cmdPause_Click();
+  void cmdSaveChart_Click();
+
   QSize sizeHint() const override;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  DataPlotWidget(Session* session, QWidget* parent, const QString& settings_path);
+
   QLabel* MakeLabel(const char* name, const QString& text, Qt::Alignment alignment);
+  void BuildChartControls();
   void SetYAxisLabels();
   void ShowReadout(double x, double y);
+  int ValueLabelWidth() const;
+  int ControlRowHeight() const;
   void LayOut();
 
+  Session* session_;       // nullptr for a frame on its own
+  QString settings_path_;  // empty: the range choice is not kept
   StripChartWidget* pic2_;
   QLabel* lblpFS2_;
   QLabel* lblmidS2_;
@@ -54,6 +84,11 @@ class DataPlotWidget : public QGroupBox {
   std::array<QLabel*, 5> lblPlotX_{};
   std::array<QFrame*, 5> lineX_{};
   std::array<QLabel*, 5> lblYscale_{};
+  QLabel* lblRange_ = nullptr;
+  QComboBox* cmboRange_ = nullptr;
+  QPushButton* cmdPause_ = nullptr;
+  QPushButton* cmdSaveChart_ = nullptr;
+  int laid_out_value_width_ = 0;
 };
 
 }  // namespace talvix::monitor

@@ -26,7 +26,7 @@ MonitorWidget::MonitorWidget(Session& session, QWidget* parent)
     : QWidget(parent),
       session_(session),
       output_registers_(new OutputRegistersWidget(session, this)),
-      data_plot_(new DataPlotWidget(this)),
+      data_plot_(new DataPlotWidget(session, this)),
       status_panel_(new StatusPanelWidget(session, this)),
       event_capture_(new EventCaptureWidget(session, this)),
       self_test_(new SelfTestWidget(session, this)),

@@ -21,6 +21,11 @@ QPen LinePen(Rgb rgb) {
   return pen;
 }
 
+// Image rows per unit of value at `range`: 4 per g at the default range.
+double RowsPerUnit(const ChartRange& range) {
+  return (StripChartWidget::kImageHeight - 1) / range.Span();
+}
+
 }  // namespace
 
 QColor ToQColor(Rgb rgb) {
@@ -36,13 +41,20 @@ StripChartWidget::StripChartWidget(QWidget* parent)
 }
 
 void StripChartWidget::PlotDataPoints2(const SampleVector& samples) {
-  const ChartUpdate pass = chart_.PlotDataPoints2(samples, checked_);
-  Draw(image_, pass, 1.0, 1.0);
-  history_.push_back(pass);
-  if (history_.size() > static_cast<std::size_t>(kImageWidth)) history_.pop_front();
-  if (!shown_.isNull()) {
-    Draw(shown_, pass, static_cast<double>(shown_.width()) / kImageWidth,
-         static_cast<double>(shown_.height()) / kImageHeight);
+  if (paused_) {
+    chart_.KeepLatest(samples);
+    return;
+  }
+  const ChartRange before = chart_.Range();
+  const ChartUpdate& pass = chart_.PlotDataPoints2(samples, checked_);
+  if (chart_.Range() != before) {  // "Auto" moved the range: everything on the chart moves
+    Redraw();
+  } else {
+    Draw(image_, pass, before, 1.0, 1.0);
+    if (!shown_.isNull()) {
+      Draw(shown_, pass, before, static_cast<double>(shown_.width()) / kImageWidth,
+           static_cast<double>(shown_.height()) / kImageHeight);
+    }
   }
   update();
 }
@@ -51,8 +63,16 @@ void StripChartWidget::SetSeriesChecked(int series, bool checked) {
   checked_.SetChecked(series, checked);
 }
 
-QPointF StripChartWidget::ChartToImage(ChartPoint point) {
-  return {point.x, (kChartTop - point.y) * kPixelsPerUnit};
+void StripChartWidget::SetRangeChoice(RangeChoice choice) {
+  const ChartRange before = chart_.Range();
+  chart_.SetRangeChoice(choice, checked_);
+  if (chart_.Range() == before) return;
+  Redraw();
+  update();
+}
+
+QPointF StripChartWidget::ChartToImage(ChartPoint point, const ChartRange& range) {
+  return {point.x, (range.top - point.y) * RowsPerUnit(range)};
 }
 
 ChartPoint StripChartWidget::WidgetToChart(QPointF position) const {
@@ -60,7 +80,8 @@ ChartPoint StripChartWidget::WidgetToChart(QPointF position) const {
   // centre stands for column i (value row i).
   const double image_x = (position.x() + 0.5) * kImageWidth / std::max(width(), 1) - 0.5;
   const double image_y = (position.y() + 0.5) * kImageHeight / std::max(height(), 1) - 0.5;
-  return {image_x, kChartTop - image_y / kPixelsPerUnit};
+  const ChartRange& range = chart_.Range();
+  return {image_x, range.top - image_y / RowsPerUnit(range)};
 }
 
 QSize StripChartWidget::sizeHint() const {
@@ -71,8 +92,8 @@ QSize StripChartWidget::minimumSizeHint() const {
   return {kImageWidth / 3, kImageHeight / 3};
 }
 
-void StripChartWidget::Draw(QImage& target, const ChartUpdate& update, double x_scale,
-                            double y_scale) {
+void StripChartWidget::Draw(QImage& target, const ChartUpdate& update, const ChartRange& range,
+                            double x_scale, double y_scale) {
   QPainter painter(&target);  // aliased: every line is a crisp 1-pixel trace
   const auto scaled = [&](QPointF image_point) {
     return QPointF(image_point.x() * x_scale, image_point.y() * y_scale);
@@ -93,18 +114,29 @@ void StripChartWidget::Draw(QImage& target, const ChartUpdate& update, double x_
   // to or from a value that is not a number draws nothing.
   for (const ChartSegment& segment : update.segments) {
     painter.setPen(LinePen(segment.colour));
-    painter.drawLine(QLineF(scaled(ChartToImage(segment.from)), scaled(ChartToImage(segment.to))));
+    painter.drawLine(
+        QLineF(scaled(ChartToImage(segment.from, range)), scaled(ChartToImage(segment.to, range))));
   }
 }
 
+void StripChartWidget::Redraw() {
+  image_.fill(ToQColor(kChartBackground));
+  for (const ChartUpdate* pass : chart_.PassesOnScreen()) {
+    Draw(image_, *pass, chart_.Range(), 1.0, 1.0);
+  }
+  shown_ = QImage();  // drawn again at the widget's size when next shown
+}
+
 const QImage& StripChartWidget::Shown() {
-  const QSize device_size = (QSizeF(size()) * devicePixelRatioF()).toSize();
+  const QSize device_size = (QSizeF(size()) * devicePixelRatioF()).toSize().expandedTo(QSize(1, 1));
   if (shown_.size() == device_size) return shown_;
-  shown_ = QImage(device_size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+  shown_ = QImage(device_size, QImage::Format_RGB32);
   shown_.fill(ToQColor(kChartBackground));
   const double x_scale = static_cast<double>(shown_.width()) / kImageWidth;
   const double y_scale = static_cast<double>(shown_.height()) / kImageHeight;
-  for (const ChartUpdate& pass : history_) Draw(shown_, pass, x_scale, y_scale);
+  for (const ChartUpdate* pass : chart_.PassesOnScreen()) {
+    Draw(shown_, *pass, chart_.Range(), x_scale, y_scale);
+  }
   return shown_;
 }
 

@@ -1,7 +1,8 @@
 // The chart area pic2 of the "Data Plot" frame: draws each reading pass into a persistent image,
 // so a line stays until the cursor band sweeps over it. On screen the same drawing is made at the
 // widget's own size in device pixels, so a line stays one pixel wide and sharp however large the
-// window is; after a resize it is drawn again from the passes still on the chart.
+// window is; after a resize or a change of range it is drawn again from the passes still on the
+// chart.
 #pragma once
 
 #include "monitor/strip_chart.h"
@@ -11,8 +12,6 @@
 #include <QPointF>
 #include <QWidget>
 
-#include <deque>
-
 namespace talvix::monitor {
 
 QColor ToQColor(Rgb rgb);
@@ -21,11 +20,12 @@ class StripChartWidget : public QWidget {
   Q_OBJECT
 
  public:
-  // The image keeps one pixel per sample column and 4 pixels per unit of value, so every column
-  // and every whole value lies on a pixel: column c is image x = c, value v is image
-  // y = (30 - v) * 4, with 30 on row 0, 0 on row 120 and -30 on row 240.
-  static constexpr int kImageWidth = kChartRight + 1;  // 351
-  static constexpr int kPixelsPerUnit = 4;
+  // The image keeps one pixel per sample column and 241 rows, the top of the range on row 0 and
+  // its bottom on row 240, so every column lies on a pixel: column c is image x = c, value v is
+  // image y = (top - v) * 240 / (top - bottom). At the default range that is 4 pixels per g, with
+  // 30 on row 0, 0 on row 120 and -30 on row 240.
+  static constexpr int kImageWidth = kColumnCount;  // 351
+  static constexpr int kPixelsPerUnit = 4;          // at the default range
   static constexpr int kImageHeight =
       static_cast<int>((kChartTop - kChartBottom) * kPixelsPerUnit) + 1;  // 241
 
@@ -33,6 +33,7 @@ class StripChartWidget : public QWidget {
 
   // One reading pass (called by ReadData once per pass with the 15-element sample vector):
   // advances the chart and draws the checked series into the image, then schedules a repaint.
+  // While paused only the series' latest values are kept and nothing moves.
   void PlotDataPoints2(const SampleVector& samples);
 
   // The ckG2..ckG9 boxes: which series the next passes draw. Unchecking leaves the lines already
@@ -40,12 +41,19 @@ class StripChartWidget : public QWidget {
   void SetSeriesChecked(int series, bool checked);
   bool IsSeriesChecked(int series) const { return checked_.IsChecked(series); }
 
+  // The vertical range; the chart is drawn again at once when the range changes.
+  void SetRangeChoice(RangeChoice choice);
+
+  // Freezes the picture while the passes go on; on resuming each line joins from its latest value.
+  void SetPaused(bool paused) { paused_ = paused; }
+  bool IsPaused() const { return paused_; }
+
   const StripChart& Chart() const { return chart_; }
   const QImage& Image() const { return image_; }
 
-  // Chart coordinates to image pixel coordinates, unclipped: values outside -30..30 fall outside
-  // the image.
-  static QPointF ChartToImage(ChartPoint point);
+  // Chart coordinates to image pixel coordinates at `range`, unclipped: values outside the range
+  // fall outside the image.
+  static QPointF ChartToImage(ChartPoint point, const ChartRange& range = ChartRange());
   // A position in this widget's pixels (as in mouse events) to chart coordinates.
   ChartPoint WidgetToChart(QPointF position) const;
 
@@ -62,17 +70,20 @@ class StripChartWidget : public QWidget {
 
  private:
   // Draws one pass into `target`, whose size is the image's scaled by (x_scale, y_scale).
-  static void Draw(QImage& target, const ChartUpdate& update, double x_scale, double y_scale);
-  // The picture on screen at the widget's size in device pixels, drawn again from `history_`
-  // when that size changed.
+  static void Draw(QImage& target, const ChartUpdate& update, const ChartRange& range,
+                   double x_scale, double y_scale);
+  // Draws every pass still on the chart again into the image, and has the picture on screen
+  // drawn again at its next paint.
+  void Redraw();
+  // The picture on screen at the widget's size in device pixels, drawn again from the passes on
+  // the chart when that size changed.
   const QImage& Shown();
 
   StripChart chart_;
   SeriesSelection checked_;
+  bool paused_ = false;
   QImage image_;
   QImage shown_;
-  // The passes whose drawing can still be on the chart: one sweep's worth.
-  std::deque<ChartUpdate> history_;
 };
 
 }  // namespace talvix::monitor

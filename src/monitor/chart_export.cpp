@@ -1,0 +1,61 @@
+#include "monitor/chart_export.h"
+
+#include "common/number_text.h"
+#include "monitor/output_rows.h"
+
+#include <QDir>
+#include <QStringList>
+
+namespace talvix::monitor {
+
+namespace {
+
+constexpr char kLineEnd[] = "\r\n";
+
+}  // namespace
+
+QString SuggestedChartPath(const QString& folder) {
+  return QDir(folder).filePath(QStringLiteral("Chart.png"));
+}
+
+ChartFiles ChartFilesFor(const QString& chosen) {
+  QString base = chosen;
+  for (const QString& ending : {QStringLiteral(".png"), QStringLiteral(".csv")}) {
+    if (base.endsWith(ending, Qt::CaseInsensitive)) {
+      base.chop(ending.size());
+      break;
+    }
+  }
+  return {base + QStringLiteral(".png"), base + QStringLiteral(".csv")};
+}
+
+QByteArray ChartValuesCsv(const StripChart& chart) {
+  QStringList heading{QStringLiteral("Column")};
+  for (int series = kFirstSeries; series <= kLastSeries; ++series) {
+    heading << QString::fromLatin1(kOutputRows[static_cast<std::size_t>(series - 1)].caption);
+  }
+  QByteArray text = heading.join(u',').toLatin1() + kLineEnd;
+
+  for (int column = 0; column <= kChartRight; ++column) {
+    const ChartUpdate* pass = chart.PassAtColumn(column);
+    if (pass == nullptr) continue;
+    std::array<QString, kSeriesCount> cells;
+    for (const ChartSegment& segment : pass->segments) {
+      cells[static_cast<std::size_t>(segment.series - kFirstSeries)] =
+          common::SingleText(static_cast<float>(segment.to.y));
+    }
+    text += QByteArray::number(column);
+    for (const QString& cell : cells) text += ',' + cell.toLatin1();
+    text += kLineEnd;
+  }
+  return text;
+}
+
+QString ChartNotSavedMessage(const QString& path, const QString& why) {
+  return QStringLiteral(
+             "The chart could not be saved to %1: %2. The file of that name was left "
+             "as it was.")
+      .arg(path, why);
+}
+
+}  // namespace talvix::monitor
