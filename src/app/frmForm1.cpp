@@ -11,6 +11,7 @@
 #include "monitor/ui/monitor_widget.h"
 #include "operation/ui/frmOperationalControl.h"
 #include "regaccess/ui/frmManualReg.h"
+#include "regaccess/ui/settings_file_actions.h"
 #include "startup/config_file.h"
 #include "startup/port_access.h"
 #include "startup/start_up.h"
@@ -73,6 +74,12 @@ void frmForm1::BuildMenus() {
   mnuAxuDAC_ =
       AddItem(mnuOperation_, QStringLiteral("mnuAxuDAC"), QStringLiteral("Auxilliary DAC"));
   MnuAlarms_ = AddItem(mnuDeviceConfig_, QStringLiteral("MnuAlarms"), QStringLiteral("Alarms"));
+  mnuDeviceConfig_->addSeparator();
+  mnuSaveSettings_ = AddItem(mnuDeviceConfig_, QStringLiteral("mnuSaveSettings"),
+                             QStringLiteral("Save Settings..."));
+  mnuLoadSettings_ = AddItem(mnuDeviceConfig_, QStringLiteral("mnuLoadSettings"),
+                             QStringLiteral("Load Settings..."));
+  settings_files_ = new regaccess::SettingsFileActions(session_, this);
 
   // Menu-bar entries that act directly, without a drop-down.
   mnuDatalog_ = bar->addAction(QStringLiteral("Datalog"));
@@ -91,6 +98,8 @@ void frmForm1::ConnectControls() {
   connect(MnuExit_, &QAction::triggered, this, &frmForm1::MnuExit_Click);
   connect(MnuCal_, &QAction::triggered, this, &frmForm1::MnuCal_Click);
   connect(MnuAlarms_, &QAction::triggered, this, &frmForm1::MnuAlarms_Click);
+  connect(mnuSaveSettings_, &QAction::triggered, this, &frmForm1::mnuSaveSettings_Click);
+  connect(mnuLoadSettings_, &QAction::triggered, this, &frmForm1::mnuLoadSettings_Click);
   for (QAction* item : {mnuSampleRate_, mnuRange_, mnuFiltering_, mnuAxuIO_, mnuAxuDAC_}) {
     connect(item, &QAction::triggered, this, &frmForm1::mnuOperation_Click);
   }
@@ -133,6 +142,14 @@ void frmForm1::MnuCal_Click() {
 
 void frmForm1::MnuAlarms_Click() {
   OpenToolWindow<alarms::frmAlarms>();
+}
+
+void frmForm1::mnuSaveSettings_Click() {
+  if (Check_Interface()) settings_files_->SaveSettings();
+}
+
+void frmForm1::mnuLoadSettings_Click() {
+  if (Check_Interface()) settings_files_->LoadSettings();
 }
 
 void frmForm1::mnuOperation_Click() {

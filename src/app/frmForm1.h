@@ -32,6 +32,10 @@ class frmCaptConfig;
 class frmCapDisplay;
 }  // namespace talvix::capture
 
+namespace talvix::regaccess {
+class SettingsFileActions;
+}  // namespace talvix::regaccess
+
 namespace talvix::app {
 
 class frmForm1 : public QMainWindow {
@@ -57,6 +61,12 @@ class frmForm1 : public QMainWindow {
   // closed) and each only with an interface ready: without one, the interface check says so.
   void MnuCal_Click();
   void MnuAlarms_Click();
+  // Save Settings... / Load Settings...: the sensor's settings to or from a file, with the
+  // interface check first.
+  void mnuSaveSettings_Click();
+  void mnuLoadSettings_Click();
+  // Their file dialogs and messages (tests answer the dialogs through it).
+  regaccess::SettingsFileActions* settings_files() const { return settings_files_; }
   // Sample Rate, Range, Filtering, Auxilliary I/O and Auxilliary DAC open the same window.
   void mnuOperation_Click();
   // Datalog, Registers and About open modally without the interface check: each works, or says
@@ -130,6 +140,9 @@ class frmForm1 : public QMainWindow {
   QAction* mnuAxuIO_ = nullptr;
   QAction* mnuAxuDAC_ = nullptr;
   QAction* MnuAlarms_ = nullptr;
+  QAction* mnuSaveSettings_ = nullptr;
+  QAction* mnuLoadSettings_ = nullptr;
+  regaccess::SettingsFileActions* settings_files_ = nullptr;
   QAction* mnuDatalog_ = nullptr;
   QAction* mnuRegisters_ = nullptr;
   QAction* MnuAbout_ = nullptr;

@@ -1,6 +1,11 @@
 #include "cli/cli_app.h"
 
+#include "cli/capture_command.h"
 #include "cli/cli_options.h"
+#include "cli/log_command.h"
+#include "cli/log_output.h"
+#include "cli/settings_command.h"
+#include "cli/stop_signals.h"
 #include "common/hex_text.h"
 #include "common/number_text.h"
 #include "platform/libusb_driver.h"
@@ -11,7 +16,10 @@
 
 #include <QRegularExpression>
 
+#include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace talvix::cli {
 
@@ -27,6 +35,29 @@ struct Rig {
   std::unique_ptr<Session> session;
 };
 
+// With --sim-shocks: a knock on the simulated sensor, a 20 ms half-sine of 4 g on X and 1.5 g on
+// Y, 1 s after the start (time enough to configure and arm a capture) and every 2 s after it,
+// for ten minutes (the knocks are planned at the start).
+constexpr sim::Shock kSimKnock{0.0, 4.0, 1.5, 0.02};
+constexpr double kFirstKnockSeconds = 1.0;
+constexpr double kKnockIntervalSeconds = 2.0;
+constexpr double kKnockingSeconds = 600.0;
+
+void PlanKnocks(sim::SimSensor& sensor, double now) {
+  for (double at = kFirstKnockSeconds; at < kKnockingSeconds; at += kKnockIntervalSeconds) {
+    sim::Shock knock = kSimKnock;
+    knock.at_seconds = now + at;
+    sensor.AddShock(knock);
+  }
+}
+
+// The commands whose timing is part of their result (the seconds of a log, its delay; the
+// capture's waits, during which the simulated sensor samples on the clock) wait on the simulated
+// sensor as on a real one. The others need no pacing there.
+bool RunsInRealTime(const CliOptions& options) {
+  return options.command == QLatin1String("log") || options.command == QLatin1String("capture");
+}
+
 // Builds the session on the chosen interface; false with the reason in `error`.
 bool Connect(const CliOptions& options, Rig& rig, QString& error) {
   if (IsSimulated(options.interface)) {
@@ -37,9 +68,10 @@ bool Connect(const CliOptions& options, Rig& rig, QString& error) {
         !rig.sim->sensor.trace().WriteTo(options.trace_path, error)) {
       return false;
     }
-    // The simulated sensor needs no pacing: its runs do not wait.
-    rig.session = rig.sim->MakeSession(rig.notifier, rig.events,
-                                       std::make_unique<link::RecordingDelay>(rig.clock));
+    if (options.sim_shocks) PlanKnocks(rig.sim->sensor, rig.clock.MonotonicSeconds());
+    rig.session = rig.sim->MakeSession(
+        rig.notifier, rig.events,
+        RunsInRealTime(options) ? nullptr : std::make_unique<link::RecordingDelay>(rig.clock));
   } else {
     rig.libusb = std::make_unique<platform::LibUsbDriver>();
     rig.session = std::make_unique<Session>(
@@ -112,7 +144,8 @@ QString CardName(int device) {
   return QStringLiteral("Ezusb-%1").arg(device);
 }
 
-// Why an operation that ended with `status` did not reach the sensor, and what to check.
+}  // namespace
+
 QString LinkFailure(link::LinkStatus status, const Session& session,
                     const platform::LibUsbDriver* libusb) {
   const link::RegisterAccess& link = session.link;
@@ -141,7 +174,13 @@ QString LinkFailure(link::LinkStatus status, const Session& session,
   }
 }
 
-}  // namespace
+QString NoValueCause(const Session& session, const platform::LibUsbDriver* libusb) {
+  const link::LinkStatus status = session.link.LastStatus;
+  if (!link::Reached(status)) return LinkFailure(status, session, libusb);
+  return QStringLiteral(
+      "the sensor did not answer (it read all ones). Check its connection and its power, then "
+      "run the command again.");
+}
 
 QString UsbOpenFailure(int device, const link::EzUsb& ezusb, const QString& driver_error) {
   const QString name = CardName(device);
@@ -218,7 +257,39 @@ int RunCommand(const CliOptions& options, Session& session, const platform::LibU
   return kExitOk;
 }
 
-int RunCli(const QStringList& args, QTextStream& out, QTextStream& err) {
+namespace {
+
+QString CommandHelp(const QString& command, const registers::RegisterTable& table) {
+  if (command == QLatin1String("log")) return LogHelpText(table);
+  if (command == QLatin1String("capture")) return CaptureHelpText();
+  if (command == QLatin1String("settings")) return SettingsHelpText();
+  return RegisterCommandHelpText(command);
+}
+
+// A command line's operands, checked: exactly one of these is filled for its command.
+struct CheckedCommand {
+  std::vector<Target> targets;            // read, write, dump
+  std::optional<LogOptions> log;          // log
+  std::optional<CaptureOptions> capture;  // capture
+};
+
+bool CheckCommand(const CliOptions& options, const registers::RegisterTable& table,
+                  CheckedCommand& checked, QString& error) {
+  if (options.command == QLatin1String("log")) {
+    checked.log = ParseLogOptions(options.operands, table, error);
+    return checked.log.has_value();
+  }
+  if (options.command == QLatin1String("capture")) {
+    checked.capture = ParseCaptureOptions(options.operands, table, error);
+    return checked.capture.has_value();
+  }
+  if (options.command == QLatin1String("settings")) return true;  // checked by the command
+  return ResolveTargets(options, table, checked.targets, error);
+}
+
+}  // namespace
+
+int RunCli(const QStringList& args, QTextStream& out, QTextStream& err, bool err_is_terminal) {
   QString error;
   const std::optional<CliOptions> options = ParseCliOptions(args, error);
   if (!options) {
@@ -227,11 +298,32 @@ int RunCli(const QStringList& args, QTextStream& out, QTextStream& err) {
   }
   registers::RegisterTable table;
   table.BuildRegisterTable();
-  std::vector<Target> targets;
-  if (!ResolveTargets(*options, table, targets, error)) {
+  if (options->help) {
+    out << HelpText();
+    return kExitOk;
+  }
+  if (options->command_help) {
+    out << CommandHelp(options->command, table);
+    return kExitOk;
+  }
+  CheckedCommand checked;
+  if (!CheckCommand(*options, table, checked, error)) {
     err << "talvix-cli: " << error << '\n';
     return kExitUsage;
   }
+  // The log's file is made before anything is sent: a file that cannot be written costs no run.
+  std::optional<LogOutput> log_output;
+  if (checked.log) {
+    log_output.emplace(checked.log->output, out);
+    if (!log_output->Open(error)) {
+      err << "talvix-cli: " << error << '\n';
+      return kExitDeviceError;
+    }
+  }
+  // From here on a signal asks the log or the capture to stop where it can do so cleanly.
+  std::optional<StopSignals> stop_signals;
+  if (checked.log || checked.capture) stop_signals.emplace();
+  const std::function<bool()> stop_requested = [] { return StopSignals::Requested(); };
 
   Rig rig;
   const bool connected = Connect(*options, rig, error);
@@ -242,11 +334,24 @@ int RunCli(const QStringList& args, QTextStream& out, QTextStream& err) {
     return kExitDeviceError;
   }
 
-  int status = RunCommand(*options, *rig.session, rig.libusb.get(), out, error);
+  int status = kExitOk;
+  if (checked.log) {
+    LogHooks hooks;
+    hooks.stop_requested = stop_requested;
+    hooks.progress = err_is_terminal ? &err : nullptr;
+    status = RunLog(*checked.log, *rig.session, rig.libusb.get(), *log_output, hooks, error);
+  } else if (checked.capture) {
+    status =
+        RunCapture(*checked.capture, *rig.session, rig.libusb.get(), out, stop_requested, error);
+  } else if (options->command == QLatin1String("settings")) {
+    status = RunSettingsCommand(options->operands, *rig.session, out, error);
+  } else {
+    status = RunCommand(*options, *rig.session, rig.libusb.get(), out, error);
+  }
   out.flush();  // the rows read before a failure come before its message
   for (const QString& message : rig.notifier.texts) {
     err << "talvix-cli: " << message << '\n';
-    status = kExitDeviceError;
+    if (status == kExitOk) status = kExitDeviceError;
   }
   if (status != kExitOk && !error.isEmpty()) err << "talvix-cli: " << error << '\n';
   if (rig.sim && !rig.sim->sensor.trace().Flush(error)) {

@@ -1,10 +1,14 @@
-// talvix-cli: register reads and writes from the command line, on the real interfaces or the
-// simulated sensor.
+// talvix-cli: the sensor from the command line, on the real interfaces or the simulated sensor.
 //
-//   talvix-cli [--interface sim-lpt|sim-usb|lpt:<hex address>|usb:<n>] [--sim-trace FILE] COMMAND
+//   talvix-cli [--interface sim-lpt|sim-usb|lpt:<hex address>|usb:<n>] [--sim-trace FILE]
+//              [--sim-shocks] COMMAND
 //     read LABEL...     one line per register: label, raw word (hex), code, value (tab-separated)
 //     write LABEL HEX   writes the register
 //     dump              every readable register of the sensor: label, address, raw word
+//     log ...           the datalog's values as CSV (log_command.h)
+//     capture ...       one event capture into the two capture files (capture_command.h)
+//     settings ...      the user settings saved and restored (settings_command.h)
+//   talvix-cli --help, talvix-cli COMMAND --help
 //
 // A read or write that does not reach the sensor ends the run: it prints no row, and the cause
 // (with what to check) goes to standard error.
@@ -12,6 +16,7 @@
 
 #include "cli/cli_options.h"
 #include "link/ezusb.h"
+#include "link/register_access.h"
 
 #include <QString>
 #include <QStringList>
@@ -32,8 +37,10 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitDeviceError = 1;
 inline constexpr int kExitUsage = 2;  // bad command line: nothing was sent
 
-// Runs one command line (`args` without the program name) and returns the exit status.
-int RunCli(const QStringList& args, QTextStream& out, QTextStream& err);
+// Runs one command line (`args` without the program name) and returns the exit status. Progress
+// of long commands goes to `err` only when `err_is_terminal`.
+int RunCli(const QStringList& args, QTextStream& out, QTextStream& err,
+           bool err_is_terminal = false);
 
 // Runs the command of a checked command line on `session`, whose interface is up: one row on
 // `out` per register read. Stops at the first read or write that did not reach the sensor, prints
@@ -42,6 +49,13 @@ int RunCli(const QStringList& args, QTextStream& out, QTextStream& err);
 // account of a failed transfer becomes the cause.
 int RunCommand(const CliOptions& options, Session& session, const platform::LibUsbDriver* libusb,
                QTextStream& out, QString& error);
+
+// Why an operation that ended with `status` did not reach the sensor, and what to check.
+QString LinkFailure(link::LinkStatus status, const Session& session,
+                    const platform::LibUsbDriver* libusb);
+// Why the last register operation brought no value: it did not reach the sensor (LinkFailure), or
+// the sensor answered all ones.
+QString NoValueCause(const Session& session, const platform::LibUsbDriver* libusb);
 
 // Makes the USB SPI card at "Ezusb-<device>" the interface of `session` and sets it up. When it
 // cannot, `error` says why and what to do (see UsbOpenFailure).

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QLoggingCategory>
 
+#include <unistd.h>
 #include <cstdio>
 
 int main(int argc, char** argv) {
@@ -14,5 +15,5 @@ int main(int argc, char** argv) {
   QTextStream err(stderr);
   QStringList args = QCoreApplication::arguments();
   args.removeFirst();
-  return talvix::cli::RunCli(args, out, err);
+  return talvix::cli::RunCli(args, out, err, ::isatty(STDERR_FILENO) == 1);
 }

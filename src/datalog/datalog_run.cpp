@@ -1,6 +1,7 @@
 #include "datalog/datalog_run.h"
 
 #include "common/append_file.h"
+#include "datalog/datalog_sample.h"
 
 #include <QDateTime>
 
@@ -11,8 +12,6 @@ namespace talvix::datalog {
 
 namespace {
 
-// The longest wait between two yields during the sample delay.
-constexpr double kPauseSliceMs = 100.0;
 // Progress is shown at most this often during a file (and always at its start and end).
 constexpr double kReportIntervalSeconds = 0.1;
 // Bytes a row takes at most: the sample number and each value with its delimiter, and CR LF.
@@ -87,42 +86,12 @@ RunEnd DatalogRun::Run(const Hooks& hooks) {
 }
 
 bool DatalogRun::ReadSample(float* values, int& count) {
-  // None of the eight registers can answer all ones as data: SUPPLY and TEMPERA hold 12 data bits
-  // whose bits 12-13 always read 0, and the 14-bit registers would need their data code 0x3FFF
-  // and both flag bits at once, which the idle data line of a sensor that is gone gives for every
-  // read. Such a word is taken as no answer, as everywhere else in the program.
-  link::RegisterAccess& device = session_.link;
-  count = 0;
-  for (int column = 0; column < kColumnCount; ++column) {
-    if (!settings_.selection[column]) continue;
-    if (!link::Answered(device.ReadReg(kColumns[column].register_index), device.RawWord)) {
-      return false;
-    }
-    values[count++] = device.RegValue;
-  }
-  return true;
+  return ReadDatalogSample(session_.link, settings_.selection, values, count);
 }
 
 bool DatalogRun::Pause(const Hooks& hooks) {
-  // The pause ends when either the slices waited or the clock (which also counts the time the
-  // yields took) reach the delay; with no delay this is the pass's one yield.
-  platform::Clock& clock = session_.clock();
-  const double start = clock.MonotonicSeconds();
-  const double delay_ms = settings_.delay_ms;
-  double waited_ms = 0;
-  const auto done_ms = [&] {
-    return std::max(waited_ms, (clock.MonotonicSeconds() - start) * 1000.0);
-  };
-  for (;;) {
-    const double left_ms = delay_ms - done_ms();
-    if (left_ms > 0) {
-      const double slice_ms = std::min(kPauseSliceMs, left_ms);
-      session_.delay->DelayMs(slice_ms);
-      waited_ms += slice_ms;
-    }
-    if (!hooks.yield()) return false;
-    if (hooks.cancelled() || done_ms() >= delay_ms) return true;
-  }
+  return PauseAfterSample(session_.clock(), *session_.delay, settings_.delay_ms, hooks.yield,
+                          hooks.cancelled);
 }
 
 void DatalogRun::Report(const Hooks& hooks, bool always) {

@@ -7,8 +7,8 @@
 // The pause after each sample is waited in slices of at most 0.1 s, with a yield to the window
 // system after each, so that a cancel acts within a slice; with no pause there is exactly one
 // yield per sample. A read that does not reach the sensor (or answers all ones, the idle data
-// line: none of these eight registers can give that word as data, see ReadSample) ends the run;
-// the rows read before it are written and no row holds a value that was not read.
+// line: none of these eight registers can give that word as data, see ReadDatalogSample) ends
+// the run; the rows read before it are written and no row holds a value that was not read.
 #pragma once
 
 #include "datalog/datalog_format.h"

@@ -1,0 +1,429 @@
+#include "cli/capture_command.h"
+
+#include "capture/capture_config.h"
+#include "capture/capture_files.h"
+#include "cli/cli_app.h"
+#include "cli/command_words.h"
+#include "common/data_folder.h"
+#include "common/number_text.h"
+#include "monitor/arm_logic.h"
+#include "monitor/status_flags.h"
+#include "registers/capture_trace.h"
+#include "registers/register_bits.h"
+#include "registers/register_index.h"
+#include "registers/value_conversion.h"
+#include "session/session.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+
+#include <algorithm>
+#include <bit>
+
+namespace talvix::cli {
+
+namespace {
+
+// How often the status is read while waiting, in ms (each read also pauses 0.1 ms).
+constexpr double kStatusPollMs = 10.0;
+// After the trigger the buffers fill for (length - pre-trigger) sample periods; the wait for the
+// "buffers full" status bit ends at twice that plus this margin, by which time they are full
+// whether or not the sensor shows the bit.
+constexpr double kFillMarginSeconds = 0.2;
+
+QString Normalised(const QString& name) {
+  return name.trimmed().toLower().replace(u' ', u'_');
+}
+
+std::optional<int> FindSource(const QString& name) {
+  const QStringList texts = capture::SourceListTexts();
+  for (int source = 0; source < texts.size(); ++source) {
+    if (Normalised(texts[source]) == Normalised(name)) return source;
+  }
+  return std::nullopt;
+}
+
+// The n of 2^n for a power of two from 2^low to 2^high.
+std::optional<int> PowerOfTwoCode(const QString& text, int low, int high) {
+  int64_t value = 0;
+  if (!ParseWholeNumber(text, int64_t{1} << low, int64_t{1} << high, value)) return std::nullopt;
+  if (!std::has_single_bit(static_cast<uint64_t>(value))) return std::nullopt;
+  return std::countr_zero(static_cast<uint64_t>(value));
+}
+
+// `items` joined by ", ", in lines of at most 80 characters after the first line's `lead`
+// characters, the lines after the first indented by `indent` blanks.
+QString Wrapped(const QStringList& items, int lead, int indent) {
+  constexpr int kWidth = 80;
+  QString text;
+  int column = lead;
+  for (qsizetype i = 0; i < items.size(); ++i) {
+    const QString item = items[i] + (i + 1 < items.size() ? QStringLiteral(",") : QString());
+    if (i > 0 && column + 1 + item.size() > kWidth) {
+      text += u'\n' + QString(indent, u' ');
+      column = indent;
+    } else if (i > 0) {
+      text += u' ';
+      ++column;
+    }
+    text += item;
+    column += static_cast<int>(item.size());
+  }
+  return text;
+}
+
+QString PowersOfTwo(int low, int high) {
+  QStringList texts;
+  for (int code = low; code <= high; ++code) texts << QString::number(1 << code);
+  return texts.join(QStringLiteral(", "));
+}
+
+// The limit that replaces `probe` (far beyond every source's range) for `source`.
+QString RangeLimit(const registers::RegisterTable& table, int source, const char* probe) {
+  QString text = QString::fromLatin1(probe);
+  registers::UnitsToRaw(table, static_cast<int16_t>(source), text);
+  return text;
+}
+
+bool ParseLevel(const QString& text, int source, const registers::RegisterTable& table,
+                QString& error) {
+  double value = 0;
+  const QString source_name = capture::SourceListTexts().at(source);
+  if (!ParseDecimal(text, true, value)) {
+    error = QStringLiteral(
+                "capture: bad --level \"%1\": give a number in the unit of %2, with a "
+                "point as the decimal separator")
+                .arg(text, source_name);
+    return false;
+  }
+  QString checked = text;
+  registers::UnitsToRaw(table, static_cast<int16_t>(source), checked);
+  if (checked != text) {
+    error = QStringLiteral("capture: --level %1 is outside the range of %2, %3 to %4")
+                .arg(text, source_name, RangeLimit(table, source, "-999999"),
+                     RangeLimit(table, source, "999999"));
+    return false;
+  }
+  return true;
+}
+
+bool ParseSources(const CommandWords& words, CaptureOptions& options, QString& error) {
+  const QStringList texts = capture::SourceListTexts();
+  for (int buffer = 0; buffer < 2; ++buffer) {
+    const QString option = QStringLiteral("--source%1").arg(buffer + 1);
+    const QString name = words.values.value(option);
+    const std::optional<int> source = FindSource(name);
+    if (!source) {
+      error = QStringLiteral(
+                  "capture: unknown %1 \"%2\"; the sources are %3 (blanks or "
+                  "underscores, any case)")
+                  .arg(option, name, texts.join(QStringLiteral(", ")));
+      return false;
+    }
+    options.source[buffer] = *source;
+  }
+  return true;
+}
+
+bool ParseLayout(const CommandWords& words, CaptureOptions& options, QString& error) {
+  const QString length = words.values.value(QStringLiteral("--length"));
+  const std::optional<int> length_code =
+      PowerOfTwoCode(length, capture::kLengthCodeMin, capture::kLengthCodeMax);
+  if (!length_code) {
+    error = QStringLiteral("capture: bad --length \"%1\": give one of %2")
+                .arg(length, PowersOfTwo(capture::kLengthCodeMin, capture::kLengthCodeMax));
+    return false;
+  }
+  options.length_code = *length_code;
+  // Step 1 never writes a pre-trigger code of 0 (one sample): the least is two samples.
+  const QString pre_trigger = words.values.value(QStringLiteral("--pretrigger"));
+  const std::optional<int> pre_trigger_code = PowerOfTwoCode(pre_trigger, 1, *length_code - 1);
+  if (!pre_trigger_code) {
+    error = QStringLiteral(
+                "capture: bad --pretrigger \"%1\": give one of %2 (fewer samples than "
+                "--length)")
+                .arg(pre_trigger, PowersOfTwo(1, *length_code - 1));
+    return false;
+  }
+  options.pre_trigger_code = *pre_trigger_code;
+  return true;
+}
+
+bool ParseTrigger(const CommandWords& words, const registers::RegisterTable& table,
+                  CaptureOptions& options, QString& error) {
+  const QString trigger = words.values.value(QStringLiteral("--trigger"));
+  if (trigger != QLatin1String("1") && trigger != QLatin1String("2")) {
+    error = QStringLiteral(
+                "capture: bad --trigger \"%1\": give 1 (comparator 1, on the source "
+                "of --source1) or 2 (comparator 2, on the source of --source2)")
+                .arg(trigger);
+    return false;
+  }
+  options.trigger = trigger.toInt();
+  const int source = options.source[options.trigger - 1];
+  if (source == registers::kSourceDisabled) {
+    error = QStringLiteral(
+                "capture: --trigger %1 watches the source of --source%1, which is "
+                "Disabled: choose a source to trigger on")
+                .arg(options.trigger);
+    return false;
+  }
+  options.level = words.values.value(QStringLiteral("--level"));
+  if (!ParseLevel(options.level, source, table, error)) return false;
+  const bool above = words.flags.contains(QStringLiteral("--above"));
+  const bool below = words.flags.contains(QStringLiteral("--below"));
+  if (above == below) {
+    error = QStringLiteral("capture: give one of --above and --below");
+    return false;
+  }
+  options.above = above;
+  return true;
+}
+
+bool ParseWaitAndFolder(const CommandWords& words, CaptureOptions& options, QString& error) {
+  if (words.values.contains(QStringLiteral("--timeout"))) {
+    const QString text = words.values.value(QStringLiteral("--timeout"));
+    if (!ParseDecimal(text, false, options.timeout_seconds) || options.timeout_seconds <= 0 ||
+        options.timeout_seconds > kMaxCaptureTimeoutSeconds) {
+      error = QStringLiteral("capture: bad --timeout \"%1\": give seconds above 0, up to %2")
+                  .arg(text)
+                  .arg(kMaxCaptureTimeoutSeconds);
+      return false;
+    }
+  }
+  const QString folder = words.values.contains(QStringLiteral("--output"))
+                             ? words.values.value(QStringLiteral("--output"))
+                             : common::DataFolder();
+  if (!QFileInfo(folder).isDir()) {
+    error = QStringLiteral("capture: --output \"%1\" is not a folder").arg(folder);
+    return false;
+  }
+  options.folder = QDir(folder).absolutePath();
+  return true;
+}
+
+// Why the last register operation brought nothing, after `what` failed.
+QString Failure(const QString& what, Session& session, const platform::LibUsbDriver* libusb) {
+  return QStringLiteral("%1: %2").arg(what, NoValueCause(session, libusb));
+}
+
+// The capture is no longer wanted: the sensor stops waiting for a trigger. Best effort: the
+// outcome the caller reports is the time-out or the stop, not this.
+void Disarm(Session& session) {
+  session.capture.Armed = false;
+  monitor::DisarmCapture(session.link);
+}
+
+enum class Wait { kTriggered, kTimedOut, kStopped, kFailed };
+
+// The main window's status read, repeated until it sees the capture triggered; then the
+// snapshots are taken as that read takes them.
+Wait WaitForTrigger(Session& session, double timeout_seconds,
+                    const std::function<bool()>& stop_requested) {
+  link::RegisterAccess& link = session.link;
+  platform::Clock& clock = session.clock();
+  const double deadline = clock.MonotonicSeconds() + timeout_seconds;
+  for (;;) {
+    if (!link::Answered(link.ReadReg(registers::kStatus), link.RawWord)) return Wait::kFailed;
+    if (monitor::CaptureTriggered(link.RegRaw, session.capture.Armed,
+                                  session.capture.CaptTrigSelect)) {
+      break;
+    }
+    if (stop_requested()) return Wait::kStopped;
+    if (clock.MonotonicSeconds() >= deadline) return Wait::kTimedOut;
+    session.delay->DelayMs(kStatusPollMs);
+  }
+  session.capture.Armed = false;
+  if (!link::Answered(link.ReadReg(registers::kCaptCfg), link.RawWord)) return Wait::kFailed;
+  session.capture.CaptCfgSnapshot = static_cast<int16_t>(link.RegRaw);
+  if (!link::Answered(link.ReadReg(registers::kSmplPrd), link.RawWord)) return Wait::kFailed;
+  session.capture.SmplPrdSnapshot = static_cast<int16_t>(link.RegRaw);
+  session.capture.TriggerSeen = true;
+  return Wait::kTriggered;
+}
+
+// The samples after the trigger are still coming in: waits for the "buffers full" status bit,
+// at most for twice the time they take.
+Wait WaitForFullBuffers(Session& session, const std::function<bool()>& stop_requested) {
+  link::RegisterAccess& link = session.link;
+  platform::Clock& clock = session.clock();
+  const auto capt_cfg = static_cast<uint16_t>(session.capture.CaptCfgSnapshot);
+  const std::optional<int> length = registers::CaptureLength(capt_cfg);
+  if (!length) return Wait::kTriggered;  // the read-out says what is wrong with it
+  const int after_trigger = *length - (1 << registers::CaptPreTriggerCode(capt_cfg));
+  const double fill_seconds =
+      std::max(after_trigger, 0) *
+      registers::SamplePeriodMs(static_cast<uint16_t>(session.capture.SmplPrdSnapshot)) / 1000.0;
+  const double deadline = clock.MonotonicSeconds() + 2 * fill_seconds + kFillMarginSeconds;
+  for (;;) {
+    if (!link::Answered(link.ReadReg(registers::kStatus), link.RawWord)) return Wait::kFailed;
+    if ((link.RegRaw & registers::kStatusCaptureFull) != 0) return Wait::kTriggered;
+    if (clock.MonotonicSeconds() >= deadline) return Wait::kTriggered;
+    if (stop_requested()) return Wait::kStopped;
+    session.delay->DelayMs(kStatusPollMs);
+  }
+}
+
+QString AsLines(QString message) {
+  return message.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+}  // namespace
+
+std::optional<CaptureOptions> ParseCaptureOptions(const QStringList& operands,
+                                                  const registers::RegisterTable& table,
+                                                  QString& error) {
+  const QStringList with_value = {QStringLiteral("--source1"), QStringLiteral("--source2"),
+                                  QStringLiteral("--length"),  QStringLiteral("--pretrigger"),
+                                  QStringLiteral("--trigger"), QStringLiteral("--level"),
+                                  QStringLiteral("--timeout"), QStringLiteral("--output")};
+  CommandWords words;
+  if (!SplitCommandWords(QStringLiteral("capture"), operands, with_value,
+                         {QStringLiteral("--above"), QStringLiteral("--below")}, words, error)) {
+    return std::nullopt;
+  }
+  for (const QString& required : with_value.mid(0, 6)) {
+    if (!words.values.contains(required)) {
+      error = QStringLiteral("capture: %1 is missing").arg(required);
+      return std::nullopt;
+    }
+  }
+  CaptureOptions options;
+  if (!ParseSources(words, options, error) || !ParseLayout(words, options, error) ||
+      !ParseTrigger(words, table, options, error) || !ParseWaitAndFolder(words, options, error)) {
+    return std::nullopt;
+  }
+  return options;
+}
+
+QString CaptureHelpText() {
+  return QStringLiteral(
+             "usage: talvix-cli [GLOBAL OPTIONS] capture --source1 NAME --source2 NAME\n"
+             "                  --length N --pretrigger M --trigger 1|2 --level VALUE\n"
+             "                  --above|--below [--timeout S] [--output DIR]\n"
+             "Configures an event capture as the capture configuration window's steps do, arms\n"
+             "it as the main window's Arm does, reads the status until the capture has\n"
+             "triggered and its buffers are full, then reads both buffers out and writes them\n"
+             "as CapDat_0 and CapDat_1 (.csv, or .txt with tabs where the locale writes a\n"
+             "decimal comma), one line \"sample,code\" each, and prints the two paths.\n"
+             "  --source1 NAME  data source of buffer 0 (CapDat_0), watched by comparator 1\n"
+             "  --source2 NAME  data source of buffer 1 (CapDat_1), watched by comparator 2\n"
+             "                  NAME: %1\n"
+             "                  (blanks or underscores, any case)\n"
+             "  --length N      samples per buffer: %2\n"
+             "  --pretrigger M  samples before the trigger, fewer than N: %3\n"
+             "  --trigger 1|2   the comparator that triggers the capture (ALM_MAG1 on the\n"
+             "                  source of --source1, or ALM_MAG2 on that of --source2)\n"
+             "  --level VALUE   trigger level in the unit of that source (g, V, degC), within\n"
+             "                  its range; a point as the decimal separator\n"
+             "  --above         trigger when the source goes above the level (Greater Than)\n"
+             "  --below         trigger when it goes below (Less Than)\n"
+             "  --timeout S     seconds to wait for the trigger. Default: 10\n"
+             "  --output DIR    folder for the two files. Default: the data folder (the\n"
+             "                  program's folder when writable, else the working folder)\n"
+             "The other comparator's level is left as it is. Every option is checked before\n"
+             "anything is sent. Ctrl-C (SIGINT), SIGTERM or SIGHUP while waiting disarms the\n"
+             "capture and ends the run; nothing is written.\n"
+             "exit status: 0 both files written; 1 the interface could not be opened, an\n"
+             "operation did not reach the sensor or was not answered, or a file could not be\n"
+             "written (it is named, with the reason); 2 bad command line (nothing was sent);\n"
+             "3 no trigger before the time-out (the capture is disarmed, nothing is written);\n"
+             "130 stopped by a signal (the capture is disarmed, nothing is written)\n")
+      .arg(
+          Wrapped(capture::SourceListTexts(), 24, 24),
+          PowersOfTwo(capture::kLengthCodeMin, capture::kLengthCodeMax),
+          Wrapped(PowersOfTwo(1, capture::kLengthCodeMax - 1).split(QStringLiteral(", ")), 62, 18));
+}
+
+int RunCapture(const CaptureOptions& options, Session& session,
+               const platform::LibUsbDriver* libusb, QTextStream& out,
+               const std::function<bool()>& stop_requested, QString& error) {
+  link::RegisterAccess& link = session.link;
+  link::Delay& delay = *session.delay;
+
+  // What the configuration window reads when it opens: the other comparator's level is written
+  // back as it was.
+  const capture::CaptConfigWords words = capture::ReadCaptConfigWords(link);
+  if (!words.answered) {
+    error = Failure(QStringLiteral("the capture configuration could not be read"), session, libusb);
+    return kExitDeviceError;
+  }
+  if (capture::DecideCaptConfigLoad(session.table, words, session.capture.CaptTrigSelect)
+          .no_communication) {
+    error = QStringLiteral(
+                "the sensor's answers make no sense (ALM_CTRL = 0x%1): check its connection and "
+                "its power, then run the command again.")
+                .arg(common::Hex4(words.alm_ctrl));
+    return kExitDeviceError;
+  }
+
+  // Step 1: CAPT_CFG, and the comparators' sources in ALM_CTRL.
+  const uint16_t capt_cfg = capture::CaptCfgForStep1(options.source[0], options.source[1],
+                                                     options.length_code - capture::kLengthCodeMin,
+                                                     options.pre_trigger_code);
+  if (!capture::WriteStep1(link, delay, capt_cfg, options.source[0], options.source[1])) {
+    error = Failure(QStringLiteral("CAPT_CFG and ALM_CTRL could not be set"), session, libusb);
+    return kExitDeviceError;
+  }
+  // Step 2: the level and direction of the chosen comparator.
+  std::array<uint16_t, 2> magnitude = {static_cast<uint16_t>(words.alm_mag[0]),
+                                       static_cast<uint16_t>(words.alm_mag[1])};
+  const int trigger_buffer = options.trigger - 1;
+  magnitude[trigger_buffer] = capture::MagnitudeWordForStep2(
+      session.table, options.source[trigger_buffer], options.level,
+      options.above ? capture::kGreaterThanPosition : 0, capture::FilledLevel{}, QLocale::c());
+  if (!capture::WriteStep2(link, delay, magnitude[0], magnitude[1])) {
+    error = Failure(QStringLiteral("ALM_MAG1 and ALM_MAG2 could not be set"), session, libusb);
+    return kExitDeviceError;
+  }
+  // Step 3, then Arm.
+  session.capture.CaptTrigSelect =
+      options.trigger == 1 ? monitor::kCaptTrigger1 : monitor::kCaptTrigger2;
+  session.capture.TriggerSeen = false;
+  if (!monitor::ArmCapture(link, delay, session.capture.CaptTrigSelect)) {
+    error = Failure(QStringLiteral("the capture could not be armed"), session, libusb);
+    return kExitDeviceError;
+  }
+  session.capture.Armed = true;
+
+  Wait wait = WaitForTrigger(session, options.timeout_seconds, stop_requested);
+  if (wait == Wait::kTriggered) wait = WaitForFullBuffers(session, stop_requested);
+  switch (wait) {
+    case Wait::kTriggered:
+      break;
+    case Wait::kFailed:
+      error = Failure(QStringLiteral("stopped while waiting for the capture: the status could "
+                                     "not be read"),
+                      session, libusb);
+      return kExitDeviceError;
+    case Wait::kTimedOut:
+      Disarm(session);
+      error = QStringLiteral(
+                  "no trigger within %1 s: the capture was disarmed and nothing was "
+                  "written")
+                  .arg(options.timeout_seconds);
+      return kExitTimedOut;
+    case Wait::kStopped:
+      Disarm(session);
+      error = QStringLiteral(
+          "stopped by a signal while waiting for the capture: it was "
+          "disarmed and nothing was written");
+      return kExitStopped;
+  }
+
+  const capture::CaptureFilesOutcome files =
+      capture::WriteCaptureFiles(session, options.folder, QLocale());
+  for (const QString& path : files.written) out << path << '\n';
+  if (!files.message.isEmpty()) {
+    error = AsLines(files.message);
+    return kExitDeviceError;
+  }
+  if (files.written.size() != 2) {
+    error = Failure(QStringLiteral("the capture buffers could not be read"), session, libusb);
+    return kExitDeviceError;
+  }
+  return kExitOk;
+}
+
+}  // namespace talvix::cli

@@ -1,0 +1,188 @@
+#include "cli/log_command.h"
+
+#include "cli/cli_app.h"
+#include "cli/command_words.h"
+#include "datalog/datalog_sample.h"
+#include "datalog/sample_log.h"
+#include "session/session.h"
+
+#include <QByteArray>
+
+namespace talvix::cli {
+
+namespace {
+
+// Standard output is handed on this often, so that a reader sees the rows as they come.
+constexpr double kFlushIntervalSeconds = 0.1;
+constexpr double kProgressIntervalSeconds = 0.25;
+
+QStringList ColumnNames(const registers::RegisterTable& table) {
+  QStringList names;
+  for (int column = 0; column < datalog::kColumnCount; ++column) {
+    names << datalog::ColumnName(table, column);
+  }
+  return names;
+}
+
+// The progress line on standard error: rewritten in place, ended by a line break at the end.
+class Progress {
+ public:
+  Progress(QTextStream* stream, int64_t samples) : stream_(stream), samples_(samples) {}
+  void Show(int64_t done, double elapsed, bool always) {
+    if (stream_ == nullptr || (!always && elapsed - shown_at_ < kProgressIntervalSeconds)) return;
+    shown_at_ = elapsed;
+    const double rate = elapsed > 0 ? static_cast<double>(done) / elapsed : 0.0;
+    *stream_ << QStringLiteral("\rlog: %1 of %2 samples, %3 samples/s   ")
+                    .arg(done)
+                    .arg(samples_)
+                    .arg(rate, 0, 'f', 1);
+    stream_->flush();
+    shown_ = true;
+  }
+  void End() {
+    if (stream_ == nullptr || !shown_) return;
+    *stream_ << '\n';
+    stream_->flush();
+  }
+
+ private:
+  QTextStream* stream_;
+  int64_t samples_;
+  double shown_at_ = -1.0;
+  bool shown_ = false;
+};
+
+// Why sample `sample` has no row: the read of `column` brought no value.
+QString ReadFailure(int64_t sample, int column, Session& session,
+                    const platform::LibUsbDriver* libusb) {
+  return QStringLiteral("stopped at sample %1, whose %2 was not read: %3")
+      .arg(sample)
+      .arg(datalog::ColumnName(session.table, column), NoValueCause(session, libusb));
+}
+
+}  // namespace
+
+std::optional<LogOptions> ParseLogOptions(const QStringList& operands,
+                                          const registers::RegisterTable& table, QString& error) {
+  CommandWords words;
+  if (!SplitCommandWords(QStringLiteral("log"), operands,
+                         {QStringLiteral("--values"), QStringLiteral("--samples"),
+                          QStringLiteral("--delay"), QStringLiteral("--output")},
+                         {}, words, error)) {
+    return std::nullopt;
+  }
+  LogOptions options;
+  options.selection.fill(true);
+  if (words.values.contains(QStringLiteral("--values"))) {
+    options.selection.fill(false);
+    for (const QString& name : words.values.value(QStringLiteral("--values")).split(u',')) {
+      const std::optional<int> column = datalog::FindColumn(table, name);
+      if (!column) {
+        error = QStringLiteral("log: unknown value \"%1\" in --values; the values are %2")
+                    .arg(name, ColumnNames(table).join(QStringLiteral(", ")));
+        return std::nullopt;
+      }
+      options.selection[*column] = true;
+    }
+  }
+  if (words.values.contains(QStringLiteral("--samples")) &&
+      !ParseWholeNumber(words.values.value(QStringLiteral("--samples")), 1, kMaxLogSamples,
+                        options.samples)) {
+    error = QStringLiteral("log: bad --samples \"%1\": give a whole number from 1 to %2")
+                .arg(words.values.value(QStringLiteral("--samples")))
+                .arg(kMaxLogSamples);
+    return std::nullopt;
+  }
+  if (words.values.contains(QStringLiteral("--delay"))) {
+    const QString text = words.values.value(QStringLiteral("--delay"));
+    if (!ParseDecimal(text, false, options.delay_ms) ||
+        options.delay_ms > datalog::kMaxSampleDelayMs) {
+      error = QStringLiteral("log: bad --delay \"%1\": give milliseconds from 0 to %2")
+                  .arg(text)
+                  .arg(datalog::kMaxSampleDelayMs);
+      return std::nullopt;
+    }
+  }
+  options.output = words.values.value(QStringLiteral("--output"));
+  if (words.values.contains(QStringLiteral("--output")) && options.output.isEmpty()) {
+    error = QStringLiteral("log: --output needs a file name, or - for standard output");
+    return std::nullopt;
+  }
+  return options;
+}
+
+QString LogHelpText(const registers::RegisterTable& table) {
+  return QStringLiteral(
+             "usage: talvix-cli [GLOBAL OPTIONS] log [--values LIST] [--samples N]\n"
+             "                  [--delay MS] [--output FILE]\n"
+             "Samples the datalog window's values as its run does (the values one after\n"
+             "another, then the delay) and writes CSV: a header row, then one row per sample\n"
+             "whose first column is the seconds since the first sample began (monotonic).\n"
+             "  --values LIST  comma-separated, of\n"
+             "                 %1\n"
+             "                 (or the datalog window's captions, as \"Peak Y acceleration\");\n"
+             "                 columns follow the datalog's order. Default: all eight\n"
+             "  --samples N    samples to take, 1 to %2. Default: 1000\n"
+             "  --delay MS     pause after each sample, 0 to %3 ms (fractions allowed).\n"
+             "                 Default: 0. Each value read also pauses 0.1 ms\n"
+             "  --output FILE  the CSV file, replaced when the run ends (the old one is kept\n"
+             "                 when it cannot be written); - or no --output: standard output\n"
+             "Progress (samples done, samples per second) goes to standard error when it is a\n"
+             "terminal. Ctrl-C (SIGINT), SIGTERM or SIGHUP ends the run after the sample under\n"
+             "way: every row read so far is written and flushed, and the status is 0.\n"
+             "exit status: 0 all samples taken, or stopped by a signal; 1 the interface could\n"
+             "not be opened, a read did not reach the sensor or was not answered (no row for\n"
+             "that sample; the rows before it are written), or the output could not be\n"
+             "written; 2 bad command line (nothing was sent)\n")
+      .arg(ColumnNames(table).join(QStringLiteral(", ")))
+      .arg(kMaxLogSamples)
+      .arg(datalog::kMaxSampleDelayMs);
+}
+
+int RunLog(const LogOptions& options, Session& session, const platform::LibUsbDriver* libusb,
+           LogOutput& output, const LogHooks& hooks, QString& error) {
+  Progress progress(hooks.progress, options.samples);
+  platform::Clock& clock = session.clock();
+  double flushed_at = clock.MonotonicSeconds();
+  double seconds_so_far = 0;
+  datalog::SampleLogHooks log_hooks;
+  log_hooks.write = [&](const QByteArray& text) {
+    if (!output.Write(text, error)) return false;
+    // A reader of standard output sees the rows as they come; a file's rows reach its
+    // temporary file at least as often.
+    const double now = clock.MonotonicSeconds();
+    if (now - flushed_at < kFlushIntervalSeconds) return true;
+    flushed_at = now;
+    return output.Flush(error);
+  };
+  log_hooks.stop_requested = hooks.stop_requested;
+  log_hooks.progress = [&](int64_t rows, double seconds) {
+    seconds_so_far = seconds;
+    progress.Show(rows, seconds, false);
+  };
+  const datalog::SampleLogResult result = datalog::RunSampleLog(
+      session, {options.selection, options.samples, options.delay_ms}, log_hooks);
+  if (result.rows > 0) progress.Show(result.rows, seconds_so_far, true);
+  progress.End();
+  switch (result.end) {
+    case datalog::SampleLogEnd::kCompleted:
+    case datalog::SampleLogEnd::kStopped:
+      return output.Finish(error) ? kExitOk : kExitDeviceError;
+    case datalog::SampleLogEnd::kOutputFailed:
+      return kExitDeviceError;
+    case datalog::SampleLogEnd::kReadFailed:
+      break;
+  }
+  error = ReadFailure(result.failed_sample, result.failed_column, session, libusb);
+  QString finish_error;
+  if (!output.Finish(finish_error)) {
+    error += u'\n' + finish_error;
+  } else if (output.ToFile()) {
+    error += QStringLiteral("\nThe %1 rows read before it are in %2.")
+                 .arg(result.rows)
+                 .arg(output.path());
+  }
+  return kExitDeviceError;
+}
+
+}  // namespace talvix::cli
