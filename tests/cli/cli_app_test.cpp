@@ -1,4 +1,5 @@
 #include "cli/cli_app.h"
+#include "cli/cli_run.h"
 
 #include "session/session.h"
 #include "sim/sim_port.h"
@@ -14,22 +15,6 @@
 
 namespace talvix::cli {
 namespace {
-
-struct CliRun {
-  int status = -1;
-  QString out;
-  QString err;
-};
-
-CliRun RunTool(const QStringList& args) {
-  CliRun run;
-  QTextStream out(&run.out);
-  QTextStream err(&run.err);
-  run.status = RunCli(args, out, err);
-  out.flush();
-  err.flush();
-  return run;
-}
 
 QStringList TraceLines(const QString& path) {
   QFile file(path);

@@ -1,5 +1,6 @@
 #include "cli/capture_command.h"
 #include "cli/cli_app.h"
+#include "cli/cli_run.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,22 +16,6 @@
 
 namespace talvix::cli {
 namespace {
-
-struct CliRun {
-  int status = -1;
-  QString out;
-  QString err;
-};
-
-CliRun RunTool(const QStringList& args) {
-  CliRun run;
-  QTextStream out(&run.out);
-  QTextStream err(&run.err);
-  run.status = RunCli(args, out, err);
-  out.flush();
-  err.flush();
-  return run;
-}
 
 QStringList FileLines(const QString& path) {
   QFile file(path);

@@ -1,4 +1,5 @@
 #include "cli/cli_app.h"
+#include "cli/cli_run.h"
 #include "cli/log_command.h"
 #include "cli/log_output.h"
 
@@ -20,22 +21,6 @@
 
 namespace talvix::cli {
 namespace {
-
-struct CliRun {
-  int status = -1;
-  QString out;
-  QString err;
-};
-
-CliRun RunTool(const QStringList& args, bool err_is_terminal = false) {
-  CliRun run;
-  QTextStream out(&run.out);
-  QTextStream err(&run.err);
-  run.status = RunCli(args, out, err, err_is_terminal);
-  out.flush();
-  err.flush();
-  return run;
-}
 
 QStringList FileLines(const QString& path) {
   QFile file(path);
