@@ -119,12 +119,24 @@ void SimUsbDriver::FailNextBulkRead(int index) {
   if (SimUsbCard* card = Card(index)) card->fail_next_read = true;
 }
 
+void SimUsbDriver::Hang(int index) {
+  if (SimUsbCard* card = Card(index)) card->hung = true;
+}
+
+void SimUsbDriver::StallNextBulkTransfer(int index) {
+  if (SimUsbCard* card = Card(index)) card->stall_next = true;
+}
+
 void SimUsbDriver::Unplug(int index) {
   if (SimUsbCard* card = Card(index)) card->plugged = false;
 }
 
 void SimUsbDriver::Replug(int index) {
-  if (SimUsbCard* card = Card(index)) card->plugged = true;
+  SimUsbCard* card = Card(index);
+  if (card == nullptr) return;
+  card->plugged = true;
+  card->hung = false;
+  card->answer.reset();
 }
 
 std::vector<std::vector<uint8_t>> SimUsbDriver::ReceivedPackets(int index) const {
@@ -201,7 +213,8 @@ bool SimUsbDriver::BulkRead(SimUsbCard& card, uint32_t pipe, std::span<uint8_t> 
                             uint32_t& returned) {
   if (pipe != kAnswerPipe) return false;
   std::optional<std::vector<uint8_t>> answer = std::exchange(card.answer, std::nullopt);
-  if (std::exchange(card.fail_next_read, false)) return false;
+  if (std::exchange(card.stall_next, false)) return false;
+  if (std::exchange(card.fail_next_read, false) || card.hung) return false;
   if (!answer || answer->size() > out.size()) return false;
   return CopyAnswer(*answer, out, returned);
 }
@@ -209,9 +222,10 @@ bool SimUsbDriver::BulkRead(SimUsbCard& card, uint32_t pipe, std::span<uint8_t> 
 bool SimUsbDriver::BulkWrite(SimUsbCard& card, uint32_t pipe, std::span<const uint8_t> packet,
                              uint32_t& returned) {
   if (pipe != kCommandPipe) return false;
+  if (std::exchange(card.stall_next, false)) return false;
   if (std::exchange(card.fail_next_write, false)) return false;
   card.received.emplace_back(packet.begin(), packet.end());
-  Execute(card, packet);
+  if (!card.hung) Execute(card, packet);
   returned = static_cast<uint32_t>(packet.size());
   return true;
 }

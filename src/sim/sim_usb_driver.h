@@ -44,6 +44,12 @@ struct SimUsbCard {
   bool plugged = true;      // unplugged: opening fails and open handles' requests fail
   bool fail_next_write = false;
   bool fail_next_read = false;
+  // Its firmware hangs: packets are taken but not carried out, and no read is ever answered (the
+  // host gives up waiting), until the card is plugged in again.
+  bool hung = false;
+  // The endpoint of the next bulk transfer, in either direction, halts: that transfer fails with
+  // a stall and the host clears the halt, as the libusb driver does, so later ones go through.
+  bool stall_next = false;
   std::vector<std::vector<uint8_t>> received;  // every packet the card took on pipe 0
   std::optional<std::vector<uint8_t>> answer;  // waiting on pipe 1 for the next bulk read
 };
@@ -74,9 +80,12 @@ class SimUsbDriver : public platform::UsbDriver {
   const SimUsbCard* Card(int index) const;
 
   // Fault injection; each does nothing where there is no card. A failed write never reaches
-  // the card; a failed read loses the answer that was waiting.
+  // the card; a failed read loses the answer that was waiting. Replug also ends a hang (the card
+  // starts afresh).
   void FailNextBulkWrite(int index);
   void FailNextBulkRead(int index);
+  void Hang(int index);
+  void StallNextBulkTransfer(int index);
   void Unplug(int index);
   void Replug(int index);
 

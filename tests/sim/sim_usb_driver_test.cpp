@@ -185,5 +185,33 @@ TEST(SimUsbDriverTest, InjectedFaultsHitOnceAndUnplugBlocksOpening) {
   EXPECT_TRUE(driver.ReceivedPackets(0).empty());
 }
 
+TEST(SimUsbDriverTest, HungCardTakesPacketsButNeverAnswersUntilReplugged) {
+  SimUsbDriver driver;
+  driver.PlaceCard(0);
+  auto device = driver.Open(QStringLiteral("Ezusb-0"));
+  driver.Hang(0);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    EXPECT_TRUE(Write(*device, 0, {0}));
+    EXPECT_EQ(Read(*device, 1, 2), std::nullopt);
+  }
+  driver.Replug(0);
+  EXPECT_TRUE(Write(*device, 0, {0}));
+  EXPECT_EQ(Read(*device, 1, 2), (Bytes{2, 5}));
+}
+
+TEST(SimUsbDriverTest, StallFailsTheNextTransferInEitherDirectionOnly) {
+  SimUsbDriver driver;
+  driver.PlaceCard(0);
+  auto device = driver.Open(QStringLiteral("Ezusb-0"));
+  driver.StallNextBulkTransfer(0);
+  EXPECT_FALSE(Write(*device, 0, {0}));
+  EXPECT_TRUE(driver.ReceivedPackets(0).empty());
+  EXPECT_TRUE(Write(*device, 0, {0}));
+  driver.StallNextBulkTransfer(0);
+  EXPECT_EQ(Read(*device, 1, 2), std::nullopt);
+  EXPECT_TRUE(Write(*device, 0, {0}));
+  EXPECT_EQ(Read(*device, 1, 2), (Bytes{2, 5}));
+}
+
 }  // namespace
 }  // namespace talvix::sim

@@ -6,8 +6,13 @@
 #include <QFile>
 #include <QString>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
 #include <csignal>
 
 namespace talvix::test {
@@ -34,6 +39,47 @@ class FileSizeLimit {
  private:
   rlimit saved_{};
   void (*saved_handler_)(int) = SIG_DFL;
+};
+
+// While it lives, `path` (a folder or a file) cannot be written: its write permissions are taken
+// away, and where they do not stop this process (root) it is made immutable as well, which stops
+// root too. Nothing can be created in, removed from or renamed within such a folder.
+class Unwritable {
+ public:
+  explicit Unwritable(const QString& path)
+      : path_(QFile::encodeName(path)), permissions_(QFile::permissions(path)) {
+    QFile::setPermissions(path,
+                          permissions_ & ~(QFileDevice::WriteOwner | QFileDevice::WriteUser |
+                                           QFileDevice::WriteGroup | QFileDevice::WriteOther));
+    if (::access(path_.constData(), W_OK) == 0) immutable_ = SetImmutable(true);
+  }
+  Unwritable(const Unwritable&) = delete;
+  Unwritable& operator=(const Unwritable&) = delete;
+  ~Unwritable() {
+    if (immutable_) SetImmutable(false);
+    QFile::setPermissions(QFile::decodeName(path_), permissions_);
+  }
+
+  // False when neither way could stop this process from writing.
+  bool holds() const { return ::access(path_.constData(), W_OK) != 0; }
+
+ private:
+  bool SetImmutable(bool on) const {
+    const int fd = ::open(path_.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+      flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+      done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+  }
+
+  QByteArray path_;
+  QFileDevice::Permissions permissions_;
+  bool immutable_ = false;
 };
 
 inline bool MakeFifo(const QString& path) {

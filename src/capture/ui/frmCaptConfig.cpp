@@ -1,5 +1,6 @@
 #include "capture/ui/frmCaptConfig.h"
 
+#include "capture/capture_readout.h"
 #include "common/message_titles.h"
 #include "common/ui/named_widgets.h"
 
@@ -272,7 +273,9 @@ void frmCaptConfig::Form_Load() {
   const CaptConfigView view =
       DecideCaptConfigLoad(session_.table, words, session_.capture.CaptTrigSelect);
   if (view.no_communication && session_.link.InterfaceType != link::kInterfaceNone) {
-    session_.notifier().Message(NoCommunicationMessage(), common::MessageTitle());
+    // A card or port that failed on the way has said so itself: one message per failure.
+    const QString message = UnlessReported(session_.link, NoCommunicationMessage());
+    if (!message.isEmpty()) session_.notifier().Message(message, common::MessageTitle());
   }
 
   SelectSource(ComboSourceBuff1_, view.source[0]);

@@ -367,6 +367,21 @@ TEST_P(MonitorLinkFaultTest, LoopStopsAfterOneMessageAndShowsNothingUnread) {
   EXPECT_EQ(shown.mid(0, kRowCount), shown_at_fault.mid(0, kRowCount));  // boxes as they were
   for (const QString& flag : shown.mid(kRowCount)) EXPECT_EQ(flag, "");  // flags not known
   EXPECT_FALSE(monitor.findChild<QLabel*>(QStringLiteral("lblReadProblem"))->text().isEmpty());
+
+  // The card plugged in and picked again, or the port set up again: Read reads at once.
+  if (GetParam().wiring == test::SimWiring::kUsbCard) {
+    sim.usb.Replug(0);
+    sim.session->ezusb.UsbSelectFirstCard();
+  } else {
+    QString error;
+    ASSERT_TRUE(sim.session->OpenParallelPort(error)) << error.toStdString();
+  }
+  sim.events.on_events = nullptr;
+  monitor.findChild<QAbstractButton*>(QStringLiteral("ckLoop"))->click();
+  monitor.findChild<QAbstractButton*>(QStringLiteral("cmdReadData"))->click();
+  EXPECT_EQ(sim.notifier.texts.size(), 1) << sim.notifier.texts.join(u'|').toStdString();
+  EXPECT_EQ(passes, passes_at_fault + 1);
+  EXPECT_TRUE(monitor.findChild<QLabel*>(QStringLiteral("lblReadProblem"))->text().isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -378,6 +393,10 @@ INSTANTIATE_TEST_SUITE_P(
                   [](test::SimSession& sim) { sim.usb.FailNextBulkRead(0); }},
         LinkFault{"CardWriteFails", test::SimWiring::kUsbCard,
                   [](test::SimSession& sim) { sim.usb.FailNextBulkWrite(0); }},
+        LinkFault{"CardHanging", test::SimWiring::kUsbCard,
+                  [](test::SimSession& sim) { sim.usb.Hang(0); }},
+        LinkFault{"TransferStall", test::SimWiring::kUsbCard,
+                  [](test::SimSession& sim) { sim.usb.StallNextBulkTransfer(0); }},
         LinkFault{"ParallelPortAccessFails", test::SimWiring::kParallelPort,
                   [](test::SimSession& sim) {
                     dynamic_cast<sim::SimPort&>(*sim.link().lpt.port()).SetAccessFails(true);
