@@ -234,13 +234,8 @@ Wait WaitForTrigger(Session& session, double timeout_seconds,
     if (clock.MonotonicSeconds() >= deadline) return Wait::kTimedOut;
     session.delay->DelayMs(kStatusPollMs);
   }
-  session.capture.Armed = false;
-  if (!link::Answered(link.ReadReg(registers::kCaptCfg), link.RawWord)) return Wait::kFailed;
-  session.capture.CaptCfgSnapshot = static_cast<int16_t>(link.RegRaw);
-  if (!link::Answered(link.ReadReg(registers::kSmplPrd), link.RawWord)) return Wait::kFailed;
-  session.capture.SmplPrdSnapshot = static_cast<int16_t>(link.RegRaw);
-  session.capture.TriggerSeen = true;
-  return Wait::kTriggered;
+  // Without both snapshots the buffers' layout is not known: nothing is written.
+  return monitor::RecordTrigger(link, session.capture) ? Wait::kTriggered : Wait::kFailed;
 }
 
 // The samples after the trigger are still coming in: waits for the "buffers full" status bit,

@@ -35,6 +35,23 @@ bool DisarmCapture(link::RegisterAccess& link) {
   return link::Reached(link.WriteReg(registers::kAlmCtrl, DisarmedAlmCtrl(link.RegRaw)));
 }
 
+bool RecordTrigger(link::RegisterAccess& link, CaptureState& capture) {
+  capture.Armed = false;
+  capture.TriggerSeen = true;
+  bool both_read = true;
+  if (link::Answered(link.ReadReg(registers::kCaptCfg), link.RawWord)) {
+    capture.CaptCfgSnapshot = static_cast<int16_t>(link.RegRaw);
+  } else {
+    both_read = false;
+  }
+  if (link::Answered(link.ReadReg(registers::kSmplPrd), link.RawWord)) {
+    capture.SmplPrdSnapshot = static_cast<int16_t>(link.RegRaw);
+  } else {
+    both_read = false;
+  }
+  return both_read;
+}
+
 QString NoTriggerSourceMessage() {
   return QStringLiteral(
       "Capture Trigger Source is disabled.\r\n"

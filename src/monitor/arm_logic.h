@@ -6,6 +6,7 @@
 #include "link/delay.h"
 #include "link/register_access.h"
 #include "registers/register_bits.h"
+#include "session/capture_state.h"
 
 #include <QString>
 
@@ -43,6 +44,12 @@ bool ArmCapture(link::RegisterAccess& link, link::Delay& delay, int16_t capt_tri
 // ArmCapture, nothing is written when the read does not reach the sensor or is answered with all
 // ones.
 bool DisarmCapture(link::RegisterAccess& link);
+
+// The capture has triggered (a status read showed its alarm bit while armed): no longer armed,
+// a trigger seen in this run, and the snapshots of CAPT_CFG and SMPL_PRD that the read-out lays
+// the buffers out by. A snapshot whose read did not reach the sensor, or was answered with all
+// ones, keeps its earlier value; returns whether both were read.
+bool RecordTrigger(link::RegisterAccess& link, CaptureState& capture);
 
 // The message of Arm when no trigger source is chosen (three lines, CR LF between them).
 QString NoTriggerSourceMessage();

@@ -125,16 +125,7 @@ void EventCaptureWidget::OnStatusRead(int32_t status) {
   if (!CaptureTriggered(status, session_.capture.Armed, session_.capture.CaptTrigSelect)) return;
   SetArmed(false);
   SetTriggered(true);
-  session_.capture.TriggerSeen = true;
-  // A snapshot is taken only from what the sensor answered; one that could not be read keeps its
-  // earlier value.
-  link::RegisterAccess& device = session_.link;
-  if (link::Answered(device.ReadReg(registers::kCaptCfg), device.RawWord)) {
-    session_.capture.CaptCfgSnapshot = static_cast<int16_t>(device.RegRaw);
-  }
-  if (link::Answered(device.ReadReg(registers::kSmplPrd), device.RawWord)) {
-    session_.capture.SmplPrdSnapshot = static_cast<int16_t>(device.RegRaw);
-  }
+  RecordTrigger(session_.link, session_.capture);
 }
 
 void EventCaptureWidget::SetArmed(bool armed) {
