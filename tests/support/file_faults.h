@@ -4,11 +4,11 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
+#include <sys/fsuid.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,45 +41,54 @@ class FileSizeLimit {
   void (*saved_handler_)(int) = SIG_DFL;
 };
 
-// While it lives, `path` (a folder or a file) cannot be written: its write permissions are taken
-// away, and where they do not stop this process (root) it is made immutable as well, which stops
-// root too. Nothing can be created in, removed from or renamed within such a folder.
+// While it lives, `path` (a folder or a file) cannot be written by this thread: its write
+// permissions are taken away (everyone may still read it and enter it), and where they do not stop
+// this process (root), the thread's file-system user becomes "nobody", for whom they hold. That
+// needs no capability beyond root's own, so it works in containers too. Nothing can be created in,
+// removed from or renamed within such a folder, and such a file cannot be written.
 class Unwritable {
  public:
+  static constexpr uid_t kNobody = 65534;
+
   explicit Unwritable(const QString& path)
       : path_(QFile::encodeName(path)), permissions_(QFile::permissions(path)) {
-    QFile::setPermissions(path,
-                          permissions_ & ~(QFileDevice::WriteOwner | QFileDevice::WriteUser |
-                                           QFileDevice::WriteGroup | QFileDevice::WriteOther));
-    if (::access(path_.constData(), W_OK) == 0) immutable_ = SetImmutable(true);
+    constexpr QFileDevice::Permissions kReadable = QFileDevice::ReadOwner | QFileDevice::ReadUser |
+                                                   QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    constexpr QFileDevice::Permissions kEnterable = QFileDevice::ExeOwner | QFileDevice::ExeUser |
+                                                    QFileDevice::ExeGroup | QFileDevice::ExeOther;
+    is_folder_ = QFileInfo(path).isDir();
+    QFile::setPermissions(path, is_folder_ ? kReadable | kEnterable : kReadable);
+    if (::geteuid() == 0) saved_fsuid_ = ::setfsuid(kNobody);
   }
   Unwritable(const Unwritable&) = delete;
   Unwritable& operator=(const Unwritable&) = delete;
   ~Unwritable() {
-    if (immutable_) SetImmutable(false);
+    if (saved_fsuid_ >= 0) ::setfsuid(static_cast<uid_t>(saved_fsuid_));
     QFile::setPermissions(QFile::decodeName(path_), permissions_);
   }
 
-  // False when neither way could stop this process from writing.
-  bool holds() const { return ::access(path_.constData(), W_OK) != 0; }
-
- private:
-  bool SetImmutable(bool on) const {
-    const int fd = ::open(path_.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    int flags = 0;
-    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (done) {
-      flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-      done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  // False when this thread can still write there (tried, not guessed: access() asks for the real
+  // user, not the file-system one).
+  bool holds() const {
+    if (!is_folder_) {
+      const int fd = ::open(path_.constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
+      if (fd < 0) return true;
+      ::close(fd);
+      return false;
     }
+    const QByteArray probe = path_ + "/.write-probe";
+    const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return true;
     ::close(fd);
-    return done;
+    ::unlink(probe.constData());
+    return false;
   }
 
+ private:
   QByteArray path_;
   QFileDevice::Permissions permissions_;
-  bool immutable_ = false;
+  bool is_folder_ = false;
+  int saved_fsuid_ = -1;  // the file-system user before, when it was changed
 };
 
 inline bool MakeFifo(const QString& path) {
