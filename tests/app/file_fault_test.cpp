@@ -3,6 +3,8 @@
 // the same write works once the folder or the disk has room again.
 #include "capture/capture_files.h"
 #include "datalog/ui/frmDatalog.h"
+#include "monitor/ui/data_plot_widget.h"
+#include "regaccess/settings_transfer.h"
 #include "regaccess/ui/frmManualReg.h"
 #include "sim/sensor_flash.h"
 #include "startup/config_file.h"
@@ -136,6 +138,45 @@ WrittenFile RegisterListing() {
           }};
 }
 
+WrittenFile SettingsFile() {
+  return {"SettingsFile", "TalvixSettings.json",
+          [](Bench& bench) { Put(bench.PathOf("TalvixSettings.json"), "[]\n"); },
+          [](Bench& bench) {
+            regaccess::DeviceSettings saved{};
+            QString error;
+            regaccess::SaveSettings(bench.sim.link(), bench.PathOf("TalvixSettings.json"), saved,
+                                    error);
+            return Told(error);
+          }};
+}
+
+// "Save Chart...": the picture and the values beside it, from a chart with a few columns drawn.
+WrittenFile ChartFiles() {
+  return {"ChartFiles", "Chart.png",
+          [](Bench& bench) {
+            Put(bench.PathOf("Chart.png"), "earlier");
+            Put(bench.PathOf("Chart.csv"), "earlier\r\n");
+          },
+          [](Bench& bench) {
+            // The range is not changed, so its settings file is only read (and is not there).
+            monitor::DataPlotWidget frame(*bench.sim.session, nullptr,
+                                          bench.PathOf("no-folder/chart.ini"));
+            frame.resize(480, 360);
+            frame.SetSeriesChecked(1, true);
+            for (int pass = 0; pass < 5; ++pass) {
+              monitor::SampleVector samples{};
+              samples.fill(0.5f * static_cast<float>(pass));
+              frame.PlotDataPoints2(samples);
+            }
+            const QString path = bench.PathOf("Chart.png");
+            frame.ask_save_path = [path](const QString&, const QString&, const QString&) {
+              return path;
+            };
+            frame.cmdSaveChart_Click();
+            return bench.sim.notifier.texts;
+          }};
+}
+
 enum class FileFault { kUnwritableFolder, kFullFileSystem };
 
 using Case = std::tuple<WrittenFile, FileFault>;
@@ -192,7 +233,8 @@ TEST_P(FileFaultTest, KeepsTheEarlierFileAndNamesTheFileAndTheReason) {
 INSTANTIATE_TEST_SUITE_P(
     Files, FileFaultTest,
     ::testing::Combine(::testing::Values(Configuration(), SimulatedFlash(), CaptureFiles(),
-                                         DatalogFiles(), RegisterListing()),
+                                         DatalogFiles(), RegisterListing(), SettingsFile(),
+                                         ChartFiles()),
                        ::testing::Values(FileFault::kUnwritableFolder, FileFault::kFullFileSystem)),
     CaseName);
 
