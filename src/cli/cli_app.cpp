@@ -236,16 +236,22 @@ int RunCommand(const CliOptions& options, Session& session, const platform::LibU
   const bool writing = options.command == QLatin1String("write");
   for (const Target& t : targets) {
     const registers::RegisterEntry& entry = session.table.at(t.index);
-    const link::LinkStatus status =
-        writing ? link.WriteReg(t.index, t.value) : link.ReadReg(t.index);
-    if (!link::Reached(status)) {
-      error = QStringLiteral("stopped at %1, which was not %2: %3")
-                  .arg(entry.Label.trimmed(),
-                       writing ? QStringLiteral("written") : QStringLiteral("read"),
-                       LinkFailure(status, session, libusb));
+    if (writing) {
+      const link::LinkStatus status = link.WriteReg(t.index, t.value);
+      if (!link::Reached(status)) {
+        error = QStringLiteral("stopped at %1, which was not written: %2")
+                    .arg(entry.Label.trimmed(), LinkFailure(status, session, libusb));
+        return kExitDeviceError;
+      }
+      continue;
+    }
+    // A word of all ones is printed only when the sensor is known to answer: a silent sensor's
+    // words are no register's.
+    if (!link::ReadConfirmed(link, t.index)) {
+      error = QStringLiteral("stopped at %1, which was not read: %2")
+                  .arg(entry.Label.trimmed(), NoValueCause(session, libusb));
       return kExitDeviceError;
     }
-    if (writing) continue;
     if (options.command == QLatin1String("dump")) {
       out << entry.Label << '\t' << common::Hex4(entry.BaseAddr).right(2) << '\t'
           << common::Hex4(link.RawWord) << '\n';

@@ -10,8 +10,9 @@
 //     settings ...      the user settings saved and restored (settings_command.h)
 //   talvix-cli --help, talvix-cli COMMAND --help
 //
-// A read or write that does not reach the sensor ends the run: it prints no row, and the cause
-// (with what to check) goes to standard error.
+// A read or write that does not reach the sensor, or a read that a silent sensor answers with all
+// ones (link::ReadConfirmed), ends the run: it prints no row, and the cause (with what to check)
+// goes to standard error.
 #pragma once
 
 #include "cli/cli_options.h"

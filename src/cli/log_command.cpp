@@ -174,6 +174,12 @@ int RunLog(const LogOptions& options, Session& session, const platform::LibUsbDr
       break;
   }
   error = ReadFailure(result.failed_sample, result.failed_column, session, libusb);
+  if (output.ToFile() && result.rows == 0) {
+    // Not a single row was read: a file of the header alone must not take the place of an
+    // earlier run's rows. The temporary file is given up with the output.
+    error += QStringLiteral("\nNothing was written to %1.").arg(output.path());
+    return kExitDeviceError;
+  }
   QString finish_error;
   if (!output.Finish(finish_error)) {
     error += u'\n' + finish_error;

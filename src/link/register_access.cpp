@@ -1,5 +1,6 @@
 #include "link/register_access.h"
 
+#include "registers/register_index.h"
 #include "registers/value_conversion.h"
 
 #include <QLoggingCategory>
@@ -112,6 +113,19 @@ LinkStatus RegisterAccess::WriteReg(int16_t index, int32_t value) {
   }
   delay_.DelayMs(0.1);
   return LastStatus;
+}
+
+bool ReadConfirmed(RegisterAccess& link, int16_t index) {
+  if (!Reached(link.ReadReg(index))) return false;
+  if (link.RawWord != kNoAnswerWord) return true;
+  const int32_t raw_word = link.RawWord;
+  const int32_t code = link.RegRaw;
+  const float value = link.RegValue;
+  const bool answered = Answered(link.ReadReg(registers::kStatus), link.RawWord);
+  link.RawWord = raw_word;
+  link.RegRaw = code;
+  link.RegValue = value;
+  return answered;
 }
 
 }  // namespace talvix::link

@@ -102,4 +102,12 @@ class RegisterAccess {
   UsbSpiCard& usb_;
 };
 
+// Reads the register at `index`, for a reader that shows any word a register may hold. A word of
+// all ones is what a silent sensor answers to every read, but also what some registers hold (a
+// null of -1): it counts as the register's only when STATUS, which cannot read all ones (its
+// supply-low and supply-high flags exclude each other), answers right after it. RawWord, RegRaw
+// and RegValue hold the register's read either way. False when the read did not reach the sensor
+// or the sensor does not answer.
+bool ReadConfirmed(RegisterAccess& link, int16_t index);
+
 }  // namespace talvix::link

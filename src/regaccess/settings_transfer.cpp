@@ -31,15 +31,12 @@ QString LinkProblem(const link::RegisterAccess& link, const QString& what) {
   return message.isEmpty() ? what + u'.' : message;
 }
 
-// Reads the register at `index` into `code`. A word of all ones is what a silent sensor gives for
-// every read, but also what a null of -1 reads as: such a word counts as the register's only when
-// STATUS, which cannot read all ones (its supply-low and supply-high flags exclude each other),
-// answers right after it.
+// Reads the register at `index` into `code` (see link::ReadConfirmed: a null of -1 reads as all
+// ones and is still a setting).
 bool ReadSetting(link::RegisterAccess& link, int16_t index, int32_t& code) {
-  if (!link::Reached(link.ReadReg(index))) return false;
+  if (!link::ReadConfirmed(link, index)) return false;
   code = link.RegRaw;
-  if (link.RawWord != link::kNoAnswerWord) return true;
-  return link::Answered(link.ReadReg(registers::kStatus), link.RawWord);
+  return true;
 }
 
 // Reads every settings register's code into `codes` (as 16-bit words). False with the position
