@@ -25,7 +25,7 @@ using talvix::sim::TracedFrame;
 constexpr uint16_t kDefinedStatusBits = 0x133F;
 constexpr int kMaxShocks = 8;  // each shock is looked at for every sample taken
 // Every sample taken costs the same work however little happens, so steps between frames stay
-// short (62 ms at most, about 250 samples at the fastest rate), and the one long wait per input
+// short (46.5 ms at most, about 190 samples at the fastest rate), and the one long wait per input
 // that may reach the end of the longest sleep is taken only while the sensor sleeps, when no
 // sample is due: awake, it would catch up as many as 2^17 samples, and the target would run a few
 // dozen inputs a second instead of well over a thousand.
@@ -37,9 +37,9 @@ uint8_t Address(int16_t index) {
   return static_cast<uint8_t>(Table().at(index).BaseAddr);
 }
 
-// Clock steps from nothing to 62 ms: the top three bits pick the unit, the rest the count.
+// Clock steps from nothing to 46.5 ms: the top three bits pick the unit, the rest the count.
 double Step(uint8_t b) {
-  static constexpr double kUnits[8] = {0, 1e-6, 1e-5, 1e-4, 2e-4, 5e-4, 1e-3, 2e-3};
+  static constexpr double kUnits[8] = {0, 1e-6, 1e-5, 1e-4, 2e-4, 5e-4, 1e-3, 1.5e-3};
   return kUnits[b >> 5] * (b & 0x1F);
 }
 
