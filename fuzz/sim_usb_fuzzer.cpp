@@ -12,7 +12,7 @@
 #include "platform/clock.h"
 #include "platform/libusb_driver.h"
 #include "platform/usb_driver.h"
-#include "platform/usb_ids.h"
+#include "sim/placeholder_usb_ids.h"
 #include "sim/sim_sensor.h"
 #include "sim/sim_usb_driver.h"
 
@@ -68,7 +68,7 @@ std::optional<std::vector<uint8_t>> BulkRead(UsbDevice& device, size_t capacity)
 talvix::sim::SimUsbCardSetup Setup(talvix::fuzz::ByteReader& input) {
   talvix::sim::SimUsbCardSetup setup;
   const uint8_t kind = input.Byte();
-  if (kind & 1) setup.product_id = talvix::platform::kQuarnProductId;
+  if (kind & 1) setup.product_id = talvix::sim::kPlaceholderQuarnProductId;
   if (kind & 2) setup.vendor_id = input.Word();
   if (kind & 4) setup.max_packet = 64;
   if (kind & 8) setup.strings.erase(2);

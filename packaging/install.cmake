@@ -1,6 +1,8 @@
 # What `cmake --install` puts where, and the Debian package CPack builds from it (scripts/package).
 #   bin/                                 talvix, talvix-cli, talvix-usb-emulator
-#   lib/udev/rules.d/                    the rules that give the user access to the USB SPI cards
+#   lib/udev/rules.d/                    the rule that gives the user access to marked USB SPI cards
+#   share/talvix/udev/                   the template of the rule that marks them (the card ids are
+#                                        the installation's: talvix-cli udev-rules fills it in)
 #   share/applications/                  the desktop file
 #   share/icons/hicolor/{scalable,256x256}/apps/   the program's icon
 include(GNUInstallDirs)
@@ -10,8 +12,9 @@ if(TARGET talvix-usb-emulator)
   install(TARGETS talvix-usb-emulator RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 # udev reads lib/udev/rules.d under the system prefix (/usr/lib/udev/rules.d on Debian).
-install(FILES packaging/udev/60-talvix-usb-spi.rules packaging/udev/70-talvix-usb-spi-access.rules
-        DESTINATION lib/udev/rules.d)
+install(FILES packaging/udev/70-talvix-usb-spi-access.rules DESTINATION lib/udev/rules.d)
+install(FILES packaging/udev/60-talvix-usb-spi.rules.in
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/talvix/udev)
 install(FILES packaging/talvix.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/talvix.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

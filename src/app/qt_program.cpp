@@ -6,6 +6,7 @@
 #include "platform/clock.h"
 #include "platform/libusb_driver.h"
 #include "platform/ppdev_port.h"
+#include "platform/usb_card_ids.h"
 #include "session/simulated_bench.h"
 #include "startup/config_file.h"
 #include "startup/start_up.h"
@@ -21,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 namespace talvix::app {
 
@@ -40,6 +42,7 @@ struct Options {
   bool simulate = false;
   bool shocks = false;
   QString trace_path;
+  std::optional<QString> usb_ids;  // --usb-ids
 };
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -51,13 +54,20 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.trace_path = QString::fromLocal8Bit(argv[++i]);
     } else if (arg == QLatin1String("--sim-shocks")) {
       options.shocks = true;
+    } else if (arg == QLatin1String(platform::kUsbIdsOption) && i + 1 < argc) {
+      options.usb_ids = QString::fromLocal8Bit(argv[++i]);
     } else {
       std::fprintf(stderr,
                    "usage: talvix [--simulate] [--sim-trace FILE] [--sim-shocks]\n"
+                   "              [--usb-ids VVVV:PPPP,QQQQ]\n"
                    "  --simulate        run on the built-in simulated sensor\n"
                    "  --sim-trace FILE  with --simulate, write every SPI frame to FILE\n"
                    "  --sim-shocks      with --simulate, knock the sensor every 10 s (4 g on X,\n"
-                   "                    1.5 g on Y, 20 ms), to try event capture\n");
+                   "                    1.5 g on Y, 20 ms), to try event capture\n"
+                   "  --usb-ids VVVV:PPPP,QQQQ\n"
+                   "                    the USB SPI cards' vendor id and the product ids of the\n"
+                   "                    Pellow and Quarn cards (hexadecimal), over TALVIX_USB_IDS\n"
+                   "                    and usb-cards.conf\n");
       return false;
     }
   }
@@ -164,9 +174,22 @@ int RunProgram(int argc, char** argv) {
       knocks->start(kSimShockIntervalMs);
     }
   } else {
-    usb = std::make_unique<platform::LibUsbDriver>();
-    owned_session = std::make_unique<Session>(
-        Platform{clock, notifier, events, *usb, platform::PpdevPort::Open, nullptr, end_program});
+    platform::UsbCardIdsSetting card_ids = platform::LoadUsbCardIds(options.usb_ids);
+    // Only a refused setting is worth a word here; ids that are simply not set are explained
+    // when the user asks for a card.
+    if (!card_ids.problem.isEmpty()) {
+      std::fprintf(stderr, "talvix: the USB card ids were refused: %s\n",
+                   qPrintable(card_ids.problem));
+    }
+    usb = std::make_unique<platform::LibUsbDriver>(
+        card_ids.ids ? std::optional<uint16_t>(card_ids.ids->vendor_id) : std::nullopt);
+    owned_session = std::make_unique<Session>(Platform{.clock = clock,
+                                                       .notifier = notifier,
+                                                       .events = events,
+                                                       .usb = *usb,
+                                                       .open_port = platform::PpdevPort::Open,
+                                                       .end_program = end_program,
+                                                       .usb_card_ids = std::move(card_ids)});
   }
   Session& session = *owned_session;
 

@@ -4,7 +4,7 @@
 
 namespace talvix::app {
 
-//   talvix [--simulate] [--sim-trace FILE]
+//   talvix [--simulate] [--sim-trace FILE] [--sim-shocks] [--usb-ids VVVV:PPPP,QQQQ]
 int RunProgram(int argc, char** argv);
 
 }  // namespace talvix::app

@@ -6,10 +6,12 @@
 #include "cli/log_output.h"
 #include "cli/settings_command.h"
 #include "cli/stop_signals.h"
+#include "cli/udev_rules.h"
 #include "common/hex_text.h"
 #include "common/number_text.h"
 #include "platform/libusb_driver.h"
 #include "platform/ppdev_port.h"
+#include "platform/usb_card_ids.h"
 #include "session/session.h"
 #include "session/simulated_bench.h"
 #include "startup/port_access.h"
@@ -73,9 +75,15 @@ bool Connect(const CliOptions& options, Rig& rig, QString& error) {
         rig.notifier, rig.events,
         RunsInRealTime(options) ? nullptr : std::make_unique<link::RecordingDelay>(rig.clock));
   } else {
-    rig.libusb = std::make_unique<platform::LibUsbDriver>();
-    rig.session = std::make_unique<Session>(
-        Platform{rig.clock, rig.notifier, rig.events, *rig.libusb, platform::PpdevPort::Open});
+    platform::UsbCardIdsSetting card_ids = platform::LoadUsbCardIds(options.usb_ids);
+    rig.libusb = std::make_unique<platform::LibUsbDriver>(
+        card_ids.ids ? std::optional<uint16_t>(card_ids.ids->vendor_id) : std::nullopt);
+    rig.session = std::make_unique<Session>(Platform{.clock = rig.clock,
+                                                     .notifier = rig.notifier,
+                                                     .events = rig.events,
+                                                     .usb = *rig.libusb,
+                                                     .open_port = platform::PpdevPort::Open,
+                                                     .usb_card_ids = std::move(card_ids)});
   }
   link::RegisterAccess& link = rig.session->link;
   switch (options.interface) {
@@ -208,8 +216,8 @@ QString UsbOpenFailure(int device, const link::EzUsb& ezusb, const QString& driv
   if (found.isEmpty()) {
     return QStringLiteral(
                "no USB SPI card found (asked for %1). Check that the card is plugged in and "
-               "powered, its cable, and that the udev rules of packaging/udev are installed "
-               "(see the comments in those files).")
+               "powered, its cable, that its ids are the ones set (lsusb shows them), and that "
+               "the udev rule of talvix-cli udev-rules is installed.")
         .arg(name);
   }
   return QStringLiteral("there is no USB SPI card at %1; found %2. Name one of these, as usb:%3.")
@@ -219,6 +227,10 @@ QString UsbOpenFailure(int device, const link::EzUsb& ezusb, const QString& driv
 
 bool ConnectUsbCard(Session& session, int device, platform::LibUsbDriver* libusb, QString& error) {
   session.link.InterfaceType = link::kInterfaceUsb;
+  if (!session.ezusb.card_ids().ids) {  // nothing to look for: no scan
+    error = platform::NoUsbCardIdsText(session.ezusb.card_ids());
+    return false;
+  }
   if (!startup::BringUpUsbCard(session, device)) {
     error = UsbOpenFailure(device, session.ezusb, libusb ? libusb->LastError() : QString());
     return false;
@@ -269,6 +281,7 @@ QString CommandHelp(const QString& command, const registers::RegisterTable& tabl
   if (command == QLatin1String("log")) return LogHelpText(table);
   if (command == QLatin1String("capture")) return CaptureHelpText();
   if (command == QLatin1String("settings")) return SettingsHelpText();
+  if (command == QLatin1String("udev-rules")) return UdevRulesHelpText();
   return RegisterCommandHelpText(command);
 }
 
@@ -310,6 +323,15 @@ int RunCli(const QStringList& args, QTextStream& out, QTextStream& err, bool err
   }
   if (options->command_help) {
     out << CommandHelp(options->command, table);
+    return kExitOk;
+  }
+  if (options->command == QLatin1String("udev-rules")) {
+    const platform::UsbCardIdsSetting card_ids = platform::LoadUsbCardIds(options->usb_ids);
+    if (!card_ids.ids) {
+      err << "talvix-cli: " << platform::NoUsbCardIdsText(card_ids) << '\n';
+      return kExitDeviceError;
+    }
+    out << UdevRulesText(*card_ids.ids, card_ids.source);
     return kExitOk;
   }
   CheckedCommand checked;

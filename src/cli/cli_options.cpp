@@ -60,8 +60,9 @@ bool IsSimulated(InterfaceChoice choice) {
 QString UsageText() {
   return QStringLiteral(
       "usage: talvix-cli [--interface sim-lpt|sim-usb|lpt:<hex address>|usb:<n>]\n"
-      "                  [--sim-trace FILE] [--sim-shocks] COMMAND [OPERANDS]\n"
-      "commands: read, write, dump, log, capture, settings\n"
+      "                  [--usb-ids VVVV:PPPP,QQQQ] [--sim-trace FILE] [--sim-shocks]\n"
+      "                  COMMAND [OPERANDS]\n"
+      "commands: read, write, dump, log, capture, settings, udev-rules\n"
       "talvix-cli --help describes them all; talvix-cli COMMAND --help one of them.\n");
 }
 
@@ -77,6 +78,10 @@ QString HelpText() {
       "                    a simulated parallel port or USB SPI card;\n"
       "                    lpt:<hex address>: the parallel port at that base address\n"
       "                    (as lpt:378); usb:<n>: the USB SPI card Ezusb-<n>, 0 to 3\n"
+      "  --usb-ids VVVV:PPPP,QQQQ\n"
+      "                    the USB SPI cards' vendor id and the product ids of the\n"
+      "                    Pellow and Quarn cards (hexadecimal), over TALVIX_USB_IDS and\n"
+      "                    usb-cards.conf (talvix-cli udev-rules --help tells more)\n"
       "  --sim-trace FILE  with a simulated interface, write every SPI frame to FILE\n"
       "  --sim-shocks      with a simulated interface, knock the sensor 1 s after the\n"
       "                    start and every 2 s after it for ten minutes (20 ms, 4 g on X,\n"
@@ -95,6 +100,8 @@ QString HelpText() {
       "                    its two buffers as CapDat_0 and CapDat_1\n"
       "  settings save FILE | settings load FILE [--dry-run]\n"
       "                    the sensor's user settings saved to a file and restored\n"
+      "  udev-rules        the udev rule that gives access to this installation's USB\n"
+      "                    SPI cards, made from their configured ids\n"
       "talvix-cli COMMAND --help tells more of each.\n"
       "\n"
       "exit status:\n"
@@ -162,7 +169,8 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString& erro
       options.sim_shocks = true;
       continue;
     }
-    if (option != QLatin1String("--interface") && option != QLatin1String("--sim-trace")) {
+    if (option != QLatin1String("--interface") && option != QLatin1String("--sim-trace") &&
+        option != QLatin1String("--usb-ids")) {
       error = QStringLiteral("unknown option \"%1\"").arg(option);
       return std::nullopt;
     }
@@ -173,6 +181,8 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString& erro
     const QString& value = args[++i];
     if (option == QLatin1String("--interface")) {
       if (!ParseInterface(value, options, error)) return std::nullopt;
+    } else if (option == QLatin1String("--usb-ids")) {
+      options.usb_ids = value;
     } else {
       options.trace_path = value;
     }
@@ -185,7 +195,8 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString& erro
   options.operands = args.mid(i + 1);
   const QString& c = options.command;
   const bool known = c == QLatin1String("read") || c == QLatin1String("write") ||
-                     c == QLatin1String("dump") || TakesOptions(c);
+                     c == QLatin1String("dump") || c == QLatin1String("udev-rules") ||
+                     TakesOptions(c);
   if (!known) {
     error = QStringLiteral("unknown command \"%1\"").arg(c);
     return std::nullopt;
@@ -206,8 +217,8 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString& erro
     if (options.operands.isEmpty()) error = QStringLiteral("read needs at least one label");
   } else if (c == QLatin1String("write")) {
     if (options.operands.size() != 2) error = QStringLiteral("write needs a label and a value");
-  } else if (c == QLatin1String("dump")) {
-    if (!options.operands.isEmpty()) error = QStringLiteral("dump takes no operands");
+  } else if (c == QLatin1String("dump") || c == QLatin1String("udev-rules")) {
+    if (!options.operands.isEmpty()) error = QStringLiteral("%1 takes no operands").arg(c);
   }
   if (!error.isEmpty()) return std::nullopt;
   return options;

@@ -13,12 +13,13 @@ enum class InterfaceChoice { kSimParallel, kParallel, kSimUsb, kUsb };
 
 struct CliOptions {
   InterfaceChoice interface = InterfaceChoice::kSimParallel;
-  uint16_t port_address = 0x378;  // for the parallel port
-  int usb_device = 0;             // for the USB card: the n of "Ezusb-n"
-  QString trace_path;             // --sim-trace
-  bool sim_shocks = false;        // --sim-shocks
-  bool help = false;              // --help before the command: the whole help
-  QString command;                // read, write, dump, log, capture, settings
+  uint16_t port_address = 0x378;   // for the parallel port
+  int usb_device = 0;              // for the USB card: the n of "Ezusb-n"
+  QString trace_path;              // --sim-trace
+  std::optional<QString> usb_ids;  // --usb-ids VVVV:PPPP,QQQQ
+  bool sim_shocks = false;         // --sim-shocks
+  bool help = false;               // --help before the command: the whole help
+  QString command;                 // read, write, dump, log, capture, settings, udev-rules
   QStringList operands;
   bool command_help = false;  // --help among the operands: the command's help
 };

@@ -2,7 +2,6 @@
 
 #include "link/usb_spi_card.h"
 #include "platform/ezusb_protocol.h"
-#include "platform/usb_ids.h"
 
 #include <algorithm>
 #include <vector>
@@ -26,9 +25,9 @@ uint16_t Le16(std::span<const uint8_t> bytes, size_t at) {
   return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
 }
 
-QString CardTypeOf(uint16_t product_id) {
-  if (product_id == platform::kPellowProductId) return QStringLiteral("Pellow");
-  if (product_id == platform::kQuarnProductId) return QStringLiteral("Quarn");
+QString CardTypeOf(const platform::UsbCardIds& ids, uint16_t product_id) {
+  if (product_id == ids.pellow_product_id) return QStringLiteral("Pellow");
+  if (product_id == ids.quarn_product_id) return QStringLiteral("Quarn");
   return None();
 }
 
@@ -143,6 +142,8 @@ void EzUsb::UsbReadBoardInfo(platform::UsbDevice* handle, UsbCardInfo& card) {
 void EzUsb::UsbScanCards() {
   UsbCardCount = 0;
   for (UsbCardInfo& card : UsbCards) card = UsbCardInfo{};
+  if (!card_ids_.ids) return;
+  const platform::UsbCardIds& ids = *card_ids_.ids;
   for (int i = 0; i < static_cast<int>(UsbCards.size()); ++i) {
     const QString name = platform::EzusbName(i);
     const std::unique_ptr<platform::UsbDevice> handle = driver_.Open(name);
@@ -154,8 +155,8 @@ void EzUsb::UsbScanCards() {
       notifier_.Message(QStringLiteral("Error getting Board Info"), ErrorTitle());
       continue;
     }
-    if (Le16(buffer, platform::kDescriptorVendorIdAt) != platform::kCardVendorId) continue;
-    const QString type = CardTypeOf(Le16(buffer, platform::kDescriptorProductIdAt));
+    if (Le16(buffer, platform::kDescriptorVendorIdAt) != ids.vendor_id) continue;
+    const QString type = CardTypeOf(ids, Le16(buffer, platform::kDescriptorProductIdAt));
     if (type == None()) continue;
     ++UsbCardCount;
     UsbCardInfo& card = UsbCards[i];
@@ -169,6 +170,11 @@ void EzUsb::UsbScanCards() {
 void EzUsb::UsbSelectFirstCard() {
   CurrentCard.Present = false;
   UsbCardIndex = -1;
+  if (!card_ids_.ids) {
+    UsbScanCards();  // forgets the cards of an earlier scan
+    notifier_.Message(platform::NoUsbCardIdsText(card_ids_), ErrorTitle());
+    return;
+  }
   UsbScanCards();
   if (UsbCardCount == 0) {
     notifier_.Message(QStringLiteral("No USB Buffers Found, Please Verify Setup and Restart"),

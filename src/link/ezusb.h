@@ -6,6 +6,7 @@
 
 #include "platform/ezusb_protocol.h"
 #include "platform/notifier.h"
+#include "platform/usb_card_ids.h"
 #include "platform/usb_driver.h"
 
 #include <QString>
@@ -13,6 +14,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 namespace talvix::link {
 
@@ -34,8 +36,10 @@ inline constexpr int kSpeedPipe = 3;
 
 class EzUsb {
  public:
-  EzUsb(platform::UsbDriver& driver, platform::Notifier& notifier)
-      : driver_(driver), notifier_(notifier) {}
+  // `card_ids` are the installation's: without ids no device is opened and a scan finds none.
+  EzUsb(platform::UsbDriver& driver, platform::Notifier& notifier,
+        platform::UsbCardIdsSetting card_ids)
+      : driver_(driver), notifier_(notifier), card_ids_(std::move(card_ids)) {}
 
   // Opens the card's device; nullptr when it cannot be opened. The device closes when the
   // returned handle is destroyed, so no handle outlives the operation that opened it.
@@ -61,13 +65,17 @@ class EzUsb {
   // flag with the message "Error getting Board Info".
   void UsbReadBoardInfo(platform::UsbDevice* handle, UsbCardInfo& card);
 
-  // Rebuilds UsbCards and UsbCardCount from the devices attached now.
+  // Rebuilds UsbCards and UsbCardCount from the devices attached now; finds none, opening no
+  // device, while no card ids are set.
   void UsbScanCards();
 
-  // Scans and makes the first ready card current, with a message when there is none.
+  // Scans and makes the first ready card current, with a message when there is none (or, while
+  // no card ids are set, where to set them).
   void UsbSelectFirstCard();
 
   platform::Notifier& notifier() { return notifier_; }
+  // The installation's card ids, and where they came from.
+  const platform::UsbCardIdsSetting& card_ids() const { return card_ids_; }
 
   std::array<UsbCardInfo, 4> UsbCards;
   UsbCardInfo CurrentCard;  // its Present flag is what "the current card is ready" means
@@ -77,6 +85,7 @@ class EzUsb {
  private:
   platform::UsbDriver& driver_;
   platform::Notifier& notifier_;
+  platform::UsbCardIdsSetting card_ids_;
 };
 
 }  // namespace talvix::link

@@ -1,7 +1,5 @@
 #include "platform/libusb_driver.h"
 
-#include "platform/usb_ids.h"
-
 #include <QLoggingCategory>
 
 #include <libusb.h>
@@ -256,8 +254,8 @@ void LibUsbDriver::ContextDeleter::operator()(libusb_context* context) const {
   libusb_exit(context);
 }
 
-LibUsbDriver::LibUsbDriver() {
-  Start();
+LibUsbDriver::LibUsbDriver(std::optional<uint16_t> vendor_id) : vendor_id_(vendor_id) {
+  if (vendor_id_) Start();
 }
 
 bool LibUsbDriver::Start() {
@@ -282,7 +280,7 @@ void LibUsbDriver::SetError(const QString& text) {
 
 std::unique_ptr<UsbDevice> LibUsbDriver::Open(const QString& dev_name) {
   const std::optional<int> index = EzusbIndex(dev_name);
-  if (!index) {
+  if (!index || !vendor_id_) {
     qCDebug(lcUsb).noquote() << "Open" << dev_name << "-> no such card";
     return nullptr;
   }
@@ -303,7 +301,7 @@ std::unique_ptr<UsbDevice> LibUsbDriver::Open(const QString& dev_name) {
                       libusb_get_device_address(list.get()[i]), descriptor.idVendor};
     }
   }
-  const std::vector<size_t> order = OrderCards(locations, kCardVendorId);
+  const std::vector<size_t> order = OrderCards(locations, *vendor_id_);
   if (static_cast<size_t>(*index) >= order.size()) {
     qCDebug(lcUsb).noquote() << "Open" << dev_name << "-> no such card";
     return nullptr;

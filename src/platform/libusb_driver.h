@@ -1,7 +1,8 @@
 // The USB SPI cards through libusb. "Ezusb-i" is the i-th attached device that carries the card
-// maker's vendor id, counting in bus, then address order. Opening a card claims its interface 0;
-// its pipes are the endpoints of that interface in descriptor order (pipe p is the p-th endpoint).
-// Every request is logged under the category talvix.link.usb (debug level).
+// maker's vendor id (the installation's setting, platform/usb_card_ids.h), counting in bus, then
+// address order. Opening a card claims its interface 0; its pipes are the endpoints of that
+// interface in descriptor order (pipe p is the p-th endpoint). Every request is logged under the
+// category talvix.link.usb (debug level).
 #pragma once
 
 #include "platform/ezusb_protocol.h"
@@ -38,7 +39,8 @@ std::vector<size_t> OrderCards(std::span<const UsbDeviceLocation> devices, uint1
 
 class LibUsbDriver : public UsbDriver {
  public:
-  LibUsbDriver();
+  // Looks for devices of `vendor_id`; without one, no device is ever opened.
+  explicit LibUsbDriver(std::optional<uint16_t> vendor_id);
   ~LibUsbDriver() override;
   LibUsbDriver(const LibUsbDriver&) = delete;
   LibUsbDriver& operator=(const LibUsbDriver&) = delete;
@@ -62,6 +64,7 @@ class LibUsbDriver : public UsbDriver {
   bool Start();
   void SetError(const QString& text);
 
+  std::optional<uint16_t> vendor_id_;
   std::unique_ptr<libusb_context, ContextDeleter> context_;
   QString last_error_;
 };

@@ -14,7 +14,7 @@ std::unique_ptr<link::Delay> DelayOrDefault(std::unique_ptr<link::Delay> delay,
 
 Session::Session(Platform platform)
     : delay(DelayOrDefault(std::move(platform.delay), platform.clock)),
-      ezusb(platform.usb, platform.notifier),
+      ezusb(platform.usb, platform.notifier, std::move(platform.usb_card_ids)),
       usb(ezusb),
       link(table, *delay, usb),
       clock_(platform.clock),

@@ -11,6 +11,7 @@
 #include "platform/event_pump.h"
 #include "platform/notifier.h"
 #include "platform/port_io.h"
+#include "platform/usb_card_ids.h"
 #include "platform/usb_driver.h"
 #include "registers/register_table.h"
 #include "session/capture_state.h"
@@ -40,6 +41,9 @@ struct Platform {
   // configuration), whatever loop is running: the last step of the exit path. Tests record the
   // call instead; the program exits the process.
   std::function<void(int exit_status)> end_program = nullptr;
+  // The USB card ids of this installation (platform/usb_card_ids.h); none by default, so that no
+  // card is looked for.
+  platform::UsbCardIdsSetting usb_card_ids = {};
 };
 
 // Start-up and interface state.

@@ -1,5 +1,6 @@
 #include "session/simulated_bench.h"
 
+#include "sim/placeholder_usb_ids.h"
 #include "sim/sim_port.h"
 
 #include <QDebug>
@@ -27,7 +28,8 @@ std::unique_ptr<Session> SimulatedBench::MakeSession(platform::Notifier& notifie
                .open_port = [this](uint16_t base_address,
                                    QString& error) { return OpenPort(base_address, error); },
                .delay = std::move(delay),
-               .end_program = [this](int exit_status) { EndProgram(exit_status); }});
+               .end_program = [this](int exit_status) { EndProgram(exit_status); },
+               .usb_card_ids = sim::PlaceholderUsbCardIdsSetting()});
 }
 
 std::unique_ptr<platform::PortIo> SimulatedBench::OpenPort(uint16_t base_address, QString& error) {

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "platform/usb_driver.h"
-#include "platform/usb_ids.h"
+#include "sim/placeholder_usb_ids.h"
 
 #include <QString>
 
@@ -21,11 +21,12 @@
 
 namespace talvix::sim {
 
-// How a card comes out of the box. The product id picks the card type (kPellowProductId,
-// kQuarnProductId); any other id, or another vendor id, makes a foreign device.
+// How a card comes out of the box. The product id picks the card type
+// (kPlaceholderPellowProductId, kPlaceholderQuarnProductId); any other id, or another vendor id,
+// makes a foreign device.
 struct SimUsbCardSetup {
-  uint16_t vendor_id = platform::kCardVendorId;
-  uint16_t product_id = platform::kPellowProductId;
+  uint16_t vendor_id = kPlaceholderVendorId;
+  uint16_t product_id = kPlaceholderPellowProductId;
   // String descriptors by index; asking for a missing one fails like a stalled request.
   std::map<uint8_t, QString> strings = {{1, QStringLiteral("Talvix")},
                                         {2, QStringLiteral("USB SPI Card")}};

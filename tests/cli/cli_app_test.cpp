@@ -141,10 +141,40 @@ TEST_F(CliAppTest, SimulatedCardReadsAgreeWithTheRssRule) {
 }
 
 TEST_F(CliAppTest, MissingUsbCardIsADeviceError) {
-  const CliRun run = RunTool({"--interface", "usb:2", "read", "SUPPLY"});
+  const CliRun run = RunTool({"--usb-ids", "fffe:1,2", "--interface", "usb:2", "read", "SUPPLY"});
   EXPECT_EQ(run.status, kExitDeviceError);
   EXPECT_TRUE(run.err.contains("Ezusb-2")) << run.err.toStdString();
   EXPECT_TRUE(run.out.isEmpty());
+}
+
+// The card ids are the installation's: with none set, a card is not looked for and the user is
+// told where to set them; udev-rules makes the rule from the ids set.
+TEST_F(CliAppTest, UsbCardsNeedTheInstallationsIds) {
+  const QByteArray config_home = qgetenv("XDG_CONFIG_HOME");
+  qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());  // no user file
+  qunsetenv("TALVIX_USB_IDS");
+
+  const CliRun read = RunTool({"--interface", "usb:0", "read", "SUPPLY"});
+  EXPECT_EQ(read.status, kExitDeviceError);
+  EXPECT_TRUE(read.err.contains("No USB card ids are set")) << read.err.toStdString();
+  EXPECT_TRUE(read.out.isEmpty());
+  EXPECT_EQ(RunTool({"udev-rules"}).status, kExitDeviceError);
+
+  qputenv("TALVIX_USB_IDS", "abcd:12");
+  const CliRun rules = RunTool({"udev-rules"});
+  EXPECT_EQ(rules.status, kExitOk);
+  EXPECT_TRUE(rules.out.contains(
+      R"(ATTR{idVendor}=="abcd", ATTR{idProduct}=="0012", ENV{ID_TALVIX_USB_SPI}="1")"))
+      << rules.out.toStdString();
+  EXPECT_FALSE(rules.out.contains("Quarn"));
+  EXPECT_FALSE(rules.out.contains("@CARD_LINES@"));
+
+  qunsetenv("TALVIX_USB_IDS");
+  if (config_home.isNull()) {
+    qunsetenv("XDG_CONFIG_HOME");
+  } else {
+    qputenv("XDG_CONFIG_HOME", config_home);
+  }
 }
 
 TEST_F(CliAppTest, UnwritableTraceIsReported) {
@@ -331,22 +361,22 @@ TEST_P(CliUsbOpenTest, SaysWhyTheCardCannotBeUsedAndWhatToDo) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CliUsbOpenTest,
-    ::testing::Values(UsbOpenCase{"NoCardAtAll",
-                                  [](sim::SimUsbDriver& usb) { usb.RemoveCard(0); },
-                                  0,
-                                  {"no USB SPI card found", "Ezusb-0", "cable", "packaging/udev"}},
-                      UsbOpenCase{"CardsAtOtherIndexes",
-                                  [](sim::SimUsbDriver& usb) {
-                                    usb.PlaceCard(2, {.product_id = platform::kQuarnProductId});
-                                  },
-                                  1,
-                                  {"no USB SPI card at Ezusb-1",
-                                   "found Ezusb-0 (Pellow), Ezusb-2 (Quarn)", "usb:0"}},
-                      UsbOpenCase{
-                          "CardDoesNotAnswer",
-                          [](sim::SimUsbDriver& usb) { usb.FailNextBulkRead(0); },
-                          0,
-                          {"Ezusb-0 (Pellow) was found but did not answer", "unplug and replug"}}),
+    ::testing::Values(
+        UsbOpenCase{"NoCardAtAll",
+                    [](sim::SimUsbDriver& usb) { usb.RemoveCard(0); },
+                    0,
+                    {"no USB SPI card found", "Ezusb-0", "cable", "talvix-cli udev-rules"}},
+        UsbOpenCase{
+            "CardsAtOtherIndexes",
+            [](sim::SimUsbDriver& usb) {
+              usb.PlaceCard(2, {.product_id = sim::kPlaceholderQuarnProductId});
+            },
+            1,
+            {"no USB SPI card at Ezusb-1", "found Ezusb-0 (Pellow), Ezusb-2 (Quarn)", "usb:0"}},
+        UsbOpenCase{"CardDoesNotAnswer",
+                    [](sim::SimUsbDriver& usb) { usb.FailNextBulkRead(0); },
+                    0,
+                    {"Ezusb-0 (Pellow) was found but did not answer", "unplug and replug"}}),
     [](const ::testing::TestParamInfo<UsbOpenCase>& info) { return info.param.name; });
 
 }  // namespace

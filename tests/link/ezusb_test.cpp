@@ -24,7 +24,7 @@ class EzUsbTest : public ::testing::Test {
  protected:
   sim::SimUsbDriver driver_;
   platform::RecordingNotifier notifier_;
-  EzUsb ezusb_{driver_, notifier_};
+  EzUsb ezusb_{driver_, notifier_, sim::PlaceholderUsbCardIdsSetting()};
 };
 
 TEST_F(EzUsbTest, FirstReadyCardBecomesCurrentWithItsBoardInformation) {
@@ -35,7 +35,7 @@ TEST_F(EzUsbTest, FirstReadyCardBecomesCurrentWithItsBoardInformation) {
   pellow.max_packet = 64;
   driver_.PlaceCard(1, pellow);
   sim::SimUsbCardSetup quarn;
-  quarn.product_id = platform::kQuarnProductId;
+  quarn.product_id = sim::kPlaceholderQuarnProductId;
   quarn.firmware_major = 2;
   quarn.firmware_tenths = 5;
   quarn.max_packet = 512;
@@ -82,12 +82,38 @@ TEST_F(EzUsbTest, WithoutCardsNothingIsCurrentAndTheUserIsTold) {
   for (const UsbCardInfo& card : ezusb_.UsbCards) ExpectEmpty(card);
 }
 
+// Without the installation's card ids nothing is looked for: no device is opened, the cards of an
+// earlier scan are forgotten, and the user learns where to set the ids.
+TEST_F(EzUsbTest, WithoutCardIdsNoDeviceIsOpened) {
+  struct CountingDriver : platform::UsbDriver {
+    explicit CountingDriver(platform::UsbDriver& inner) : inner(inner) {}
+    std::unique_ptr<platform::UsbDevice> Open(const QString& name) override {
+      ++opens;
+      return inner.Open(name);
+    }
+    platform::UsbDriver& inner;
+    int opens = 0;
+  } counting(driver_);
+  driver_.PlaceCard(0);
+  EzUsb ezusb(counting, notifier_, platform::UsbCardIdsSetting{});
+  ezusb.UsbCards[0].DevName = QStringLiteral("Ezusb-0");
+
+  ezusb.UsbSelectFirstCard();
+
+  EXPECT_EQ(counting.opens, 0);
+  ExpectEmpty(ezusb.UsbCards[0]);
+  EXPECT_FALSE(ezusb.CurrentCard.Present);
+  ASSERT_EQ(notifier_.texts.size(), 1);
+  EXPECT_TRUE(notifier_.texts[0].startsWith("No USB card ids are set"))
+      << notifier_.texts[0].toStdString();
+}
+
 TEST_F(EzUsbTest, DevicesOfOtherProductsOrVendorsAreNotCounted) {
   sim::SimUsbCardSetup other_product;
-  other_product.product_id = 0xB2FF;
+  other_product.product_id = sim::kPlaceholderForeignProductId;
   driver_.PlaceCard(0, other_product);
   sim::SimUsbCardSetup other_vendor;
-  other_vendor.vendor_id = 0x1234;
+  other_vendor.vendor_id = sim::kPlaceholderOtherVendorId;
   driver_.PlaceCard(2, other_vendor);
 
   ezusb_.UsbSelectFirstCard();

@@ -34,7 +34,7 @@ class UsbSpiCardTest : public ::testing::Test {
     return answer;
   }};
   platform::RecordingNotifier notifier_;
-  EzUsb ezusb_{driver_, notifier_};
+  EzUsb ezusb_{driver_, notifier_, sim::PlaceholderUsbCardIdsSetting()};
   UsbSpiCard card_{ezusb_};
 };
 
@@ -167,7 +167,7 @@ class ShortReadDriver : public platform::UsbDriver {
 
 TEST_F(UsbSpiCardTest, ShortAnswerIsAFailedRead) {
   ShortReadDriver short_driver(driver_);
-  EzUsb ezusb(short_driver, notifier_);
+  EzUsb ezusb(short_driver, notifier_, sim::PlaceholderUsbCardIdsSetting());
   ezusb.CurrentCard = ezusb_.CurrentCard;
   UsbSpiCard card(ezusb);
   card.SpiData[2][1] = 0x6666;
@@ -190,7 +190,7 @@ TEST_F(UsbSpiCardTest, UnpluggedCardFailsTheWrite) {
 
 TEST_F(UsbSpiCardTest, WithoutAReadyCardNothingHappens) {
   platform::RecordingNotifier notifier;
-  EzUsb ezusb(driver_, notifier);  // no card selected
+  EzUsb ezusb(driver_, notifier, sim::PlaceholderUsbCardIdsSetting());  // no card selected
   UsbSpiCard card(ezusb);
   card.SpiData[1][0] = 0x0400;
   uint8_t count = 1;

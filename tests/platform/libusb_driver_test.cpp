@@ -21,15 +21,18 @@ TEST(LibUsbDriverTest, OnlyTheFourCardNamesAreAccepted) {
 }
 
 TEST(LibUsbDriverTest, CardsAreNumberedByBusThenAddressAmongTheMakersDevices) {
+  // The project's placeholder vendor ids (no maker's), as the simulated cards carry them.
+  constexpr uint16_t kCards = 0xFFFE;
+  constexpr uint16_t kOther = 0xFFFD;
   const std::vector<UsbDeviceLocation> devices = {
-      {.bus = 2, .address = 1, .vendor_id = 0x0456},
-      {.bus = 1, .address = 9, .vendor_id = 0x0456},
-      {.bus = 1, .address = 3, .vendor_id = 0x1D6B},
-      {.bus = 1, .address = 4, .vendor_id = 0x0456},
+      {.bus = 2, .address = 1, .vendor_id = kCards},
+      {.bus = 1, .address = 9, .vendor_id = kCards},
+      {.bus = 1, .address = 3, .vendor_id = kOther},
+      {.bus = 1, .address = 4, .vendor_id = kCards},
   };
-  EXPECT_EQ(OrderCards(devices, 0x0456), (std::vector<size_t>{3, 1, 0}));
-  EXPECT_TRUE(OrderCards(devices, 0x9999).empty());
-  EXPECT_TRUE(OrderCards({}, 0x0456).empty());
+  EXPECT_EQ(OrderCards(devices, kCards), (std::vector<size_t>{3, 1, 0}));
+  EXPECT_TRUE(OrderCards(devices, 0xFFFC).empty());
+  EXPECT_TRUE(OrderCards({}, kCards).empty());
 }
 
 TEST(LibUsbDriverTest, PipeInformationBlockLayout) {

@@ -50,7 +50,7 @@ TEST(SimUsbDriverTest, OpensPlacedCardsByTheirNameOnly) {
 TEST(SimUsbDriverTest, AnswersDeviceDescriptorAndPipeInformation) {
   SimUsbDriver driver;
   SimUsbCardSetup setup;
-  setup.product_id = platform::kQuarnProductId;
+  setup.product_id = sim::kPlaceholderQuarnProductId;
   setup.max_packet = 64;
   driver.PlaceCard(0, setup);
   const auto device = driver.Open(QStringLiteral("Ezusb-0"));
@@ -60,8 +60,8 @@ TEST(SimUsbDriverTest, AnswersDeviceDescriptorAndPipeInformation) {
   ASSERT_TRUE(
       device->IoControl(platform::kIoctlGetDeviceDescriptor, descriptor, descriptor, returned));
   EXPECT_EQ(returned, 18u);
-  EXPECT_EQ(descriptor[8] | descriptor[9] << 8, platform::kCardVendorId);
-  EXPECT_EQ(descriptor[10] | descriptor[11] << 8, platform::kQuarnProductId);
+  EXPECT_EQ(descriptor[8] | descriptor[9] << 8, sim::kPlaceholderVendorId);
+  EXPECT_EQ(descriptor[10] | descriptor[11] << 8, sim::kPlaceholderQuarnProductId);
 
   std::array<uint8_t, platform::kPipeInfoBlockSize> block{};
   ASSERT_TRUE(device->IoControl(platform::kIoctlGetPipeInfo, block, block, returned));

@@ -5,7 +5,7 @@
 #include "platform/clock.h"
 #include "platform/libusb_driver.h"
 #include "platform/notifier.h"
-#include "platform/usb_ids.h"
+#include "sim/placeholder_usb_ids.h"
 #include "sim/sim_sensor.h"
 #include "sim/sim_usb_driver.h"
 #include "usb_emulator/card_list.h"
@@ -40,9 +40,10 @@ class LibUsbBackendTest : public ::testing::Test {
     QString error;
     emulator_ = UsbCardEmulator::Start(cards_, std::move(devices), error);
     ASSERT_NE(emulator_, nullptr) << error.toStdString();
-    libusb_ = std::make_unique<platform::LibUsbDriver>();
+    libusb_ = std::make_unique<platform::LibUsbDriver>(sim::kPlaceholderVendorId);
     ASSERT_TRUE(libusb_->LastError().isEmpty()) << libusb_->LastError().toStdString();
-    ezusb_ = std::make_unique<link::EzUsb>(*libusb_, notifier_);
+    ezusb_ =
+        std::make_unique<link::EzUsb>(*libusb_, notifier_, sim::PlaceholderUsbCardIdsSetting());
     card_ = std::make_unique<link::UsbSpiCard>(*ezusb_);
   }
 
@@ -96,14 +97,14 @@ class LibUsbBackendTest : public ::testing::Test {
 };
 
 TEST_F(LibUsbBackendTest, CardsAreNamedInBusAddressOrderAmongTheMakersDevices) {
-  EmulatedDevice quarn = Device(platform::kQuarnProductId, 64, 9);
+  EmulatedDevice quarn = Device(sim::kPlaceholderQuarnProductId, 64, 9);
   quarn.setup.strings = {{1, QStringLiteral("Q maker")}, {2, QStringLiteral("Q card")}};
   quarn.setup.firmware_major = 1;
   quarn.setup.firmware_tenths = 0;
-  EmulatedDevice other = Device(kOtherProductId, 512, 2);
-  other.setup.vendor_id = kOtherVendorId;
-  ASSERT_NO_FATAL_FAILURE(Plug({quarn, other, Device(platform::kPellowProductId, 512, 4),
-                                Device(kForeignProductId, 512, 6)}));
+  EmulatedDevice other = Device(sim::kPlaceholderOtherProductId, 512, 2);
+  other.setup.vendor_id = sim::kPlaceholderOtherVendorId;
+  ASSERT_NO_FATAL_FAILURE(Plug({quarn, other, Device(sim::kPlaceholderPellowProductId, 512, 4),
+                                Device(sim::kPlaceholderForeignProductId, 512, 6)}));
 
   ezusb_->UsbScanCards();
 
@@ -135,8 +136,9 @@ TEST_F(LibUsbBackendTest, CardsAreNamedInBusAddressOrderAmongTheMakersDevices) {
 }
 
 TEST_F(LibUsbBackendTest, FirstReadyCardBecomesCurrentAndAnEmptyBusIsReported) {
-  ASSERT_NO_FATAL_FAILURE(Plug({Device(kForeignProductId), Device(platform::kPellowProductId),
-                                Device(kForeignProductId), Device(platform::kQuarnProductId)}));
+  ASSERT_NO_FATAL_FAILURE(
+      Plug({Device(sim::kPlaceholderForeignProductId), Device(sim::kPlaceholderPellowProductId),
+            Device(sim::kPlaceholderForeignProductId), Device(sim::kPlaceholderQuarnProductId)}));
   ezusb_->UsbSelectFirstCard();
   EXPECT_EQ(ezusb_->UsbCardIndex, 1);
   EXPECT_EQ(ezusb_->CurrentCard.DevName, "Ezusb-1");
@@ -156,7 +158,7 @@ class LibUsbRequestTest : public LibUsbBackendTest,
 
 TEST_P(LibUsbRequestTest, AnswersEqualTheSimulatedCardsAtDriverLevel) {
   const uint16_t packet = GetParam();
-  EmulatedDevice device = Device(platform::kQuarnProductId, packet);
+  EmulatedDevice device = Device(sim::kPlaceholderQuarnProductId, packet);
   device.setup.strings = {{1, QStringLiteral("Talvix AG")}, {2, QStringLiteral("Spi4")}};
   sim::SimUsbDriver twin;
   twin.PlaceCard(0, device.setup);
@@ -205,7 +207,7 @@ TEST_P(LibUsbRequestTest, AnswersEqualTheSimulatedCardsAtDriverLevel) {
 INSTANTIATE_TEST_SUITE_P(PacketSizes, LibUsbRequestTest, ::testing::Values(512, 64));
 
 TEST_F(LibUsbBackendTest, CardCommandSetRoundTrips) {
-  ASSERT_NO_FATAL_FAILURE(Plug({Device(platform::kPellowProductId)}));
+  ASSERT_NO_FATAL_FAILURE(Plug({Device(sim::kPlaceholderPellowProductId)}));
   ASSERT_NO_FATAL_FAILURE(SelectFirstCard());
 
   uint8_t bits = 0x5A;
@@ -247,7 +249,7 @@ TEST_F(LibUsbBackendTest, CardCommandSetRoundTrips) {
 }
 
 TEST_F(LibUsbBackendTest, ReadWithNothingWaitingTimesOutAndTheNextExchangeStillWorks) {
-  ASSERT_NO_FATAL_FAILURE(Plug({Device(platform::kPellowProductId)}));
+  ASSERT_NO_FATAL_FAILURE(Plug({Device(sim::kPlaceholderPellowProductId)}));
   ezusb_->UsbScanCards();
   const std::unique_ptr<platform::UsbDevice> handle = ezusb_->UsbOpenCard(ezusb_->UsbCards[0]);
   ASSERT_NE(handle, nullptr);
@@ -290,7 +292,7 @@ class TransferFaultTest : public LibUsbBackendTest,
 
 TEST_P(TransferFaultTest, CardIsMarkedNotReadyAndTheProgramGoesOn) {
   const TransferFault& fault = GetParam();
-  ASSERT_NO_FATAL_FAILURE(Plug({Device(platform::kPellowProductId)}));
+  ASSERT_NO_FATAL_FAILURE(Plug({Device(sim::kPlaceholderPellowProductId)}));
   ASSERT_NO_FATAL_FAILURE(SelectFirstCard());
   const size_t packets_before = ReceivedPackets(0).size();
   card_->SpiData[1][0] = 0x0200;

@@ -1,6 +1,6 @@
 // talvix-usb-emulator as a user runs it: its device list, and commands run under it as child
 // processes that reach the emulated cards through their own, unmodified libusb.
-#include "platform/usb_ids.h"
+#include "sim/placeholder_usb_ids.h"
 #include "usb_emulator/card_list.h"
 #include "usb_emulator/fault_plan.h"
 
@@ -32,13 +32,13 @@ TEST(CardListTest, ListsTheDevicesInOrder) {
   const auto devices = ParseCardList(QStringLiteral(" Pellow, quarn:64 ,foreign,OTHER:8"), error);
   ASSERT_TRUE(devices) << error.toStdString();
   ASSERT_EQ(devices->size(), 4u);
-  EXPECT_EQ((*devices)[0].setup.product_id, platform::kPellowProductId);
+  EXPECT_EQ((*devices)[0].setup.product_id, sim::kPlaceholderPellowProductId);
   EXPECT_EQ((*devices)[0].setup.max_packet, 512);
-  EXPECT_EQ((*devices)[1].setup.product_id, platform::kQuarnProductId);
+  EXPECT_EQ((*devices)[1].setup.product_id, sim::kPlaceholderQuarnProductId);
   EXPECT_EQ((*devices)[1].setup.max_packet, 64);
-  EXPECT_EQ((*devices)[2].setup.vendor_id, platform::kCardVendorId);
-  EXPECT_EQ((*devices)[2].setup.product_id, kForeignProductId);
-  EXPECT_EQ((*devices)[3].setup.vendor_id, kOtherVendorId);
+  EXPECT_EQ((*devices)[2].setup.vendor_id, sim::kPlaceholderVendorId);
+  EXPECT_EQ((*devices)[2].setup.product_id, sim::kPlaceholderForeignProductId);
+  EXPECT_EQ((*devices)[3].setup.vendor_id, sim::kPlaceholderOtherVendorId);
   EXPECT_EQ((*devices)[3].setup.max_packet, 8);
   for (const EmulatedDevice& device : *devices) EXPECT_EQ(device.address, 0);
 
@@ -118,6 +118,8 @@ Outcome RunEmulator(const std::vector<std::string>& args, bool preload = true) {
   std::vector<char*> env;
   for (char** entry = environ; *entry != nullptr; ++entry) {
     if (std::strncmp(*entry, "UMOCKDEV_DIR=", 13) == 0) continue;
+    // Nothing configured: the command finds the cards through the ids the emulator gives it.
+    if (std::strncmp(*entry, "TALVIX_USB_IDS=", 15) == 0) continue;
     if (!preload && std::strncmp(*entry, "LD_PRELOAD=", 11) == 0) continue;
     env.push_back(*entry);
   }

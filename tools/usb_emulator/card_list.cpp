@@ -1,6 +1,6 @@
 #include "usb_emulator/card_list.h"
 
-#include "platform/usb_ids.h"
+#include "sim/placeholder_usb_ids.h"
 
 #include <QStringList>
 
@@ -18,14 +18,14 @@ std::optional<uint16_t> PacketSize(const QString& text) {
 std::optional<sim::SimUsbCardSetup> SetupOf(const QString& kind) {
   sim::SimUsbCardSetup setup;
   if (kind == QLatin1String("pellow")) {
-    setup.product_id = platform::kPellowProductId;
+    setup.product_id = sim::kPlaceholderPellowProductId;
   } else if (kind == QLatin1String("quarn")) {
-    setup.product_id = platform::kQuarnProductId;
+    setup.product_id = sim::kPlaceholderQuarnProductId;
   } else if (kind == QLatin1String("foreign")) {
-    setup.product_id = kForeignProductId;
+    setup.product_id = sim::kPlaceholderForeignProductId;
   } else if (kind == QLatin1String("other")) {
-    setup.vendor_id = kOtherVendorId;
-    setup.product_id = kOtherProductId;
+    setup.vendor_id = sim::kPlaceholderOtherVendorId;
+    setup.product_id = sim::kPlaceholderOtherProductId;
   } else {
     return std::nullopt;
   }

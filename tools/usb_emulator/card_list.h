@@ -24,12 +24,6 @@
 
 namespace talvix::usb_emulator {
 
-// Product id of a "foreign" device: the card maker's, but neither card type.
-inline constexpr uint16_t kForeignProductId = 0xB2F0;
-// Vendor and product id of an "other" device (a composite gadget of another maker).
-inline constexpr uint16_t kOtherVendorId = 0x1D6B;
-inline constexpr uint16_t kOtherProductId = 0x0104;
-
 // One device on the emulated bus, answered by a simulated card built from `setup`.
 struct EmulatedDevice {
   sim::SimUsbCardSetup setup;

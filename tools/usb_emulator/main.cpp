@@ -1,7 +1,9 @@
 // talvix-usb-emulator: runs a command with simulated USB SPI cards on an emulated USB bus, so
 // that the program's real libusb path (talvix-cli --interface usb:N, talvix without --simulate)
-// can be tried without a card. The cards, and the simulated sensor on chip-select channel 1 of
-// each, live in this process; the command runs as its child and reaches them through umockdev.
+// can be tried without a card. The cards carry the project's placeholder ids, which the command
+// is given in TALVIX_USB_IDS, so it finds them with no card ids configured. The cards, and the
+// simulated sensor on chip-select channel 1 of each, live in this process; the command runs as its
+// child and reaches them through umockdev.
 //
 //   talvix-usb-emulator [-v] [--cards LIST] [--fault KIND@N] -- COMMAND [ARGS]...
 //
@@ -11,7 +13,8 @@
 // COMMAND's (128 + the signal number when a signal ended it, 127 when it cannot be found, 126 when
 // it cannot be run), or 2 for a bad command line and 1 when the emulated bus cannot be set up.
 #include "platform/clock.h"
-#include "platform/usb_ids.h"
+#include "platform/usb_card_ids.h"
+#include "sim/placeholder_usb_ids.h"
 #include "sim/sim_sensor.h"
 #include "sim/sim_usb_driver.h"
 #include "usb_emulator/card_list.h"
@@ -54,10 +57,12 @@ constexpr char kUsage[] =
     "Runs COMMAND with simulated USB SPI cards plugged in; each card's chip-select channel 1\n"
     "is wired to a simulated sensor. Exits with COMMAND's status.\n"
     "  --cards LIST  the devices, in the order the program numbers them Ezusb-0, -1, ...:\n"
-    "                KIND[:PACKET],... or none; KIND is pellow, quarn, foreign (the card\n"
-    "                maker's vendor id, an unknown product) or other (another maker's device,\n"
+    "                KIND[:PACKET],... or none; KIND is pellow, quarn, foreign (the cards'\n"
+    "                vendor id, an unknown product) or other (another vendor's device,\n"
     "                not numbered); PACKET is the bulk packet size, 512 (high speed, default)\n"
     "                or 64, 32, 16, 8 (full speed). Default: pellow\n"
+    "                The cards carry placeholder ids (fffe:0001 Pellow, fffe:0002 Quarn),\n"
+    "                given to COMMAND in TALVIX_USB_IDS.\n"
     "  --fault KIND@N\n"
     "                after N bulk transfers (N decimal, counted over all cards), the card\n"
     "                that the next one goes to fails: KIND unplug takes it off the bus, hang\n"
@@ -155,7 +160,7 @@ void ListDevices(const std::vector<emu::EmulatedDevice>& devices,
   int card = 0;
   for (int k = 0; k < emulator.DeviceCount(); ++k) {
     const talvix::sim::SimUsbCardSetup& setup = devices[k].setup;
-    const bool ours = setup.vendor_id == talvix::platform::kCardVendorId;
+    const bool ours = setup.vendor_id == talvix::sim::kPlaceholderVendorId;
     const std::string name = ours ? "Ezusb-" + std::to_string(card++) : "(not numbered)";
     std::fprintf(stderr, "talvix-usb-emulator: %s %04x:%04x, %u-byte packets, on %s\n",
                  name.c_str(), setup.vendor_id, setup.product_id, setup.max_packet,
@@ -243,6 +248,11 @@ int main(int argc, char** argv) {
     return kExitSetupFailed;
   }
   if (options->verbose) ListDevices(*devices, *emulator);
+  // Set here, after the preload's re-execution, so that only the command sees it.
+  setenv(
+      talvix::platform::kUsbIdsEnvironmentVariable,
+      talvix::platform::UsbIdsValueText(talvix::sim::kPlaceholderUsbCardIds).toLatin1().constData(),
+      1);
   if (options->fault) {
     emulator->PlanFault(*options->fault, [](const QString& what) {
       std::fprintf(stderr, "talvix-usb-emulator: %s\n", what.toLocal8Bit().constData());

@@ -8,8 +8,8 @@
 #include "platform/event_pump.h"
 #include "platform/libusb_driver.h"
 #include "platform/notifier.h"
-#include "platform/usb_ids.h"
 #include "session/session.h"
+#include "sim/placeholder_usb_ids.h"
 #include "sim/sim_sensor.h"
 #include "sim/sim_usb_driver.h"
 #include "usb_emulator/card_list.h"
@@ -25,12 +25,17 @@ struct EmulatedCardSession {
   // Plugs the card in and makes the session; false with the reason in `error`.
   bool Start(QString& error) {
     EmulatedDevice card;
-    card.setup.product_id = platform::kPellowProductId;
+    card.setup.product_id = sim::kPlaceholderPellowProductId;
     emulator = UsbCardEmulator::Start(cards, {card}, error);
     if (!emulator) return false;
-    libusb = std::make_unique<platform::LibUsbDriver>();
-    session = std::make_unique<Session>(Platform{clock, notifier, events, *libusb, nullptr,
-                                                 std::make_unique<link::RecordingDelay>(clock)});
+    libusb = std::make_unique<platform::LibUsbDriver>(sim::kPlaceholderVendorId);
+    session =
+        std::make_unique<Session>(Platform{.clock = clock,
+                                           .notifier = notifier,
+                                           .events = events,
+                                           .usb = *libusb,
+                                           .delay = std::make_unique<link::RecordingDelay>(clock),
+                                           .usb_card_ids = sim::PlaceholderUsbCardIdsSetting()});
     return true;
   }
 
