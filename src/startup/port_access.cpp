@@ -1,5 +1,7 @@
 #include "startup/port_access.h"
 
+#include "link/card_selection.h"
+
 namespace talvix::startup {
 
 bool ParallelPortReady(const Session& session) {
@@ -24,32 +26,14 @@ bool BringUpParallelPort(Session& session) {
   return true;
 }
 
-bool SelectUsbCard(Session& session, int index, CardSettingsOrder order) {
-  link::EzUsb& ezusb = session.ezusb;
-  if (index < 0 || index >= static_cast<int>(ezusb.UsbCards.size()) ||
-      !ezusb.UsbCards[index].Present) {
-    return false;
-  }
-  ezusb.CurrentCard = ezusb.UsbCards[index];
-  link::UsbSpiCard& card = session.usb;
-  if (order == CardSettingsOrder::kBitsThenDelay) {
-    card.UsbSpiSetBits(card.SpiStaticBits);
-    card.UsbSpiSetDelay(card.SpiWordDelay);
-  } else {
-    card.UsbSpiSetDelay(card.SpiWordDelay);
-    card.UsbSpiSetBits(card.SpiStaticBits);
-  }
-  return card.CardReady();
-}
-
 bool BringUpUsbCard(Session& session, int device) {
   link::EzUsb& ezusb = session.ezusb;
   ezusb.UsbSelectFirstCard();
   const bool named = device >= 0 && device < static_cast<int>(ezusb.UsbCards.size());
   if (!named && ezusb.UsbCardIndex < 0) return false;  // the scan found no ready card, and said so
-  if (!SelectUsbCard(session, named ? device : ezusb.UsbCardIndex,
-                     CardSettingsOrder::kBitsThenDelay)) {
-    ezusb.CurrentCard.Present = false;
+  if (!link::SelectCard(session.usb, named ? device : ezusb.UsbCardIndex,
+                        link::CardSettingsOrder::kBitsThenDelay)) {
+    link::SelectNoCard(ezusb);
     return false;
   }
   return true;

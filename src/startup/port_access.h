@@ -1,8 +1,8 @@
 // Getting access to the parallel port's registers. On Linux this is opening and claiming the
 // ppdev device whose base address is PortAddress; the program does it when the parallel port is
 // brought into service at load and when the user confirms a port address. Also bringing a USB SPI
-// card into service: the one card selection that the load step, the command-line tool and the
-// selection window share.
+// card into service at load and in the command-line tool (the card itself is made current by
+// link/card_selection.h).
 #pragma once
 
 #include "session/session.h"
@@ -26,19 +26,6 @@ bool ParallelPortReady(const Session& session);
 // Brings the parallel port into service: access as InstallPortDriver obtains it, then the lines
 // put at rest. Returns whether the port is ready.
 bool BringUpParallelPort(Session& session);
-
-// The order in which a card just made current gets its two settings, SpiStaticBits (command 12)
-// and SpiWordDelay (command 11). The card takes each on its own, so either order leaves it set up
-// alike; each place that selects a card keeps the order it has always sent: bringing the card
-// into service at load (and the debug window) sends the bits first, the selection window the
-// delay first.
-enum class CardSettingsOrder { kBitsThenDelay, kDelayThenBits };
-
-// Makes the scanned card at "Ezusb-<index>" the current card (UsbCardIndex stays as the scan set
-// it) and sends it the two settings in `order`. Does nothing and returns false when the scan found
-// no ready card at that index; otherwise returns whether the card is still ready after the two
-// settings (a failed setting shows its message and marks the card not ready).
-bool SelectUsbCard(Session& session, int index, CardSettingsOrder order);
 
 // Brings the USB SPI card into service: scans, makes the first ready card current (or the card at
 // "Ezusb-<device>" when one is named and ready) and sends it its static bits, then its delay

@@ -1,7 +1,6 @@
 #include "startup/ui/frmUSBselect.h"
 
-#include "common/number_text.h"
-#include "startup/port_access.h"
+#include "link/card_selection.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -104,13 +103,13 @@ void frmUSBselect::cmdFindEzUsb_Click() {
   link::EzUsb& ezusb = session_.ezusb;
   ezusb.UsbSelectFirstCard();
   for (int i = 0; i < kCards; ++i) {
-    const link::UsbCardInfo& card = ezusb.UsbCards[i];
-    if (!card.Present) continue;
+    const link::UsbCardRow row = link::CardRow(ezusb.UsbCards[i]);
+    if (!row.selectable) continue;
     options_[i]->setEnabled(true);
     if (ezusb.UsbCardIndex == i) options_[i]->setChecked(true);
-    txtDescript0_[i]->setText(card.Descriptor0);
-    txtDriverRev_[i]->setText(common::FormatPattern(card.FirmwareRev, u"0.0"));
-    txtSpeed_[i]->setText(common::FormatPattern(card.UsbSpeed.toDouble(), u"0.0"));
+    txtDescript0_[i]->setText(row.descriptor0);
+    txtDriverRev_[i]->setText(row.firmware);
+    txtSpeed_[i]->setText(row.speed);
   }
   if (ezusb.UsbCardIndex == -1) options_[kNoneIndex]->setChecked(true);
 }
@@ -118,12 +117,12 @@ void frmUSBselect::cmdFindEzUsb_Click() {
 void frmUSBselect::optUsbPort_Click(int index) {
   link::EzUsb& ezusb = session_.ezusb;
   if (index == kNoneIndex) {
-    ezusb.CurrentCard.Present = false;
+    link::SelectNoCard(ezusb);
     // Without a card no loop may go on sending (the card setup window's transfer loop among them).
     session_.loops.StopAll();
     return;
   }
-  SelectUsbCard(session_, index, CardSettingsOrder::kDelayThenBits);
+  link::SelectCard(session_.usb, index, link::CardSettingsOrder::kDelayThenBits);
 }
 
 void frmUSBselect::cmdExit_Click() {
