@@ -14,7 +14,9 @@ namespace {
 
 using namespace talvix::registers;
 
-const RegisterTable& Table() { return talvix::fuzz::BuiltRegisterTable(); }
+const RegisterTable& Table() {
+  return talvix::fuzz::BuiltRegisterTable();
+}
 
 void Check(const RegisterEntry& entry, int32_t word, int32_t flags) {
   const DecodedWord decoded = ApplyReadRule(entry, word);

@@ -31,7 +31,9 @@ constexpr int kMaxShocks = 8;  // each shock is looked at for every sample taken
 // dozen inputs a second instead of well over a thousand.
 constexpr int kMaxLongWaits = 1;
 
-const RegisterTable& Table() { return talvix::fuzz::BuiltRegisterTable(); }
+const RegisterTable& Table() {
+  return talvix::fuzz::BuiltRegisterTable();
+}
 
 uint8_t Address(int16_t index) {
   return static_cast<uint8_t>(Table().at(index).BaseAddr);

@@ -22,7 +22,9 @@ namespace {
 
 using namespace talvix::registers;
 
-const RegisterTable& Table() { return talvix::fuzz::BuiltRegisterTable(); }
+const RegisterTable& Table() {
+  return talvix::fuzz::BuiltRegisterTable();
+}
 
 QString LimitText(int16_t source, double beyond) {
   QString text = QString::number(beyond);

@@ -25,11 +25,11 @@ constexpr bool kNo = false;
 // Scales and offsets are single-precision: each decimal value rounds to the nearest float.
 constexpr Row kRows[RegisterTable::kDefinedSlots] = {
     {"ENDURANCE", 0x00, 16, kNo, 1.0f, 0.0f, kYes, kNo, 2},
-    {"SUPPLY", 0x02, 12, kNo, 0.00122f, 0.0f, kYes, kNo, 2},       // V per code
-    {"XACCL", 0x04, 14, kYes, 0.017125f, 0.0f, kYes, kNo, 2},      // g per code
-    {"YACCL", 0x06, 14, kYes, 0.008407f, 0.0f, kYes, kNo, 2},      // g per code
+    {"SUPPLY", 0x02, 12, kNo, 0.00122f, 0.0f, kYes, kNo, 2},   // V per code
+    {"XACCL", 0x04, 14, kYes, 0.017125f, 0.0f, kYes, kNo, 2},  // g per code
+    {"YACCL", 0x06, 14, kYes, 0.008407f, 0.0f, kYes, kNo, 2},  // g per code
     {"AUX_ADC", 0x08, 12, kYes, 0.0061f, 0.0f, kYes, kNo, 2},
-    {"TEMPERA", 0x0A, 12, kNo, -0.47f, 625.66f, kYes, kNo, 2},     // degC per code
+    {"TEMPERA", 0x0A, 12, kNo, -0.47f, 625.66f, kYes, kNo, 2},  // degC per code
     {"X_PEAK ", 0x0C, 14, kYes, 0.017125f, 0.0f, kYes, kNo, 2},
     {"Y _PEAK", 0x0E, 14, kYes, 0.008407f, 0.0f, kYes, kNo, 2},
     {"XACCL_NULL", 0x10, 12, kYes, 1.0f, 0.0f, kYes, kYes, 2},

@@ -6,8 +6,8 @@ namespace talvix::registers {
 
 namespace {
 
-constexpr int16_t kSourceRegisters[] = {-1,     kSupply, kXAccl, kYAccl,  kAuxAdc,
-                                        kTemperature, kXPeak, kYPeak, kRssXy, kRssPeak};
+constexpr int16_t kSourceRegisters[] = {-1,           kSupply, kXAccl, kYAccl, kAuxAdc,
+                                        kTemperature, kXPeak,  kYPeak, kRssXy, kRssPeak};
 
 bool IsSigned14(int16_t source) {
   return source == kSourceX || source == kSourceY || source == kSourceXPeak ||
@@ -24,14 +24,21 @@ struct Limits {
 // 14-bit field. RSS and its peak are unsigned 14-bit codes: 0 .. 16383 x 0.017125 g.
 Limits SourceLimits(int16_t source) {
   switch (source) {
-    case kSourceSupply: return {"0", "4.9959"};
-    case kSourceX: return {"-140.288", "140.2714"};
-    case kSourceY: return {"-68.1828", "68.861737"};
-    case kSourceAuxAdc: return {"0", "2.5"};
-    case kSourceTemperature: return {"-336.43", "625.66"};
+    case kSourceSupply:
+      return {"0", "4.9959"};
+    case kSourceX:
+      return {"-140.288", "140.2714"};
+    case kSourceY:
+      return {"-68.1828", "68.861737"};
+    case kSourceAuxAdc:
+      return {"0", "2.5"};
+    case kSourceTemperature:
+      return {"-336.43", "625.66"};
     case kSourceXPeak:
-    case kSourceYPeak: return {"-20.66", "20.66"};
-    default: return {"0", "280.5604"};  // RSS and RSS peak
+    case kSourceYPeak:
+      return {"-20.66", "20.66"};
+    default:
+      return {"0", "280.5604"};  // RSS and RSS peak
   }
 }
 
@@ -53,9 +60,9 @@ DecodedWord ApplyReadRule(const RegisterEntry& entry, int32_t word) {
     const int64_t mask = (int64_t{1} << length) - 1;
     decoded.RegRaw = static_cast<int32_t>(word & mask);
   }
-  decoded.RegValue = static_cast<float>(static_cast<double>(decoded.RegRaw) *
-                                            static_cast<double>(entry.RegScale) +
-                                        static_cast<double>(entry.RegOffset));
+  decoded.RegValue =
+      static_cast<float>(static_cast<double>(decoded.RegRaw) * static_cast<double>(entry.RegScale) +
+                         static_cast<double>(entry.RegOffset));
   return decoded;
 }
 

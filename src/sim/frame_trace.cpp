@@ -17,7 +17,8 @@ FrameTrace::~FrameTrace() {
 
 void FrameTrace::Record(uint16_t sent, uint16_t answered) {
   const TracedFrame frame{sent, answered};
-  if (frames_.size() >= kMaxKeptFrames) frames_.erase(frames_.begin(), frames_.begin() + kMaxKeptFrames / 2);
+  if (frames_.size() >= kMaxKeptFrames)
+    frames_.erase(frames_.begin(), frames_.begin() + kMaxKeptFrames / 2);
   frames_.push_back(frame);
   if (file_) file_->write((FormatLine(frame) + u'\n').toLatin1());
 }

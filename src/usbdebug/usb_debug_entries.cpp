@@ -15,8 +15,8 @@ uint8_t ClampedWholeNumber(QStringView text, int lo, int hi) {
   const double number = common::LocaleLeadingNumber(text);
   if (std::isnan(number)) return static_cast<uint8_t>(lo);
   // Kept within the range before rounding: no number outside it reaches the cast.
-  return static_cast<uint8_t>(common::RoundHalfEven(
-      std::clamp(number, static_cast<double>(lo), static_cast<double>(hi))));
+  return static_cast<uint8_t>(
+      common::RoundHalfEven(std::clamp(number, static_cast<double>(lo), static_cast<double>(hi))));
 }
 
 }  // namespace
