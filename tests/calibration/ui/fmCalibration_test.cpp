@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -138,9 +139,9 @@ TEST_P(FmCalibrationCommandTest, RunWritesTheCommandWaitsAndRefreshesOrSaysDone)
                                    "FFF"}));
     EXPECT_TRUE(sim.notifier.texts.isEmpty());
   } else {
-    EXPECT_TRUE(device.ReadAddresses().empty());
+    EXPECT_EQ(device.ReadAddresses(), (std::vector<int>{0x3C, 0x3C}));  // STATUS, no refresh
     EXPECT_EQ(Box("txtXoffset"), "0.0");
-    EXPECT_EQ(sim.notifier.texts, QStringList{FlashStoredMessage()});
+    EXPECT_EQ(sim.notifier.texts, QStringList{FlashMessage(link::FlashOutcome::kStored)});
   }
 }
 
@@ -210,6 +211,17 @@ TEST_F(FmCalibrationTest, DecimalCommaBoxesRoundTrip) {
   device.ClearSent();
   Click("cmdCal_Xoffset");
   EXPECT_EQ(device.Writes(kXAcclNull), Words{0x003A});
+}
+
+// The simulated sensor itself, with its flash file in a folder that does not exist: the store
+// fails and STATUS shows it.
+TEST(FmCalibrationFlashFailureTest, AFailedStoreIsReportedAndNeverCalledStored) {
+  QTemporaryDir folder;
+  test::SimSession sim;
+  ASSERT_TRUE(sim.sensor.SetFlashFile(folder.filePath("missing/TalvixSimFlash.bin")));
+  fmCalibration window(*sim.session);
+  test::Control<QAbstractButton>(&window, "cmdFlashUpdate")->click();
+  EXPECT_EQ(sim.notifier.texts, QStringList{FlashMessage(link::FlashOutcome::kFlashFailed)});
 }
 
 }  // namespace
