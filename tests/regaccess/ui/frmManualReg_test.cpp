@@ -25,6 +25,7 @@ namespace {
 
 using registers::kAlmCtrl;
 using registers::kCommand;
+using registers::kEndurance;
 using registers::kSupply;
 using registers::kXAccl;
 
@@ -125,6 +126,16 @@ TEST_F(FrmManualRegTest, ListingReads27RegistersAndShowsUnreadOnesAsDashes) {
   EXPECT_EQ(sim.notifier.texts.size(), 1);
 }
 
+TEST_F(FrmManualRegTest, AnAllOnesRegisterIsListedWhenStatusAnswersAfterIt) {
+  device.Set(kEndurance, 0xFFFF);  // 65535 flash writes: a real reading, not silence
+  Open();
+  Click("cmdReadUserReg");
+  const QStringList lines = Find<QPlainTextEdit>("txtUserReg")->toPlainText().split('\n');
+  ASSERT_EQ(lines.size(), 34);
+  EXPECT_EQ(lines[2], "ENDURANCE     \t0\tFFFF");
+  EXPECT_TRUE(sim.notifier.texts.isEmpty());
+}
+
 TEST_F(FrmManualRegTest, WriteSendsTheTypedHexValue) {
   Open();
   Choose(kAlmCtrl);
@@ -190,6 +201,18 @@ TEST_F(FrmManualRegTest, SavedListingIsTheWholeListingAndAFailureNamesTheFile) {
   Click("cmdSaveListing");
   ASSERT_EQ(sim.notifier.texts.size(), 1);
   EXPECT_TRUE(sim.notifier.texts[0].contains(path));
+}
+
+// The simulated sensor itself, with its flash file in a folder that does not exist: the store
+// fails and STATUS shows it.
+TEST(FrmManualRegFlashFailureTest, AFailedStoreIsReportedAndNeverCalledStored) {
+  QTemporaryDir folder;
+  test::SimSession sim;
+  ASSERT_TRUE(sim.sensor.SetFlashFile(folder.filePath("missing/TalvixSimFlash.bin")));
+  frmManualReg window(*sim.session);
+  test::Control<QAbstractButton>(&window, "cmdUpdateFlash")->click();
+  EXPECT_EQ(sim.notifier.texts,
+            QStringList{UpdateFlashMessage(sim.link(), link::FlashOutcome::kFlashFailed)});
 }
 
 }  // namespace
