@@ -24,6 +24,7 @@ namespace talvix::regaccess {
 namespace {
 
 using registers::kAlmCtrl;
+using registers::kAlmMag1;
 using registers::kCommand;
 using registers::kEndurance;
 using registers::kSupply;
@@ -126,13 +127,18 @@ TEST_F(FrmManualRegTest, ListingReads27RegistersAndShowsUnreadOnesAsDashes) {
   EXPECT_EQ(sim.notifier.texts.size(), 1);
 }
 
-TEST_F(FrmManualRegTest, AnAllOnesRegisterIsListedWhenStatusAnswersAfterIt) {
-  device.Set(kEndurance, 0xFFFF);  // 65535 flash writes: a real reading, not silence
+// All ones from a sensor that answers are a reading (STATUS, read after them, never is all ones).
+TEST_F(FrmManualRegTest, AnAllOnesRegisterIsShownWhenStatusAnswersAfterIt) {
+  device.Set(kEndurance, 0xFFFF);  // 65535 flash writes
+  device.Set(kAlmMag1, 0xFFFF);
   Open();
   Click("cmdReadUserReg");
   const QStringList lines = Find<QPlainTextEdit>("txtUserReg")->toPlainText().split('\n');
   ASSERT_EQ(lines.size(), 34);
   EXPECT_EQ(lines[2], "ENDURANCE     \t0\tFFFF");
+  Choose(kAlmMag1);
+  Click("cmdRead");
+  EXPECT_EQ(Text("txtRead"), "FFFF");
   EXPECT_TRUE(sim.notifier.texts.isEmpty());
 }
 
