@@ -248,12 +248,10 @@ TEST_F(FrmAlarmsTest, FlashCommandWaitsAndSaysWhenDone) {
   EXPECT_EQ(sim.notifier.texts, QStringList{FlashMessage(link::FlashOutcome::kStored)});
 }
 
-// The simulated sensor itself, with its flash file in a folder that does not exist: the store
-// fails and STATUS shows it.
+// The simulated sensor, whose flash file cannot be written, reports the failed store in STATUS.
 TEST(FrmAlarmsFlashFailureTest, AFailedStoreIsReportedAndNeverCalledStored) {
-  QTemporaryDir folder;
   test::SimSession sim;
-  ASSERT_TRUE(sim.sensor.SetFlashFile(folder.filePath("missing/TalvixSimFlash.bin")));
+  ASSERT_TRUE(sim.sensor.SetFlashFile(QTemporaryDir().filePath("gone/TalvixSimFlash.bin")));
   frmAlarms window(*sim.session);
   test::Control<QAbstractButton>(&window, "cmdFlash")->click();
   EXPECT_EQ(sim.notifier.texts, QStringList{FlashMessage(link::FlashOutcome::kFlashFailed)});

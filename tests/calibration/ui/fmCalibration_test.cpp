@@ -213,12 +213,10 @@ TEST_F(FmCalibrationTest, DecimalCommaBoxesRoundTrip) {
   EXPECT_EQ(device.Writes(kXAcclNull), Words{0x003A});
 }
 
-// The simulated sensor itself, with its flash file in a folder that does not exist: the store
-// fails and STATUS shows it.
+// The simulated sensor, whose flash file cannot be written, reports the failed store in STATUS.
 TEST(FmCalibrationFlashFailureTest, AFailedStoreIsReportedAndNeverCalledStored) {
-  QTemporaryDir folder;
   test::SimSession sim;
-  ASSERT_TRUE(sim.sensor.SetFlashFile(folder.filePath("missing/TalvixSimFlash.bin")));
+  ASSERT_TRUE(sim.sensor.SetFlashFile(QTemporaryDir().filePath("gone/TalvixSimFlash.bin")));
   fmCalibration window(*sim.session);
   test::Control<QAbstractButton>(&window, "cmdFlashUpdate")->click();
   EXPECT_EQ(sim.notifier.texts, QStringList{FlashMessage(link::FlashOutcome::kFlashFailed)});

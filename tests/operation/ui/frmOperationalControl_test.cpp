@@ -265,12 +265,10 @@ INSTANTIATE_TEST_SUITE_P(Status, FrmOperationalControlFlashTest,
                          ::testing::Values(FlashCase{0x0000, link::FlashOutcome::kStored},
                                            FlashCase{0x0004, link::FlashOutcome::kUnconfirmed}));
 
-// The simulated sensor itself, with its flash file in a folder that does not exist: the store
-// fails and STATUS shows it.
+// The simulated sensor, whose flash file cannot be written, reports the failed store in STATUS.
 TEST(FrmOperationalControlFlashFailureTest, AFailedStoreIsReportedAndNeverCalledStored) {
-  QTemporaryDir folder;
   test::SimSession sim;
-  ASSERT_TRUE(sim.sensor.SetFlashFile(folder.filePath("missing/TalvixSimFlash.bin")));
+  ASSERT_TRUE(sim.sensor.SetFlashFile(QTemporaryDir().filePath("gone/TalvixSimFlash.bin")));
   frmOperationalControl window(*sim.session);
   test::Control<QAbstractButton>(&window, "cmdFlash")->click();
   EXPECT_EQ(sim.notifier.texts, QStringList{FlashMessage(link::FlashOutcome::kFlashFailed)});

@@ -209,12 +209,10 @@ TEST_F(FrmManualRegTest, SavedListingIsTheWholeListingAndAFailureNamesTheFile) {
   EXPECT_TRUE(sim.notifier.texts[0].contains(path));
 }
 
-// The simulated sensor itself, with its flash file in a folder that does not exist: the store
-// fails and STATUS shows it.
+// The simulated sensor, whose flash file cannot be written, reports the failed store in STATUS.
 TEST(FrmManualRegFlashFailureTest, AFailedStoreIsReportedAndNeverCalledStored) {
-  QTemporaryDir folder;
   test::SimSession sim;
-  ASSERT_TRUE(sim.sensor.SetFlashFile(folder.filePath("missing/TalvixSimFlash.bin")));
+  ASSERT_TRUE(sim.sensor.SetFlashFile(QTemporaryDir().filePath("gone/TalvixSimFlash.bin")));
   frmManualReg window(*sim.session);
   test::Control<QAbstractButton>(&window, "cmdUpdateFlash")->click();
   EXPECT_EQ(sim.notifier.texts,
