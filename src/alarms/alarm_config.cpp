@@ -111,14 +111,6 @@ bool WriteIndicator(link::RegisterAccess& link, const Indicator& indicator) {
   return link::Reached(link.WriteReg(registers::kAlmCtrl, IndicatorWord(link.RegRaw, indicator)));
 }
 
-bool StoreInFlash(link::RegisterAccess& link, link::Delay& delay) {
-  if (!link::Reached(link.WriteReg(registers::kCommand, registers::kCommandStoreFlash))) {
-    return false;
-  }
-  delay.DelayMs(kFlashWaitMs);
-  return true;
-}
-
 QString LoadFailedMessage() {
   return QStringLiteral(
       "The device did not answer while the alarm settings were being read: no setting is "
@@ -148,8 +140,31 @@ QString WriteFailedMessage(const QString& registers) {
       .arg(registers);
 }
 
-QString FlashStoredMessage() {
-  return QStringLiteral("The register settings have been stored in the device's flash memory.");
+QString FlashMessage(link::FlashOutcome outcome) {
+  switch (outcome) {
+    case link::FlashOutcome::kStored:
+      return QStringLiteral("The register settings have been stored in the device's flash memory.");
+    case link::FlashOutcome::kFlashFailed:
+      return QStringLiteral(
+          "The device could not store the register settings in its flash memory: it reports a "
+          "failed flash store.\r\nThe alarm settings are in effect now but will be lost when "
+          "the device is switched off. Press \"Flash Memory Register Update\" to try again.");
+    case link::FlashOutcome::kNotSent:
+      return QStringLiteral(
+          "The device did not answer: the register settings were not stored in its flash "
+          "memory.\r\nCheck the device's connections and power, then press the button again.");
+    case link::FlashOutcome::kNoAnswerAfter:
+      return QStringLiteral(
+          "The device did not answer after the flash store command: whether the register "
+          "settings are stored in its flash memory is not known.\r\nCheck the device's "
+          "connections and power, then press the button again.");
+    case link::FlashOutcome::kUnconfirmed:
+      return QStringLiteral(
+          "The flash store command was sent, but the device already reported a failed flash "
+          "store before it, so this store cannot be confirmed.\r\nClear the status flags in "
+          "the main window, then press \"Flash Memory Register Update\" again.");
+  }
+  return {};
 }
 
 }  // namespace talvix::alarms

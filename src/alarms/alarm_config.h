@@ -5,6 +5,7 @@
 
 #include "common/filled_code.h"
 #include "link/delay.h"
+#include "link/flash_store.h"
 #include "link/register_access.h"
 #include "registers/register_table.h"
 
@@ -80,7 +81,8 @@ uint16_t MagnitudeWord(const registers::RegisterTable& table, int source, const 
 // ALM_CTRL with bits 0-2 from the indicator options, every other bit kept.
 uint16_t IndicatorWord(int32_t alm_ctrl, const Indicator& indicator);
 
-// The wait after the sources are written (before the magnitudes) and after the flash command.
+// The wait after the sources are written (before the magnitudes), and the wait for the flash to be
+// written after the store command (link::StoreToFlash).
 inline constexpr double kSourceWaitMs = 150.0;
 inline constexpr double kFlashWaitMs = 200.0;
 
@@ -91,14 +93,13 @@ bool WriteAlarmSetup(link::RegisterAccess& link, link::Delay& delay, int source1
                      uint16_t alm_mag1, uint16_t alm_mag2);
 // ALM_CTRL read, bits 0-2 replaced and written; no wait.
 bool WriteIndicator(link::RegisterAccess& link, const Indicator& indicator);
-// COMMAND 0x0008 (store the registers in flash), then 200 ms.
-bool StoreInFlash(link::RegisterAccess& link, link::Delay& delay);
 
 // The window's messages (CR LF line breaks).
 QString LoadFailedMessage();
 QString ReadBackFailedMessage();
 QString LevelReadFailedMessage(int alarm);
 QString WriteFailedMessage(const QString& registers);
-QString FlashStoredMessage();
+// What "Flash Memory Register Update" came to.
+QString FlashMessage(link::FlashOutcome outcome);
 
 }  // namespace talvix::alarms

@@ -160,6 +160,10 @@ bool RunCalCommand(link::RegisterAccess& link, link::Delay& delay, CalCommand co
   return true;
 }
 
+link::FlashOutcome RunFlashUpdate(link::RegisterAccess& link, link::Delay& delay) {
+  return link::StoreToFlash(link, delay, TraitsOf(CalCommand::kFlashUpdate).wait_ms);
+}
+
 QString ReadFailedMessage() {
   return QStringLiteral(
              "The calibration registers could not all be read: the device did not answer.\r\n"
@@ -194,10 +198,31 @@ QString CommandFailedMessage(CalCommand command) {
          CheckConnection();
 }
 
-QString FlashStoredMessage() {
-  return QStringLiteral(
-      "FLASH Memory Update is done: the device has stored its settings, the calibration "
-      "registers among them, in its FLASH memory.");
+QString FlashMessage(link::FlashOutcome outcome) {
+  switch (outcome) {
+    case link::FlashOutcome::kStored:
+      return QStringLiteral(
+          "FLASH Memory Update is done: the device has stored its settings, the calibration "
+          "registers among them, in its FLASH memory.");
+    case link::FlashOutcome::kFlashFailed:
+      return QStringLiteral(
+          "FLASH Memory Update failed: the device reports that it could not store its settings "
+          "in its FLASH memory.\r\nThe calibration in use now will be lost when the device is "
+          "switched off. Run FLASH Memory Update again.");
+    case link::FlashOutcome::kNotSent:
+      return CommandFailedMessage(CalCommand::kFlashUpdate);
+    case link::FlashOutcome::kNoAnswerAfter:
+      return QStringLiteral(
+                 "FLASH Memory Update was sent, but the device did not answer afterwards: whether "
+                 "the calibration is stored in its FLASH memory is not known.\r\n") +
+             CheckConnection();
+    case link::FlashOutcome::kUnconfirmed:
+      return QStringLiteral(
+          "FLASH Memory Update was sent, but the device already reported a failed FLASH store "
+          "before it, so this one cannot be confirmed.\r\nClear the status flags in the main "
+          "window, then run FLASH Memory Update again.");
+  }
+  return {};
 }
 
 }  // namespace talvix::calibration

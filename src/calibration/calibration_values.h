@@ -6,6 +6,7 @@
 
 #include "common/filled_code.h"
 #include "link/delay.h"
+#include "link/flash_store.h"
 #include "link/register_access.h"
 #include "registers/register_table.h"
 
@@ -111,14 +112,17 @@ CalWriteResult WriteCalRegister(link::RegisterAccess& link, link::Delay& delay, 
 enum class CalCommand { kAutoNull, kFactoryCal, kFlashUpdate };
 struct CalCommandTraits {
   uint16_t command;  // the COMMAND word
-  double wait_ms;    // the pause after it
+  double wait_ms;    // the pause after it (for the flash update, the time to write the flash)
   bool refresh;      // the four rows are read again afterwards
   const char* title;
 };
 const CalCommandTraits& TraitsOf(CalCommand command);
 
-// Writes the command and waits; false when the write did not reach the sensor.
+// Auto Null and Restore Factory Calibration: writes the command and waits; false when the write
+// did not reach the sensor.
 bool RunCalCommand(link::RegisterAccess& link, link::Delay& delay, CalCommand command);
+// FLASH Memory Update: link::StoreToFlash with its 200 ms, so that a failed store is seen.
+link::FlashOutcome RunFlashUpdate(link::RegisterAccess& link, link::Delay& delay);
 
 // Messages (CR LF line breaks).
 QString ReadFailedMessage();
@@ -126,6 +130,7 @@ QString WriteFailedMessage(CalRow row);
 QString ReadBackFailedMessage(CalRow row);
 QString NothingToWriteMessage(CalRow row);
 QString CommandFailedMessage(CalCommand command);
-QString FlashStoredMessage();
+// What FLASH Memory Update came to.
+QString FlashMessage(link::FlashOutcome outcome);
 
 }  // namespace talvix::calibration

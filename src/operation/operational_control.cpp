@@ -102,18 +102,6 @@ WriteResult WritePairs(link::RegisterAccess& link, link::Delay& delay, int16_t i
   return WriteAndReadBack(link, delay, index, WithPairs(link.RegRaw, pairs), kRegisterWaitMs);
 }
 
-FlashOutcome StoreToFlash(link::RegisterAccess& link, link::Delay& delay) {
-  if (!ReadAnswered(link, registers::kStatus)) return FlashOutcome::kNotSent;
-  const bool failed_before = (link.RegRaw & registers::kStatusFlashStoreFailed) != 0;
-  if (!link::Reached(link.WriteReg(registers::kCommand, registers::kCommandStoreFlash))) {
-    return FlashOutcome::kNoAnswerAfter;
-  }
-  delay.DelayMs(kFlashWaitMs);
-  if (!ReadAnswered(link, registers::kStatus)) return FlashOutcome::kNoAnswerAfter;
-  if ((link.RegRaw & registers::kStatusFlashStoreFailed) == 0) return FlashOutcome::kStored;
-  return failed_before ? FlashOutcome::kUnconfirmed : FlashOutcome::kFailed;
-}
-
 QString LoadNotAnsweredMessage() {
   return QStringLiteral(
              "The device did not answer while the operational settings were being read.\r\n"
@@ -133,24 +121,24 @@ QString NotReadBackMessage(const QString& register_name) {
       .arg(register_name, CheckConnection());
 }
 
-QString FlashMessage(FlashOutcome outcome) {
+QString FlashMessage(link::FlashOutcome outcome) {
   switch (outcome) {
-    case FlashOutcome::kNotSent:
+    case link::FlashOutcome::kNotSent:
       return QStringLiteral(
                  "The device did not answer: the settings were not stored in flash memory.\r\n%1")
           .arg(CheckConnection());
-    case FlashOutcome::kStored:
+    case link::FlashOutcome::kStored:
       return QStringLiteral("The register settings are stored in the device's flash memory.");
-    case FlashOutcome::kFailed:
+    case link::FlashOutcome::kFlashFailed:
       return QStringLiteral(
           "The device reports that storing the settings in flash memory failed (STATUS "
           "bit 2).\r\nPress \"Flash Memory Register Update\" again.");
-    case FlashOutcome::kNoAnswerAfter:
+    case link::FlashOutcome::kNoAnswerAfter:
       return QStringLiteral(
                  "The store command was sent, but the device did not answer afterwards: it is "
                  "not known whether the settings are stored in flash memory.\r\n%1")
           .arg(CheckConnection());
-    case FlashOutcome::kUnconfirmed:
+    case link::FlashOutcome::kUnconfirmed:
       return QStringLiteral(
           "The store command was sent, but STATUS already showed a failed flash store from "
           "before, so this store cannot be confirmed.\r\nClear the status flags in the main "

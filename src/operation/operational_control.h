@@ -6,6 +6,7 @@
 
 #include "common/filled_code.h"
 #include "link/delay.h"
+#include "link/flash_store.h"
 #include "link/register_access.h"
 #include "operation/typed_number.h"
 #include "registers/register_bits.h"
@@ -106,24 +107,13 @@ WriteResult WriteAuxDac(link::RegisterAccess& link, link::Delay& delay, uint16_t
 WriteResult WritePairs(link::RegisterAccess& link, link::Delay& delay, int16_t index,
                        std::span<const PairBit> pairs);
 
-enum class FlashOutcome {
-  kNotSent,        // the sensor did not answer STATUS before: COMMAND 8 was not sent
-  kStored,         // sent, and STATUS shows no failed store afterwards
-  kFailed,         // sent, and STATUS now shows a failed store
-  kNoAnswerAfter,  // sent, but STATUS could not be read afterwards
-  kUnconfirmed,    // sent, but STATUS already showed a failed store before it
-};
-
-// "Flash Memory Register Update": STATUS read, COMMAND 8, 200 ms, STATUS read; the failed-store
-// flag (bit 2) of the second read tells how the store went.
-FlashOutcome StoreToFlash(link::RegisterAccess& link, link::Delay& delay);
-
 // ---- Messages (CR LF line breaks)
 // ----------------------------------------------------------------
 QString LoadNotAnsweredMessage();
 // `register_name` is the register the Update was to write ("SMPL_PRD").
 QString NotWrittenMessage(const QString& register_name);
 QString NotReadBackMessage(const QString& register_name);
-QString FlashMessage(FlashOutcome outcome);
+// What "Flash Memory Register Update" came to (link::StoreToFlash after the 200 ms wait).
+QString FlashMessage(link::FlashOutcome outcome);
 
 }  // namespace talvix::operation

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLoggingCategory>
 
 #include <fcntl.h>
 #include <linux/ppdev.h>
@@ -9,10 +10,13 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
+#include <tuple>
 
 namespace talvix::platform {
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcLpt, "talvix.link.lpt", QtInfoMsg)
 
 QString HexAddress(uint16_t address) {
   return QString::number(address, 16).toUpper();
@@ -86,33 +90,69 @@ std::unique_ptr<PpdevPort> PpdevPort::Open(uint16_t base_address, QString& error
                 .arg(QString::fromLocal8Bit(path), ErrnoText(e));
     return nullptr;
   }
-  return std::unique_ptr<PpdevPort>(new PpdevPort(fd, base_address));
+  qCDebug(lcLpt).noquote() << "PPCLAIM" << QString::fromLocal8Bit(path) << "at"
+                           << HexAddress(base_address);
+  std::unique_ptr<PpdevPort> port(new PpdevPort(fd, base_address));
+  port->NoteFoundRegisters();
+  return port;
 }
 
 PpdevPort::~PpdevPort() {
+  RestoreFoundRegisters();
   ::ioctl(fd_, PPRELEASE);
+  qCDebug(lcLpt) << "PPRELEASE";
   ::close(fd_);
 }
 
+bool PpdevPort::Transfer(unsigned long request, const char* name, uint8_t& byte) const {
+  unsigned char io = byte;
+  const bool ok = ::ioctl(fd_, request, &io) == 0;
+  const int error_number = errno;
+  byte = io;
+  qCDebug(lcLpt).noquote() << name
+                           << QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper()
+                           << (ok ? QString()
+                                  : QStringLiteral("FAILED: ") + ErrnoText(error_number));
+  return ok;
+}
+
+void PpdevPort::NoteFoundRegisters() {
+  for (auto [request, name, found] :
+       {std::tuple{PPRDATA, "PPRDATA", &data_}, std::tuple{PPRCONTROL, "PPRCONTROL", &control_}}) {
+    uint8_t byte = 0;
+    if (Transfer(request, name, byte)) found->value = byte;
+  }
+}
+
+void PpdevPort::RestoreFoundRegisters() {
+  // Data first: a printer latches the data lines on a strobe of the control register.
+  for (auto [request, name, found] :
+       {std::tuple{PPWDATA, "PPWDATA", &data_}, std::tuple{PPWCONTROL, "PPWCONTROL", &control_}}) {
+    if (!found->changed || !found->value) continue;
+    uint8_t byte = *found->value;
+    // Nothing to tell anyone if this fails: the port is being let go either way.
+    static_cast<void>(Transfer(request, name, byte));
+  }
+}
+
 bool PpdevPort::Out(uint16_t port, uint8_t value) {
-  unsigned char byte = value;
-  if (port == base_) return ::ioctl(fd_, PPWDATA, &byte) == 0;
-  if (port == Register(2)) return ::ioctl(fd_, PPWCONTROL, &byte) == 0;
+  if (port == base_) {
+    data_.changed = true;
+    return Transfer(PPWDATA, "PPWDATA", value);
+  }
+  if (port == Register(2)) {
+    control_.changed = true;
+    return Transfer(PPWCONTROL, "PPWCONTROL", value);
+  }
   return true;
 }
 
 bool PpdevPort::In(uint16_t port, uint8_t& value) {
-  unsigned char byte = 0xFF;
-  int result = 0;
-  if (port == Register(1)) {
-    result = ::ioctl(fd_, PPRSTATUS, &byte);
-  } else if (port == base_) {
-    result = ::ioctl(fd_, PPRDATA, &byte);
-  } else if (port == Register(2)) {
-    result = ::ioctl(fd_, PPRCONTROL, &byte);
-  }
-  value = byte;
-  return result == 0;
+  value = 0xFF;
+  if (port == Register(1)) return Transfer(PPRSTATUS, "PPRSTATUS", value);
+  if (port == base_) return Transfer(PPRDATA, "PPRDATA", value);
+  if (port == Register(2)) return Transfer(PPRCONTROL, "PPRCONTROL", value);
+  return true;
 }
 
 }  // namespace talvix::platform

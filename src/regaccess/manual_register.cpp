@@ -2,8 +2,6 @@
 
 #include "common/hex_text.h"
 #include "common/number_text.h"
-#include "registers/register_bits.h"
-#include "registers/register_index.h"
 
 #include <algorithm>
 
@@ -66,8 +64,10 @@ QString HexEntryRefusedMessage(const QString& text) {
 RegisterReading ReadRegister(link::RegisterAccess& link, int16_t index) {
   int16_t address = static_cast<int16_t>(link.table().at(index).BaseAddr);
   const int32_t word = link.SpiReadWord(address);
-  if (!link::Answered(link.LastStatus, link.RawWord)) return {};
-  if (!link::Answered(link.ReadReg(index), link.RawWord)) return {};
+  if (!link::Reached(link.LastStatus)) return {};
+  // The second read is confirmed like any other; a non-all-ones answer to it also shows that the
+  // sensor was there for the first.
+  if (!link::ReadConfirmed(link, index)) return {};
   return {true, common::HexText(word & 0xFFFF), common::SingleText(link.RegValue)};
 }
 
@@ -88,7 +88,7 @@ std::optional<QString> ReadListing(link::RegisterAccess& link) {
     const registers::RegisterEntry& entry = link.table().at(index);
     std::optional<int32_t> code;
     if (entry.ReadFlag) {
-      if (!link::Answered(link.ReadReg(index), link.RawWord)) return std::nullopt;
+      if (!link::ReadConfirmed(link, index)) return std::nullopt;
       code = link.RegRaw;
     }
     listing += ListingLine(entry, code);
@@ -123,12 +123,35 @@ bool OffersUpdateFlash(float device_revision) {
   return device_revision >= 1.2f;
 }
 
-bool UpdateFlash(link::RegisterAccess& link, link::Delay& delay) {
-  if (!link::Reached(link.WriteReg(registers::kCommand, registers::kCommandStoreFlash))) {
-    return false;
+link::FlashOutcome UpdateFlash(link::RegisterAccess& link, link::Delay& delay) {
+  return link::StoreToFlash(link, delay, kFlashWaitMs);
+}
+
+QString UpdateFlashMessage(const link::RegisterAccess& link, link::FlashOutcome outcome) {
+  switch (outcome) {
+    case link::FlashOutcome::kStored:
+      return QStringLiteral("The registers are stored in the device's flash memory.");
+    case link::FlashOutcome::kFlashFailed:
+      return QStringLiteral(
+          "The registers were not stored: the device reports that writing its flash memory "
+          "failed.\r\nThe registers keep their present values until the device is switched "
+          "off. Press \"Update Flash\" to try again.");
+    case link::FlashOutcome::kNotSent:
+      return NotAnsweredMessage(link,
+                                QStringLiteral("the registers were not stored in flash memory"));
+    case link::FlashOutcome::kNoAnswerAfter:
+      if (link.LastStatus == link::LinkStatus::kLinkFailed) return {};
+      return QStringLiteral(
+          "The store command was sent, but the device did not answer afterwards: whether the "
+          "registers are stored in flash memory is not known.\r\nCheck the device's "
+          "connections and power, then try again.");
+    case link::FlashOutcome::kUnconfirmed:
+      return QStringLiteral(
+          "The store command was sent, but the device already reported a failed flash store "
+          "before it, so this store cannot be confirmed.\r\nClear the status flags in the main "
+          "window, then press \"Update Flash\" again.");
   }
-  delay.DelayMs(kFlashWaitMs);
-  return true;
+  return {};
 }
 
 QString NotAnsweredMessage(const link::RegisterAccess& link, const QString& what) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "link/delay.h"
+#include "link/flash_store.h"
 #include "link/register_access.h"
 #include "registers/register_table.h"
 
@@ -40,8 +41,9 @@ std::optional<int32_t> HexEntryValue(QStringView text);
 QString HexEntryRefusedMessage(const QString& text);
 
 // "Read (Hex)": the raw word at the register's address (SpiReadWord), then ReadReg for its
-// engineering value. `answered` is false as soon as either read did not reach the sensor or came
-// back all ones; the texts are then empty.
+// engineering value. `answered` is false as soon as either read did not reach the sensor, or the
+// sensor did not answer (link::ReadConfirmed: all ones count only when STATUS answers after
+// them); the texts are then empty.
 struct RegisterReading {
   bool answered = false;
   QString word;   // the 16-bit word, upper-case hexadecimal without leading zeros
@@ -58,8 +60,9 @@ QString ListingLine(const registers::RegisterEntry& entry, std::optional<int32_t
 QString ListingHeader();
 
 // Reads registers 0..31 in table order (only those whose ReadFlag is set: 27 of them) and builds
-// the 34-line listing. Nothing when a read did not reach the sensor or came back all ones: the
-// listing stops at that read.
+// the 34-line listing. A register that reads all ones (ENDURANCE after 65535 stores, a null of -1)
+// is listed when STATUS answers right after it (link::ReadConfirmed). Nothing when a read did not
+// reach the sensor or the sensor did not answer: the listing stops at that read.
 std::optional<QString> ReadListing(link::RegisterAccess& link);
 
 // The listing with its tabs replaced by spaces up to its columns (name, address, setting), for a
@@ -72,10 +75,12 @@ inline constexpr int kListingTabColumns[] = {8, 24, 36};
 // window; 0 until it has been opened).
 bool OffersUpdateFlash(float device_revision);
 
-// The flash store: COMMAND bit 3, then 250 ms for the sensor to write its flash. False, without
-// the wait, when the command did not reach the sensor.
+// "Update Flash": link::StoreToFlash with 250 ms for the sensor to write its flash.
 inline constexpr double kFlashWaitMs = 250.0;
-bool UpdateFlash(link::RegisterAccess& link, link::Delay& delay);
+link::FlashOutcome UpdateFlash(link::RegisterAccess& link, link::Delay& delay);
+// What "Update Flash" came to; an empty text when the card or port has already reported its own
+// failure.
+QString UpdateFlashMessage(const link::RegisterAccess& link, link::FlashOutcome outcome);
 
 // The message for an operation that did not reach the sensor, or an empty text when the card or
 // port has already reported its own failure. `what` says what was not done ("XACCL was not

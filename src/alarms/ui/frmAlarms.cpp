@@ -329,11 +329,7 @@ void frmAlarms::cmdAdio_Click() {
 
 void frmAlarms::cmdFlash_Click() {
   if (!setup_read_) return;
-  if (StoreInFlash(session_.link, *session_.delay)) {
-    session_.notifier().Message(FlashStoredMessage(), common::MessageTitle());
-  } else {
-    Say(WriteFailedMessage(QStringLiteral("COMMAND")));
-  }
+  Say(FlashMessage(link::StoreToFlash(session_.link, *session_.delay, kFlashWaitMs)));
 }
 
 void frmAlarms::cmdClose_Click() {

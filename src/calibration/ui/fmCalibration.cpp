@@ -241,7 +241,6 @@ void fmCalibration::RunCommand(CalCommand command) {
     return;
   }
   if (TraitsOf(command).refresh) ReadCalRegisters();
-  if (command == CalCommand::kFlashUpdate) Say(FlashStoredMessage());
 }
 
 void fmCalibration::Say(const QString& text) {
@@ -257,7 +256,9 @@ void fmCalibration::cmdAutoNull_Click() {
 }
 
 void fmCalibration::cmdFlashUpdate_Click() {
-  RunCommand(CalCommand::kFlashUpdate);
+  const link::FlashOutcome outcome = RunFlashUpdate(session_.link, *session_.delay);
+  // A card or port that failed on the way has said so itself.
+  if (session_.link.LastStatus != link::LinkStatus::kLinkFailed) Say(FlashMessage(outcome));
 }
 
 void fmCalibration::cmdCal_Xoffset_Click() {

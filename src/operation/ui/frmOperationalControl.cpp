@@ -366,7 +366,7 @@ void frmOperationalControl::cmdWriteAuxDac_Click() {
 
 void frmOperationalControl::cmdFlash_Click() {
   if (!HasInterface()) return;
-  Report(FlashMessage(StoreToFlash(session_.link, *session_.delay)));
+  Report(FlashMessage(link::StoreToFlash(session_.link, *session_.delay, kFlashWaitMs)));
 }
 
 void frmOperationalControl::cmdClose_Click() {

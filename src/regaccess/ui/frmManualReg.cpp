@@ -391,10 +391,7 @@ void frmManualReg::cmdSaveListing_Click() {
 }
 
 void frmManualReg::cmdUpdateFlash_Click() {
-  if (!UpdateFlash(session_.link, *session_.delay)) {
-    Report(NotAnsweredMessage(session_.link,
-                              QStringLiteral("the registers were not stored in flash memory")));
-  }
+  Report(UpdateFlashMessage(session_.link, UpdateFlash(session_.link, *session_.delay)));
 }
 
 void frmManualReg::cmdClose_Click() {

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -244,7 +245,16 @@ TEST_F(FrmAlarmsTest, FlashCommandWaitsAndSaysWhenDone) {
   Click("cmdFlash");
   EXPECT_EQ(device.Writes(kCommand), Words{0x0008});
   EXPECT_GE(sim.delay->total_units - waited, 20000);
-  EXPECT_EQ(sim.notifier.texts, QStringList{FlashStoredMessage()});
+  EXPECT_EQ(sim.notifier.texts, QStringList{FlashMessage(link::FlashOutcome::kStored)});
+}
+
+// The simulated sensor, whose flash file cannot be written, reports the failed store in STATUS.
+TEST(FrmAlarmsFlashFailureTest, AFailedStoreIsReportedAndNeverCalledStored) {
+  test::SimSession sim;
+  ASSERT_TRUE(sim.sensor.SetFlashFile(QTemporaryDir().filePath("gone/TalvixSimFlash.bin")));
+  frmAlarms window(*sim.session);
+  test::Control<QAbstractButton>(&window, "cmdFlash")->click();
+  EXPECT_EQ(sim.notifier.texts, QStringList{FlashMessage(link::FlashOutcome::kFlashFailed)});
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -138,9 +139,9 @@ TEST_P(FmCalibrationCommandTest, RunWritesTheCommandWaitsAndRefreshesOrSaysDone)
                                    "FFF"}));
     EXPECT_TRUE(sim.notifier.texts.isEmpty());
   } else {
-    EXPECT_TRUE(device.ReadAddresses().empty());
+    EXPECT_EQ(device.ReadAddresses(), (std::vector<int>{0x3C, 0x3C}));  // STATUS, no refresh
     EXPECT_EQ(Box("txtXoffset"), "0.0");
-    EXPECT_EQ(sim.notifier.texts, QStringList{FlashStoredMessage()});
+    EXPECT_EQ(sim.notifier.texts, QStringList{FlashMessage(link::FlashOutcome::kStored)});
   }
 }
 
@@ -210,6 +211,15 @@ TEST_F(FmCalibrationTest, DecimalCommaBoxesRoundTrip) {
   device.ClearSent();
   Click("cmdCal_Xoffset");
   EXPECT_EQ(device.Writes(kXAcclNull), Words{0x003A});
+}
+
+// The simulated sensor, whose flash file cannot be written, reports the failed store in STATUS.
+TEST(FmCalibrationFlashFailureTest, AFailedStoreIsReportedAndNeverCalledStored) {
+  test::SimSession sim;
+  ASSERT_TRUE(sim.sensor.SetFlashFile(QTemporaryDir().filePath("gone/TalvixSimFlash.bin")));
+  fmCalibration window(*sim.session);
+  test::Control<QAbstractButton>(&window, "cmdFlashUpdate")->click();
+  EXPECT_EQ(sim.notifier.texts, QStringList{FlashMessage(link::FlashOutcome::kFlashFailed)});
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -245,7 +246,7 @@ TEST_F(FrmOperationalControlTest, DecimalCommaBoxesRoundTripAndTypedCommasAreRea
 
 struct FlashCase {
   uint16_t status;
-  FlashOutcome outcome;
+  link::FlashOutcome outcome;
 };
 
 class FrmOperationalControlFlashTest : public FrmOperationalControlTest,
@@ -261,8 +262,17 @@ TEST_P(FrmOperationalControlFlashTest, StoreSendsCommand8AndSaysHowItWent) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Status, FrmOperationalControlFlashTest,
-                         ::testing::Values(FlashCase{0x0000, FlashOutcome::kStored},
-                                           FlashCase{0x0004, FlashOutcome::kUnconfirmed}));
+                         ::testing::Values(FlashCase{0x0000, link::FlashOutcome::kStored},
+                                           FlashCase{0x0004, link::FlashOutcome::kUnconfirmed}));
+
+// The simulated sensor, whose flash file cannot be written, reports the failed store in STATUS.
+TEST(FrmOperationalControlFlashFailureTest, AFailedStoreIsReportedAndNeverCalledStored) {
+  test::SimSession sim;
+  ASSERT_TRUE(sim.sensor.SetFlashFile(QTemporaryDir().filePath("gone/TalvixSimFlash.bin")));
+  frmOperationalControl window(*sim.session);
+  test::Control<QAbstractButton>(&window, "cmdFlash")->click();
+  EXPECT_EQ(sim.notifier.texts, QStringList{FlashMessage(link::FlashOutcome::kFlashFailed)});
+}
 
 }  // namespace
 }  // namespace talvix::operation

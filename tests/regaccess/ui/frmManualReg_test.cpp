@@ -24,7 +24,9 @@ namespace talvix::regaccess {
 namespace {
 
 using registers::kAlmCtrl;
+using registers::kAlmMag1;
 using registers::kCommand;
+using registers::kEndurance;
 using registers::kSupply;
 using registers::kXAccl;
 
@@ -125,6 +127,21 @@ TEST_F(FrmManualRegTest, ListingReads27RegistersAndShowsUnreadOnesAsDashes) {
   EXPECT_EQ(sim.notifier.texts.size(), 1);
 }
 
+// All ones from a sensor that answers are a reading (STATUS, read after them, never is all ones).
+TEST_F(FrmManualRegTest, AnAllOnesRegisterIsShownWhenStatusAnswersAfterIt) {
+  device.Set(kEndurance, 0xFFFF);  // 65535 flash writes
+  device.Set(kAlmMag1, 0xFFFF);
+  Open();
+  Click("cmdReadUserReg");
+  const QStringList lines = Find<QPlainTextEdit>("txtUserReg")->toPlainText().split('\n');
+  ASSERT_EQ(lines.size(), 34);
+  EXPECT_EQ(lines[2], "ENDURANCE     \t0\tFFFF");
+  Choose(kAlmMag1);
+  Click("cmdRead");
+  EXPECT_EQ(Text("txtRead"), "FFFF");
+  EXPECT_TRUE(sim.notifier.texts.isEmpty());
+}
+
 TEST_F(FrmManualRegTest, WriteSendsTheTypedHexValue) {
   Open();
   Choose(kAlmCtrl);
@@ -190,6 +207,16 @@ TEST_F(FrmManualRegTest, SavedListingIsTheWholeListingAndAFailureNamesTheFile) {
   Click("cmdSaveListing");
   ASSERT_EQ(sim.notifier.texts.size(), 1);
   EXPECT_TRUE(sim.notifier.texts[0].contains(path));
+}
+
+// The simulated sensor, whose flash file cannot be written, reports the failed store in STATUS.
+TEST(FrmManualRegFlashFailureTest, AFailedStoreIsReportedAndNeverCalledStored) {
+  test::SimSession sim;
+  ASSERT_TRUE(sim.sensor.SetFlashFile(QTemporaryDir().filePath("gone/TalvixSimFlash.bin")));
+  frmManualReg window(*sim.session);
+  test::Control<QAbstractButton>(&window, "cmdUpdateFlash")->click();
+  EXPECT_EQ(sim.notifier.texts,
+            QStringList{UpdateFlashMessage(sim.link(), link::FlashOutcome::kFlashFailed)});
 }
 
 }  // namespace
