@@ -70,7 +70,7 @@ TEST_F(FrmCaptConfigTest, LoadShowsWhatTheDeviceHolds) {
   device.Set(kAlmMag1, 0x8000 | 100);  // > 1.7125 g
   device.Set(kAlmMag2, 100);           // < 578.66 degC
   device.Set(kMiscCtrl, 0x0804);
-  sim.session->capture.CaptTrigSelect = 0x40;
+  sim.session->capture.SelectTrigger(0x40);
   Open();
   EXPECT_EQ(Shown("ComboSourceBuff1"), "X_Acceleration");
   EXPECT_EQ(Shown("ComboSourceBuff2"), "Temperature");
@@ -106,7 +106,7 @@ class FrmCaptConfigLoadTest : public FrmCaptConfigTest,
 TEST_P(FrmCaptConfigLoadTest, CodesWithoutAListEntryShowTheNearestOrTheirOwn) {
   const LoadCase& c = GetParam();
   device.Set(kCaptCfg, c.capt_cfg);
-  sim.session->capture.CaptTrigSelect = c.capt_trig_select;
+  sim.session->capture.SelectTrigger(c.capt_trig_select);
   Open();
   EXPECT_EQ(Shown("ComboSourceBuff1"), c.source1);
   EXPECT_EQ(Shown("ComboSourceBuff2"), c.source2);
@@ -194,7 +194,7 @@ TEST_F(FrmCaptConfigTest, Step2RewritesUntouchedLevelsExactlyAndConvertsTypedOne
 }
 
 TEST_F(FrmCaptConfigTest, Step3KeepsTheChoiceWithoutWritingAndNoChoiceKeepsTheSetting) {
-  sim.session->capture.CaptTrigSelect = 0x20;  // no option button for it
+  sim.session->capture.SelectTrigger(0x20);  // no option button for it
   Open();
   Click("cmdALM_CTRL");
   EXPECT_EQ(sim.session->capture.CaptTrigSelect, 0x20);
@@ -234,7 +234,7 @@ class FrmCaptConfigArmedTest : public FrmCaptConfigTest,
 TEST_P(FrmCaptConfigArmedTest, StepsWhileArmedOnlySaySo) {
   Open();
   Click("Option_A1");
-  sim.session->capture.Armed = true;
+  sim.session->capture.MarkArmed();
   Click(GetParam());
   EXPECT_EQ(sim.notifier.texts, QStringList{ConfigWhileArmedMessage()});
   EXPECT_TRUE(device.sent().empty());
