@@ -139,6 +139,18 @@ TEST_F(FrmCaptConfigTest, SilentDeviceGivesOneMessageAndTheDefaults) {
   EXPECT_FALSE(WarningShown());
 }
 
+// 0xFFFF is a level ALM_MAG1 may hold ("Greater Than", code 0x3FFF): STATUS answering right
+// after it tells it from a silent sensor.
+TEST_F(FrmCaptConfigTest, AlmMagHoldingAllOnesIsShownAsReadWhenStatusAnswers) {
+  device.Set(kCaptCfg, 0x2235);  // both buffers X_Acceleration
+  device.Set(kAlmMag1, 0xFFFF);  // > -0.017125 g
+  Open();
+  EXPECT_TRUE(sim.notifier.texts.isEmpty()) << sim.notifier.texts.join(u'|').toStdString();
+  EXPECT_EQ(Shown("ComboSourceBuff1"), "X_Acceleration");
+  EXPECT_EQ(Shown("ComboPolBuff1"), "Greater Than");
+  EXPECT_EQ(Level("txtTrigLevelBuff1"), "-0.0171");
+}
+
 TEST_F(FrmCaptConfigTest, Step1WritesCaptCfgThenTheSourcesIntoAlmCtrl) {
   device.Set(kAlmCtrl, 0x3457);
   Open();
