@@ -45,19 +45,17 @@ const RunFigures& MeasuredRun() {
   datalog::DatalogRun run(*usb.session, settings);
   CooperativeLoop loop(usb.session->loops, usb.session->events());
   CooperativeLoop::Run passes = loop.Start();
+  loop.SetRunning(true);
 
   using Clock = std::chrono::steady_clock;
   // The run reports its progress once more after the file's last sample, just before it writes
   // the file: the time from there to the end of the run is the write.
   Clock::time_point last_sample{};
-  datalog::DatalogRun::Hooks hooks;
-  hooks.yield = [&passes] { return passes.Yield(); };
-  hooks.cancelled = [] { return false; };
-  hooks.progress = [&last_sample](const datalog::RunProgress& progress) {
+  const auto on_progress = [&last_sample](const datalog::RunProgress& progress) {
     if (progress.sample == kSamples) last_sample = Clock::now();
   };
   const Clock::time_point start = Clock::now();
-  const datalog::RunEnd end = run.Run(hooks);
+  const datalog::RunEnd end = run.Run(passes, on_progress);
   const Clock::time_point finish = Clock::now();
   if (end != datalog::RunEnd::kCompleted || run.written().size() != 1) return *figures;
   figures->ok = true;

@@ -86,7 +86,7 @@ CaptConfigWords ReadCaptConfigWords(link::RegisterAccess& link) {
   CaptConfigWords words;
   const auto read = [&link, &words](int16_t index, int32_t& into) {
     if (!words.answered) return;
-    words.answered = link::Answered(link.ReadReg(index), link.RawWord);
+    words.answered = link::ReadConfirmed(link, index);
     into = link.RegRaw;
   };
   read(registers::kAlmCtrl, words.alm_ctrl);

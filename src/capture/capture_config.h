@@ -54,10 +54,13 @@ struct CaptConfigWords {
   int32_t capt_cfg = 0;
   std::array<int32_t, 2> alm_mag{};
   int32_t misc_ctrl = 0;
-  bool answered = true;  // every read reached the sensor and none came back all ones
+  bool answered = true;  // every read reached the sensor and the sensor answered it
 };
 
-// Reads ALM_CTRL, CAPT_CFG, ALM_MAG1, ALM_MAG2 and MISC_CTRL, in this order.
+// Reads ALM_CTRL, CAPT_CFG, ALM_MAG1, ALM_MAG2 and MISC_CTRL, in this order, stopping at the first
+// that brings no word of the register's. A word of all ones is the register's when STATUS answers
+// right after it (link::ReadConfirmed): ALM_MAG1 and ALM_MAG2 may well hold 0xFFFF ("Greater
+// Than" at the top level), which a silent sensor also gives.
 CaptConfigWords ReadCaptConfigWords(link::RegisterAccess& link);
 
 // What the window shows after its load.

@@ -211,8 +211,7 @@ QString Failure(const QString& what, Session& session, const platform::LibUsbDri
 // The capture is no longer wanted: the sensor stops waiting for a trigger. Best effort: the
 // outcome the caller reports is the time-out or the stop, not this.
 void Disarm(Session& session) {
-  session.capture.Armed = false;
-  monitor::DisarmCapture(session.link);
+  monitor::Disarm(session.link, session.capture);
 }
 
 enum class Wait { kTriggered, kTimedOut, kStopped, kFailed };
@@ -373,14 +372,12 @@ int RunCapture(const CaptureOptions& options, Session& session,
     return kExitDeviceError;
   }
   // Step 3, then Arm.
-  session.capture.CaptTrigSelect =
-      options.trigger == 1 ? monitor::kCaptTrigger1 : monitor::kCaptTrigger2;
-  session.capture.TriggerSeen = false;
-  if (!monitor::ArmCapture(link, delay, session.capture.CaptTrigSelect)) {
+  session.capture.SelectTrigger(options.trigger == 1 ? monitor::kCaptTrigger1
+                                                     : monitor::kCaptTrigger2);
+  if (!monitor::Arm(link, delay, session.capture)) {
     error = Failure(QStringLiteral("the capture could not be armed"), session, libusb);
     return kExitDeviceError;
   }
-  session.capture.Armed = true;
 
   Wait wait = WaitForTrigger(session, options.timeout_seconds, stop_requested);
   if (wait == Wait::kTriggered) wait = WaitForFullBuffers(session, stop_requested);

@@ -6,6 +6,8 @@
 #include <QDateTime>
 
 #include <algorithm>
+#include <array>
+#include <functional>
 #include <utility>
 
 namespace talvix::datalog {
@@ -24,88 +26,111 @@ DatalogRun::DatalogRun(Session& session, RunSettings settings, const QLocale& lo
     : session_(session),
       settings_(std::move(settings)),
       locale_(locale),
-      format_(DatalogFormatFor(locale)) {}
-
-RunEnd DatalogRun::Run(const Hooks& hooks) {
-  platform::Clock& clock = session_.clock();
-  run_start_ = clock.MonotonicSeconds();
+      format_(DatalogFormatFor(locale)) {
+  run_start_ = session_.clock().MonotonicSeconds();
   last_report_ = run_start_;
   const int columns =
       static_cast<int>(std::count(settings_.selection.begin(), settings_.selection.end(), true));
   rows_.reserve(static_cast<qsizetype>(settings_.samples_per_file) *
                 (kRowNumberBytes + columns * kValueBytes));
+  SetUpFile(1);
+}
 
-  for (int file = 1; file <= settings_.files; ++file) {
-    file_ = file;
-    path_ = settings_.folder + u'/' + DatalogFileName(settings_.base_name, file, format_);
-    rows_.truncate(0);
-    rows_taken_ = 0;
-    file_pending_ = false;
-    Report(hooks, true);
-    if (!hooks.yield()) return RunEnd::kAborted;
-    begin_seconds_ = static_cast<float>(clock.SecondsSinceMidnight());
-    file_pending_ = true;
+void DatalogRun::SetUpFile(int file) {
+  file_ = file;
+  path_ = settings_.folder + u'/' + DatalogFileName(settings_.base_name, file, format_);
+  rows_.truncate(0);
+  rows_taken_ = 0;
+  file_begun_ = false;
+  file_pending_ = false;
+}
 
-    bool cancelled = false;
-    std::array<float, kColumnCount> values{};
-    for (int sample = 1; sample <= settings_.samples_per_file; ++sample) {
-      int count = 0;
-      if (!ReadSample(values.data(), count)) {
-        const bool interface_said = session_.link.LastStatus == link::LinkStatus::kLinkFailed;
-        const int rows = rows_taken_;
-        if (!WriteCurrentFile()) return RunEnd::kFailed;
-        if (!interface_said) {
-          message_ =
-              QStringLiteral(
-                  "The device did not answer while sample %1 of file %2 was being read: the "
-                  "datalog has stopped.\r\n%3")
-                  .arg(sample)
-                  .arg(file)
-                  .arg(rows > 0 ? QStringLiteral("The %1 rows read before it were added to %2.")
-                                      .arg(rows)
-                                      .arg(path_)
-                                : QStringLiteral("No rows were read for %1.").arg(path_));
-        }
-        return RunEnd::kFailed;
-      }
-      AppendDatalogRow(rows_, sample, values.data(), count, format_, locale_);
-      ++rows_taken_;
-      ++samples_in_run_;
-      if (!Pause(hooks)) return RunEnd::kAborted;
-      Report(hooks, false);
-      if (hooks.cancelled()) {
-        cancelled = true;
-        break;
-      }
+RunEnd DatalogRun::Run(CooperativeLoop::Run& passes, const ProgressFn& progress) {
+  const std::function<bool()> yield = [&passes] { return passes.Yield(); };
+  const std::function<bool()> stop_requested = [&passes] { return !passes.Continue(); };
+  for (;;) {
+    if (FileDue()) {
+      Report(progress, true);
+      if (!passes.Yield()) return RunEnd::kAborted;
     }
-    Report(hooks, true);
-    if (!WriteCurrentFile()) return RunEnd::kFailed;
-    if (cancelled) return RunEnd::kCancelled;
+    if (!Sample()) return RunEnd::kFailed;
+    if (!PauseAfterSample(session_.clock(), *session_.delay, settings_.delay_ms, yield,
+                          stop_requested)) {
+      return RunEnd::kAborted;
+    }
+    Report(progress, false);
+    const bool stop = stop_requested();
+    if (stop || rows_taken_ >= settings_.samples_per_file) Report(progress, true);
+    switch (EndSample(stop)) {
+      case PassEnd::kNextSample:
+      case PassEnd::kNextFile:
+        break;
+      case PassEnd::kCompleted:
+        return RunEnd::kCompleted;
+      case PassEnd::kCancelled:
+        return RunEnd::kCancelled;
+      case PassEnd::kFailed:
+        return RunEnd::kFailed;
+    }
   }
-  return RunEnd::kCompleted;
 }
 
-bool DatalogRun::ReadSample(float* values, int& count) {
-  return ReadDatalogSample(session_.link, settings_.selection, values, count);
+bool DatalogRun::Sample() {
+  if (!file_begun_) {
+    begin_seconds_ = static_cast<float>(session_.clock().SecondsSinceMidnight());
+    file_begun_ = true;
+    file_pending_ = true;
+  }
+  std::array<float, kColumnCount> values{};
+  int count = 0;
+  if (ReadDatalogSample(session_.link, settings_.selection, values.data(), count)) {
+    const int sample = rows_taken_ + 1;
+    AppendDatalogRow(rows_, sample, values.data(), count, format_, locale_);
+    ++rows_taken_;
+    ++samples_in_run_;
+    return true;
+  }
+  const bool interface_said = session_.link.LastStatus == link::LinkStatus::kLinkFailed;
+  const int rows = rows_taken_;
+  if (!WriteCurrentFile() || interface_said) return false;
+  message_ =
+      QStringLiteral(
+          "The device did not answer while sample %1 of file %2 was being read: the datalog has "
+          "stopped.\r\n%3")
+          .arg(rows + 1)
+          .arg(file_)
+          .arg(rows > 0 ? QStringLiteral("The %1 rows read before it were added to %2.")
+                              .arg(rows)
+                              .arg(path_)
+                        : QStringLiteral("No rows were read for %1.").arg(path_));
+  return false;
 }
 
-bool DatalogRun::Pause(const Hooks& hooks) {
-  return PauseAfterSample(session_.clock(), *session_.delay, settings_.delay_ms, hooks.yield,
-                          hooks.cancelled);
+PassEnd DatalogRun::EndSample(bool stop) {
+  if (!stop && rows_taken_ < settings_.samples_per_file) return PassEnd::kNextSample;
+  if (!WriteCurrentFile()) return PassEnd::kFailed;
+  if (stop) return PassEnd::kCancelled;
+  if (file_ >= settings_.files) return PassEnd::kCompleted;
+  SetUpFile(file_ + 1);
+  return PassEnd::kNextFile;
 }
 
-void DatalogRun::Report(const Hooks& hooks, bool always) {
-  if (!hooks.progress) return;
-  const double now = session_.clock().MonotonicSeconds();
-  if (!always && now - last_report_ < kReportIntervalSeconds) return;
-  last_report_ = now;
+RunProgress DatalogRun::Progress() const {
   RunProgress progress;
   progress.file = file_;
   progress.sample = rows_taken_;
   progress.path = path_;
-  const double elapsed = now - run_start_;
+  const double elapsed = session_.clock().MonotonicSeconds() - run_start_;
   progress.rate = elapsed > 0 ? static_cast<double>(samples_in_run_) / elapsed : 0.0;
-  hooks.progress(progress);
+  return progress;
+}
+
+void DatalogRun::Report(const ProgressFn& progress, bool always) {
+  if (!progress) return;
+  const double now = session_.clock().MonotonicSeconds();
+  if (!always && now - last_report_ < kReportIntervalSeconds) return;
+  last_report_ = now;
+  progress(Progress());
 }
 
 bool DatalogRun::WriteCurrentFile() {

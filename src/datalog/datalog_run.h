@@ -1,17 +1,21 @@
 // One datalog run: for each file of the session, sample the selected values over the register
 // interface (one read per value, in column order, with nothing else between them), pause, and
 // keep the rows in memory; when the file's last sample is in, append its block (header and rows)
-// to the file in one go. A cancel ends the run after the sample under way, and the current file
-// still gets its block.
+// to the file in one go. A stop request ends the run after the sample under way, and the current
+// file still gets its block.
 //
-// The pause after each sample is waited in slices of at most 0.1 s, with a yield to the window
-// system after each, so that a cancel acts within a slice; with no pause there is exactly one
-// yield per sample. A read that does not reach the sensor (or answers all ones, the idle data
-// line: none of these eight registers can give that word as data, see ReadDatalogSample) ends
-// the run; the rows read before it are written and no row holds a value that was not read.
+// The run is a cooperative loop (Run): the one yield before each file's first sample, then passes.
+// A pass is Sample (plain: the reads and the row), the pause after it, and EndSample (plain: the
+// file written when it is full or a stop was asked, the next file set up). The pause is waited in
+// slices of at most 0.1 s, with a yield to the window system after each, so that a stop acts
+// within a slice; with no pause there is exactly one yield per sample. A read that does not reach
+// the sensor (or answers all ones, the idle data line: none of these eight registers can give that
+// word as data, see ReadDatalogSample) ends the run; the rows read before it are written and no
+// row holds a value that was not read.
 #pragma once
 
 #include "datalog/datalog_format.h"
+#include "session/cooperative_loop.h"
 #include "session/session.h"
 
 #include <QByteArray>
@@ -41,27 +45,46 @@ struct RunProgress {
 
 enum class RunEnd {
   kCompleted,  // every file written
-  kCancelled,  // the user cancelled; the current file was written
+  kCancelled,  // a stop was asked; the current file was written
   kFailed,     // a read or a file failed; message() says why (unless the interface has said it)
   kAborted,    // the loop was aborted during a yield; the run touched nothing after it
 };
 
+// What a pass leaves for the next one.
+enum class PassEnd {
+  kNextSample,  // the file under way takes more samples
+  kNextFile,    // the file under way was written; the next pass begins the next file
+  kCompleted,   // the session's last file was written
+  kCancelled,   // a stop was asked: the file under way was written with the rows it has
+  kFailed,      // the file under way could not be written; message() says why
+};
+
 class DatalogRun {
  public:
-  struct Hooks {
-    // The one yield of a pass; false when the run must end at once (the loop was aborted).
-    std::function<bool()> yield;
-    // The user has asked to stop (read after each yield).
-    std::function<bool()> cancelled;
-    // The run's progress, at the start of each file, now and then during it, and at its end.
-    std::function<void(const RunProgress&)> progress;
-  };
+  using ProgressFn = std::function<void(const RunProgress&)>;
 
+  // The run begins with its first file set up (number 1 and its path).
   DatalogRun(Session& session, RunSettings settings, const QLocale& locale = QLocale());
   DatalogRun(const DatalogRun&) = delete;
   DatalogRun& operator=(const DatalogRun&) = delete;
 
-  RunEnd Run(const Hooks& hooks);
+  // Runs the passes until the last file is written, a pass fails, or `passes` no longer continues:
+  // a stop request ends the run after the sample under way, an abort at once (kAborted). The
+  // progress is reported at the start of each file, at most every 0.1 s during it, and at its end.
+  RunEnd Run(CooperativeLoop::Run& passes, const ProgressFn& progress = nullptr);
+
+  // The first half of a pass: the next sample of the file under way, its selected values read and
+  // its row kept; a file's first sample reads the file's begin time first. False when a read
+  // brought no value: the run is over, with no row for that sample, the rows before it appended to
+  // the file and message() saying why (unless the interface has said it).
+  bool Sample();
+  // The second half, after the pause that follows the sample: the file under way is written when
+  // it has its samples or `stop` is set, and then the next file is set up.
+  PassEnd EndSample(bool stop);
+  // The next pass begins a file (Run shows the file and yields before it).
+  bool FileDue() const { return !file_begun_; }
+  // Where the run stands now.
+  RunProgress Progress() const;
 
   // Appends the block of the file under way with the rows it has so far, once; nothing when it
   // has no rows or was written already. For ends that do not come back to Run: the exit path's
@@ -75,13 +98,12 @@ class DatalogRun {
   const DatalogFormat& format() const { return format_; }
 
  private:
-  // Reads the selected values into `values`; false when a read did not bring a value.
-  bool ReadSample(float* values, int& count);
-  // Waits the sample delay in slices with a yield each; false when aborted.
-  bool Pause(const Hooks& hooks);
+  // Sets up file `file`: its path, no rows yet.
+  void SetUpFile(int file);
+  // Reports the progress when `always` or when the last report is 0.1 s old.
+  void Report(const ProgressFn& progress, bool always);
   // Appends the current file's block; false (with the message set) when it could not.
   bool WriteCurrentFile();
-  void Report(const Hooks& hooks, bool always);
 
   Session& session_;
   RunSettings settings_;
@@ -89,6 +111,7 @@ class DatalogRun {
   DatalogFormat format_;
   QByteArray rows_;  // the current file's rows, CR LF ended; its storage is kept for every file
   int rows_taken_ = 0;
+  bool file_begun_ = false;    // the current file's begin time has been read
   bool file_pending_ = false;  // the current file has rows not yet written
   int file_ = 0;
   QString path_;

@@ -2,6 +2,8 @@
 
 #include "registers/register_table.h"
 
+#include <optional>
+
 namespace talvix::monitor {
 
 ArmStep DecideArm(int32_t alm_ctrl, int16_t capt_trig_select) {
@@ -35,21 +37,34 @@ bool DisarmCapture(link::RegisterAccess& link) {
   return link::Reached(link.WriteReg(registers::kAlmCtrl, DisarmedAlmCtrl(link.RegRaw)));
 }
 
+bool Arm(link::RegisterAccess& link, link::Delay& delay, CaptureState& capture) {
+  capture.MarkArmed();
+  if (ArmCapture(link, delay, capture.CaptTrigSelect)) return true;
+  capture.MarkDisarmed();  // the sensor was not armed
+  return false;
+}
+
+bool Disarm(link::RegisterAccess& link, CaptureState& capture) {
+  capture.MarkDisarmed();
+  return DisarmCapture(link);
+}
+
 bool RecordTrigger(link::RegisterAccess& link, CaptureState& capture) {
-  capture.Armed = false;
-  capture.TriggerSeen = true;
-  bool both_read = true;
+  std::optional<CaptureSnapshots> snapshots;
   if (link::Answered(link.ReadReg(registers::kCaptCfg), link.RawWord)) {
-    capture.CaptCfgSnapshot = static_cast<int16_t>(link.RegRaw);
-  } else {
-    both_read = false;
+    const auto capt_cfg = static_cast<int16_t>(link.RegRaw);
+    if (link::Answered(link.ReadReg(registers::kSmplPrd), link.RawWord)) {
+      snapshots = CaptureSnapshots{capt_cfg, static_cast<int16_t>(link.RegRaw)};
+    }
   }
-  if (link::Answered(link.ReadReg(registers::kSmplPrd), link.RawWord)) {
-    capture.SmplPrdSnapshot = static_cast<int16_t>(link.RegRaw);
-  } else {
-    both_read = false;
+  capture.MarkTriggered(snapshots);
+  return snapshots.has_value();
+}
+
+void TakeTriggerSelection(link::RegisterAccess& link, CaptureState& capture) {
+  if (link::Answered(link.ReadReg(registers::kAlmCtrl), link.RawWord)) {
+    capture.SelectTrigger(registers::TriggerSelection(link.RegRaw));
   }
-  return both_read;
 }
 
 QString NoTriggerSourceMessage() {

@@ -1,6 +1,9 @@
-// Arming and disarming event capture from the main window's Arm button. The capture trigger
-// source lives in bits 4..7 of ALM_CTRL: 0x10 captures on alarm 1, 0x40 on alarm 2; any of those
-// bits set means the sensor is armed. The program's own record of "armed" is the Ready indicator.
+// Arming and disarming event capture (the main window's Arm button, talvix-cli capture) and the
+// trigger seen by a status read. The capture trigger source lives in bits 4..7 of ALM_CTRL: 0x10
+// captures on alarm 1, 0x40 on alarm 2; any of those bits set means the sensor is armed. The
+// program's own record is the session's CaptureState: Arm, Disarm, RecordTrigger and
+// TakeTriggerSelection are the only changes of it, each with its device steps (the Ready indicator
+// shows Armed).
 #pragma once
 
 #include "link/delay.h"
@@ -45,11 +48,23 @@ bool ArmCapture(link::RegisterAccess& link, link::Delay& delay, int16_t capt_tri
 // ones.
 bool DisarmCapture(link::RegisterAccess& link);
 
+// Arms with the chosen trigger source (CaptTrigSelect): marked armed first, then ArmCapture; an
+// arming that did not reach the sensor is marked disarmed again. Returns whether it reached it.
+bool Arm(link::RegisterAccess& link, link::Delay& delay, CaptureState& capture);
+
+// Marked disarmed, then DisarmCapture (best effort: the program no longer waits for a trigger
+// either way). Returns whether the sensor was disarmed.
+bool Disarm(link::RegisterAccess& link, CaptureState& capture);
+
 // The capture has triggered (a status read showed its alarm bit while armed): no longer armed,
-// a trigger seen in this run, and the snapshots of CAPT_CFG and SMPL_PRD that the read-out lays
-// the buffers out by. A snapshot whose read did not reach the sensor, or was answered with all
-// ones, keeps its earlier value; returns whether both were read.
+// and the snapshots of CAPT_CFG and SMPL_PRD that the read-out lays the buffers out by are read.
+// Returns whether both were read; otherwise no trigger counts as seen (see
+// CaptureState::MarkTriggered).
 bool RecordTrigger(link::RegisterAccess& link, CaptureState& capture);
+
+// The load step: the trigger selection starts from the trigger bits of the sensor's ALM_CTRL
+// (0x10, 0x40, or 0 for anything else); kept as it was when ALM_CTRL brings no answer.
+void TakeTriggerSelection(link::RegisterAccess& link, CaptureState& capture);
 
 // The message of Arm when no trigger source is chosen (three lines, CR LF between them).
 QString NoTriggerSourceMessage();

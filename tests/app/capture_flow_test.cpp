@@ -119,8 +119,7 @@ TEST_F(CaptureFlowTest, WhileArmedConfigAndTheDisplaysAreRefused) {
 }
 
 TEST_F(CaptureFlowTest, AnUnplugDuringTheReadOutGivesOneMessageAndNoTrace) {
-  session->capture.TriggerSeen = true;
-  session->capture.CaptCfgSnapshot = 0x0228;  // 256 samples of X
+  session->capture.MarkTriggered(CaptureSnapshots{0x0228, 0});  // 256 samples of X
   rig.usb.FailNextBulkRead(0);
   notifier.texts.clear();
   Click("cmdDisplayCapt0");

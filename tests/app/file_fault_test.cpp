@@ -102,8 +102,8 @@ WrittenFile CaptureFiles() {
             Put(bench.PathOf("CapDat_1.csv"), "1,7\r\n");
           },
           [](Bench& bench) {
-            bench.sim.session->capture.TriggerSeen = true;
-            bench.sim.session->capture.CaptCfgSnapshot = 0x0213;  // 8 samples of X and Y
+            // 8 samples of X and Y
+            bench.sim.session->capture.MarkTriggered(CaptureSnapshots{0x0213, 0});
             const capture::CaptureFilesOutcome outcome =
                 capture::WriteCaptureFiles(*bench.sim.session, bench.dir.path());
             return bench.sim.notifier.texts + Told(outcome.message);

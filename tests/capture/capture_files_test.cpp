@@ -19,8 +19,7 @@ constexpr char kText1[] = "1,-1\r\n2,-2\r\n3,-3\r\n4,-4\r\n5,-5\r\n6,-6\r\n7,-7\
 class WriteCaptureFilesTest : public ::testing::Test {
  protected:
   WriteCaptureFilesTest() {
-    rig.sim.session->capture.TriggerSeen = true;
-    rig.sim.session->capture.CaptCfgSnapshot = 0x0203;  // 8 samples
+    rig.sim.session->capture.MarkTriggered(CaptureSnapshots{0x0203, 0});  // 8 samples
   }
 
   QString Path(int buffer, const char* extension = ".csv") const {

@@ -86,9 +86,7 @@ TEST_F(CaptureReadOutTest, LayoutFromTheTriggerSnapshotsElseReadNow) {
   EXPECT_EQ(rig.device.ReadAddresses(), (std::vector<int>{0x38, 0x36}));
 
   rig.device.ClearSent();
-  capture().TriggerSeen = true;
-  capture().CaptCfgSnapshot = 0x0213;
-  capture().SmplPrdSnapshot = 0x0001;
+  capture().MarkTriggered(CaptureSnapshots{0x0213, 0x0001});
   const std::optional<CaptureLayout> seen = LayoutForReadOut(*rig.sim.session);
   ASSERT_TRUE(seen.has_value());
   EXPECT_EQ(std::tuple(seen->capt_cfg, seen->smpl_prd, seen->from_trigger),
@@ -97,8 +95,7 @@ TEST_F(CaptureReadOutTest, LayoutFromTheTriggerSnapshotsElseReadNow) {
 }
 
 TEST_F(CaptureReadOutTest, DisplayReadOutKeepsTheLastTraceOnAFault) {
-  capture().TriggerSeen = true;
-  capture().CaptCfgSnapshot = 0x0213;  // X acceleration, 8 samples
+  capture().MarkTriggered(CaptureSnapshots{0x0213, 0});  // X acceleration, 8 samples
   ASSERT_TRUE(ReadOutForDisplay(*rig.sim.session, 0, QLocale::c()).ok);
   const registers::CaptTrace before = capture().CaptTrace[0];
   EXPECT_NEAR(before.Values[5], 100 * 0.017125, 1e-5);

@@ -13,7 +13,7 @@ TEST(LoadSettingsTest, NothingIsSentWhileACaptureIsArmedOrBeingReadOut) {
     QString error;
     const std::optional<DeviceSettings> settings = ReadDeviceSettings(sim.link(), error);
     ASSERT_TRUE(settings) << error.toStdString();
-    sim.session->capture.Armed = armed;
+    if (armed) sim.session->capture.MarkArmed();
     sim.session->capture.ReadOutRunning = !armed;
     sim.sensor.trace().Clear();
 

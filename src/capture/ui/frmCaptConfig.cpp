@@ -380,7 +380,7 @@ void frmCaptConfig::cmdALM_CTRL_Click() {
   if (!MayConfigure()) return;
   const auto option = static_cast<TriggerOption>(trigger_options_->checkedId());
   if (const std::optional<int16_t> select = CaptTrigSelectFor(option)) {
-    session_.capture.CaptTrigSelect = *select;
+    session_.capture.SelectTrigger(*select);
   }
 }
 

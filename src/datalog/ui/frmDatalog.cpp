@@ -229,7 +229,7 @@ void frmDatalog::cmdStartDatalog_Click() {
                                 QString());
     return;
   }
-  if (cmdStartDatalog_->text() == kCancelCaption) {
+  if (loop_.Running()) {
     RequestCancel();
     return;
   }
@@ -255,6 +255,7 @@ void frmDatalog::cmdStartDatalog_Click() {
 }
 
 void frmDatalog::RequestCancel() {
+  loop_.SetRunning(false);
   cmdStartDatalog_->setText(kStartCaption);
 }
 
@@ -276,11 +277,8 @@ void frmDatalog::RunDatalog() {
   ShowRunning(true);
   CooperativeLoop::Run passes = loop_.Start();
   loop_.SetRunning(true);
-  DatalogRun::Hooks hooks;
-  hooks.yield = [&passes] { return passes.Yield(); };
-  hooks.cancelled = [this] { return cmdStartDatalog_->text() == kStartCaption; };
-  hooks.progress = [this](const RunProgress& progress) { ShowProgress(progress); };
-  const RunEnd end = run.Run(hooks);
+  const RunEnd end =
+      run.Run(passes, [this](const RunProgress& progress) { ShowProgress(progress); });
   // Aborted: the exit path has written the file and set the window idle, or the window is gone.
   if (end == RunEnd::kAborted) return;
   active_run_ = nullptr;

@@ -59,7 +59,8 @@ class frmDatalog : public QDialog {
   void ShowProgress(const RunProgress& progress);
   // The path the next file goes to, shown while idle.
   void ShowNextPath();
-  // The cancel signal of the run: the caption back at "Start Datalog".
+  // Asks the run to stop after the sample under way (the loop no longer runs) and shows "Start
+  // Datalog" at once.
   void RequestCancel();
   bool AnyBoxChecked() const;
   // The exit path stops every loop: the current file gets its rows, and the window is idle again.

@@ -79,24 +79,21 @@ void EventCaptureWidget::cmdCapArm_Click() {
   if (device.InterfaceType == link::kInterfaceNone) return;
   // Without the sensor's ALM_CTRL there is nothing to decide on; the link has said why.
   if (!link::Answered(device.ReadReg(registers::kAlmCtrl), device.RawWord)) return;
-  const int16_t select = session_.capture.CaptTrigSelect;
-  switch (DecideArm(device.RegRaw, select)) {
+  switch (DecideArm(device.RegRaw, session_.capture.CaptTrigSelect)) {
     case ArmStep::kDisarm:
-      SetArmed(false);
-      DisarmCapture(device);
+      Disarm(device, session_.capture);
+      ShowArmed();
       return;
     case ArmStep::kNoTriggerSource:
       session_.notifier().Message(NoTriggerSourceMessage(), common::MessageTitle());
       return;
-    case ArmStep::kArm:
-      SetArmed(true);
+    case ArmStep::kArm: {
       SetTriggered(false);
-      if (!ArmCapture(device, *session_.delay, select)) {
-        SetArmed(false);  // the sensor was not armed
-        return;
-      }
-      emit StatusUpdateRequested();
+      const bool armed = Arm(device, *session_.delay, session_.capture);
+      ShowArmed();
+      if (armed) emit StatusUpdateRequested();
       return;
+    }
   }
 }
 
@@ -123,14 +120,13 @@ void EventCaptureWidget::cmdDisplayCapt1_Click() {
 
 void EventCaptureWidget::OnStatusRead(int32_t status) {
   if (!CaptureTriggered(status, session_.capture.Armed, session_.capture.CaptTrigSelect)) return;
-  SetArmed(false);
   SetTriggered(true);
   RecordTrigger(session_.link, session_.capture);
+  ShowArmed();
 }
 
-void EventCaptureWidget::SetArmed(bool armed) {
-  session_.capture.Armed = armed;
-  SetBackground(lblCapReady_, QPalette::Window, armed ? OkGreen() : ButtonFace());
+void EventCaptureWidget::ShowArmed() {
+  SetBackground(lblCapReady_, QPalette::Window, session_.capture.Armed ? OkGreen() : ButtonFace());
 }
 
 void EventCaptureWidget::SetTriggered(bool triggered) {

@@ -47,7 +47,8 @@ class EventCaptureWidget : public QGroupBox {
   // Config, Capt_0 and Capt_1 act only with an interface and while capture is not armed; the
   // message says why not while armed.
   bool MayUseCapture(const QString& armed_message);
-  void SetArmed(bool armed);
+  // The Ready indicator follows the session's record of arming.
+  void ShowArmed();
   void SetTriggered(bool triggered);
 
   Session& session_;

@@ -1,12 +1,12 @@
 #include "monitor/ui/monitor_widget.h"
 
+#include "monitor/arm_logic.h"
 #include "monitor/ui/data_plot_widget.h"
 #include "monitor/ui/event_capture_widget.h"
 #include "monitor/ui/output_registers_widget.h"
 #include "monitor/ui/power_down_widget.h"
 #include "monitor/ui/self_test_widget.h"
 #include "monitor/ui/status_panel_widget.h"
-#include "registers/register_bits.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -84,9 +84,7 @@ void MonitorWidget::PrepareAtLoad() {
   output_registers_->PrepareGraphColumn();
   output_registers_->SetLoopDelayText(QStringLiteral("5"));
   // The capture trigger selection starts from the sensor's ALM_CTRL, when it answers.
-  if (link::Answered(session_.link.ReadReg(registers::kAlmCtrl), session_.link.RawWord)) {
-    session_.capture.CaptTrigSelect = registers::TriggerSelection(session_.link.RegRaw);
-  }
+  TakeTriggerSelection(session_.link, session_.capture);
   const QPointer<MonitorWidget> alive(this);
   output_registers_->cmdReadData_Click();  // yields once: the window may be gone afterwards
   if (alive.isNull()) return;

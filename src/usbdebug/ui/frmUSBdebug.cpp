@@ -3,6 +3,7 @@
 #include "common/message_titles.h"
 #include "common/number_text.h"
 #include "common/ui/named_widgets.h"
+#include "usbdebug/transfer_words.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -392,18 +393,18 @@ void frmUSBdebug::cmdWriteSpi_Click() {
 }
 
 bool frmUSBdebug::TransferPass() {
-  card_.UsbSpiTransfer(card_.SpiWordCount);
-  if (!card_.CardReady()) {
+  const std::optional<QStringList> readback = TransferWords(card_);
+  if (!readback) {
     // The card has said what failed; the boxes keep what they showed, no answer came.
     SelectNone();
     return false;
   }
-  ShowReadback();
+  ShowReadback(*readback);
   return true;
 }
 
 void frmUSBdebug::cmdLoop_Click() {
-  if (cmdLoop_->text() == QLatin1String("Stop")) {
+  if (loop_.Running()) {
     StopLoop();
     return;
   }
@@ -457,10 +458,9 @@ void frmUSBdebug::ShowStaticBits() {
   for (int i = 0; i < kStaticBoxes; ++i) chkStaticBits_[i]->setChecked(boxes[i]);
 }
 
-void frmUSBdebug::ShowReadback() {
-  for (int i = 1; i <= card_.SpiWordCount && i <= kWords; ++i) {
-    txtReadSpi_[i]->setText(common::HexText(card_.SpiData[i][1]));
-  }
+void frmUSBdebug::ShowReadback(const QStringList& readback) {
+  for (int i = 1; i <= readback.size() && i <= kWords; ++i)
+    txtReadSpi_[i]->setText(readback[i - 1]);
 }
 
 void frmUSBdebug::ShowLoopRunning(bool running) {

@@ -80,7 +80,8 @@ class frmUSBdebug : public QDialog {
   void SelectNoneUnlessReady();
   void ShowDelay();
   void ShowStaticBits();
-  void ShowReadback();
+  // The words a transfer brought, in txtReadSpi1 onwards.
+  void ShowReadback(const QStringList& readback);
   void ShowLoopRunning(bool running);
   void StopLoop();
 

@@ -26,8 +26,7 @@ class CaptureReadOutFaultTest : public ::testing::TestWithParam<LinkFault> {
  protected:
   CaptureReadOutFaultTest() : sim(1, test::WiringFor(GetParam())) {
     sim.session->data_folder = dir.path();
-    sim.session->capture.TriggerSeen = true;
-    sim.session->capture.CaptCfgSnapshot = 0x0213;  // 8 samples of X and Y
+    sim.session->capture.MarkTriggered(CaptureSnapshots{0x0213, 0});  // 8 samples of X and Y
   }
   // Messages the user sees for a read-out: the link's and the read-out's own.
   qsizetype Messages(const CaptureOutcome& outcome) const {

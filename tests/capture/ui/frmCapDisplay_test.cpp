@@ -35,8 +35,7 @@ class FrmCapDisplayTest : public ::testing::Test {
   // Reads buffer 0 out as the main window's Capt_0 does, with CAPT_CFG `capt_cfg` seen at a
   // trigger, every sample answering `code`.
   void ReadOut(uint16_t capt_cfg, uint16_t code) {
-    sim.session->capture.TriggerSeen = true;
-    sim.session->capture.CaptCfgSnapshot = static_cast<int16_t>(capt_cfg);
+    sim.session->capture.MarkTriggered(CaptureSnapshots{static_cast<int16_t>(capt_cfg), 0});
     device.Set(registers::kCaptBuf0, code);
     ASSERT_TRUE(ReadOutForDisplay(*sim.session, 0).ok);
   }
@@ -149,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(ReadOutOfEitherBuffer, WriteFileUnplugTest, ::testing::
 
 TEST_F(FrmCapDisplayTest, WriteFileWhileArmedIsRefusedWithoutTraffic) {
   ReadOut(0x0213, 7);
-  sim.session->capture.Armed = true;
+  sim.session->capture.MarkArmed();
   const size_t sent = device.sent().size();
   Find<QPushButton>("cmdWriteFile")->click();
   EXPECT_EQ(device.sent().size(), sent);

@@ -70,7 +70,7 @@ TEST_F(FrmCaptConfigTest, LoadShowsWhatTheDeviceHolds) {
   device.Set(kAlmMag1, 0x8000 | 100);  // > 1.7125 g
   device.Set(kAlmMag2, 100);           // < 578.66 degC
   device.Set(kMiscCtrl, 0x0804);
-  sim.session->capture.CaptTrigSelect = 0x40;
+  sim.session->capture.SelectTrigger(0x40);
   Open();
   EXPECT_EQ(Shown("ComboSourceBuff1"), "X_Acceleration");
   EXPECT_EQ(Shown("ComboSourceBuff2"), "Temperature");
@@ -106,7 +106,7 @@ class FrmCaptConfigLoadTest : public FrmCaptConfigTest,
 TEST_P(FrmCaptConfigLoadTest, CodesWithoutAListEntryShowTheNearestOrTheirOwn) {
   const LoadCase& c = GetParam();
   device.Set(kCaptCfg, c.capt_cfg);
-  sim.session->capture.CaptTrigSelect = c.capt_trig_select;
+  sim.session->capture.SelectTrigger(c.capt_trig_select);
   Open();
   EXPECT_EQ(Shown("ComboSourceBuff1"), c.source1);
   EXPECT_EQ(Shown("ComboSourceBuff2"), c.source2);
@@ -137,6 +137,18 @@ TEST_F(FrmCaptConfigTest, SilentDeviceGivesOneMessageAndTheDefaults) {
   EXPECT_EQ(Shown("ComboPreTrigLength"), "1");
   EXPECT_EQ(Level("txtTrigLevelBuff1"), "");
   EXPECT_FALSE(WarningShown());
+}
+
+// 0xFFFF is a level ALM_MAG1 may hold ("Greater Than", code 0x3FFF): STATUS answering right
+// after it tells it from a silent sensor.
+TEST_F(FrmCaptConfigTest, AlmMagHoldingAllOnesIsShownAsReadWhenStatusAnswers) {
+  device.Set(kCaptCfg, 0x2235);  // both buffers X_Acceleration
+  device.Set(kAlmMag1, 0xFFFF);  // > -0.017125 g
+  Open();
+  EXPECT_TRUE(sim.notifier.texts.isEmpty()) << sim.notifier.texts.join(u'|').toStdString();
+  EXPECT_EQ(Shown("ComboSourceBuff1"), "X_Acceleration");
+  EXPECT_EQ(Shown("ComboPolBuff1"), "Greater Than");
+  EXPECT_EQ(Level("txtTrigLevelBuff1"), "-0.0171");
 }
 
 TEST_F(FrmCaptConfigTest, Step1WritesCaptCfgThenTheSourcesIntoAlmCtrl) {
@@ -194,7 +206,7 @@ TEST_F(FrmCaptConfigTest, Step2RewritesUntouchedLevelsExactlyAndConvertsTypedOne
 }
 
 TEST_F(FrmCaptConfigTest, Step3KeepsTheChoiceWithoutWritingAndNoChoiceKeepsTheSetting) {
-  sim.session->capture.CaptTrigSelect = 0x20;  // no option button for it
+  sim.session->capture.SelectTrigger(0x20);  // no option button for it
   Open();
   Click("cmdALM_CTRL");
   EXPECT_EQ(sim.session->capture.CaptTrigSelect, 0x20);
@@ -234,7 +246,7 @@ class FrmCaptConfigArmedTest : public FrmCaptConfigTest,
 TEST_P(FrmCaptConfigArmedTest, StepsWhileArmedOnlySaySo) {
   Open();
   Click("Option_A1");
-  sim.session->capture.Armed = true;
+  sim.session->capture.MarkArmed();
   Click(GetParam());
   EXPECT_EQ(sim.notifier.texts, QStringList{ConfigWhileArmedMessage()});
   EXPECT_TRUE(device.sent().empty());

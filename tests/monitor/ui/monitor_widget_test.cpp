@@ -225,7 +225,7 @@ TEST_F(MonitorWidgetTest, Status0301ShowsAlarmsInRedAndTheRestOkInGreen) {
 }
 
 TEST_F(MonitorWidgetTest, ArmedOnTrigger2OnlyBit9TriggersAndTakesTheSnapshots) {
-  sim.session->capture.CaptTrigSelect = 0x40;
+  sim.session->capture.SelectTrigger(0x40);
   device.Set(kAlmCtrl, 0x0A03);
   device.Set(registers::kCaptCfg, 0x1234);
   device.Set(registers::kSmplPrd, 0x0042);
@@ -252,7 +252,7 @@ TEST_F(MonitorWidgetTest, ArmTogglesAndConfigIsRefusedWhileArmed) {
   int config_requests = 0;
   QObject::connect(monitor.get(), &MonitorWidget::CaptureConfigRequested,
                    [&] { ++config_requests; });
-  sim.session->capture.CaptTrigSelect = 0x40;
+  sim.session->capture.SelectTrigger(0x40);
   device.Set(kAlmCtrl, 0x0A03);
   Click("cmdCapArm");
   EXPECT_EQ(device.Writes(kCommand), (std::vector<uint16_t>{0x0100}));
@@ -273,7 +273,7 @@ TEST_F(MonitorWidgetTest, ArmTogglesAndConfigIsRefusedWhileArmed) {
   EXPECT_TRUE(device.Writes(kCommand).empty());
   EXPECT_EQ(device.Writes(kAlmCtrl), (std::vector<uint16_t>{0x0A03}));
 
-  sim.session->capture.CaptTrigSelect = 0;  // nothing chosen: message, no write
+  sim.session->capture.SelectTrigger(0);  // nothing chosen: message, no write
   device.ClearSent();
   Click("cmdCapArm");
   EXPECT_TRUE(device.Writes(kAlmCtrl).empty());
