@@ -8,7 +8,7 @@
 #include "platform/notifier.h"
 #include "platform/usb_driver.h"
 #include "session/session.h"
-#include "session/simulated_bench.h"
+#include "simbench/simulated_bench.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,7 +24,7 @@ struct SimulatedParallelRig {
   platform::SystemClock clock;
   platform::RecordingNotifier notifier;
   platform::CallbackEventPump events;
-  SimulatedBench bench{clock, {.card_present = false}};
+  simbench::SimulatedBench bench{clock, {.card_present = false}};
   std::unique_ptr<Session> session;
 };
 
@@ -41,7 +41,7 @@ struct SimulatedUsbRig {
   platform::SystemClock clock;
   platform::RecordingNotifier notifier;
   app::QtEventPump events;
-  SimulatedBench rig{clock};
+  simbench::SimulatedBench rig{clock};
   std::unique_ptr<Session> session;
 };
 

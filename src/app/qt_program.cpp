@@ -7,7 +7,7 @@
 #include "platform/libusb_driver.h"
 #include "platform/ppdev_port.h"
 #include "platform/usb_card_ids.h"
-#include "session/simulated_bench.h"
+#include "simbench/simulated_bench.h"
 #include "startup/config_file.h"
 #include "startup/start_up.h"
 
@@ -138,7 +138,7 @@ int RunProgram(int argc, char** argv) {
   platform::SystemClock clock;
   MessageBoxNotifier notifier;
   QtEventPump events;
-  std::unique_ptr<SimulatedBench> bench;
+  std::unique_ptr<simbench::SimulatedBench> bench;
   std::unique_ptr<platform::UsbDriver> usb;
   std::unique_ptr<Session> owned_session;
   const QString config_path = QString::fromLatin1(startup::kConfigFileName);
@@ -149,8 +149,8 @@ int RunProgram(int argc, char** argv) {
   };
 
   if (options.simulate) {
-    bench = std::make_unique<SimulatedBench>(
-        clock, SimulatedBenchOptions{.seed = static_cast<uint32_t>(::getpid()),
+    bench = std::make_unique<simbench::SimulatedBench>(
+        clock, simbench::SimulatedBenchOptions{.seed = static_cast<uint32_t>(::getpid()),
                                      .end_program = end_program});
     QString error;
     if (!bench->sensor.SetFlashFile(QString::fromLatin1(kSimFlashFileName), &error) &&

@@ -13,7 +13,7 @@
 #include "platform/ppdev_port.h"
 #include "platform/usb_card_ids.h"
 #include "session/session.h"
-#include "session/simulated_bench.h"
+#include "simbench/simulated_bench.h"
 #include "startup/port_access.h"
 
 #include <QRegularExpression>
@@ -32,7 +32,7 @@ struct Rig {
   platform::SystemClock clock;
   platform::RecordingNotifier notifier;
   platform::CallbackEventPump events;
-  std::unique_ptr<SimulatedBench> sim;
+  std::unique_ptr<simbench::SimulatedBench> sim;
   std::unique_ptr<platform::LibUsbDriver> libusb;
   std::unique_ptr<Session> session;
 };
@@ -65,7 +65,7 @@ bool Connect(const CliOptions& options, Rig& rig, QString& error) {
   if (IsSimulated(options.interface)) {
     // A different seed each run: the simulated sensor moves between runs as a real one would.
     const auto seed = static_cast<uint32_t>(rig.clock.MonotonicSeconds() * 1000.0);
-    rig.sim = std::make_unique<SimulatedBench>(rig.clock, SimulatedBenchOptions{.seed = seed});
+    rig.sim = std::make_unique<simbench::SimulatedBench>(rig.clock, simbench::SimulatedBenchOptions{.seed = seed});
     if (!options.trace_path.isEmpty() &&
         !rig.sim->sensor.trace().WriteTo(options.trace_path, error)) {
       return false;

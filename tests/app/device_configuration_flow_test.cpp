@@ -132,7 +132,7 @@ TEST_F(DeviceConfigurationFlowTest, AnAutoNullStoredInFlashSurvivesARestart) {
   EXPECT_NEAR(session->link.RegValue, 0.0, 0.02);
 
   // The next run of the simulator reads the same flash file.
-  SimulatedBench restarted(clock, {.seed = 9});
+  simbench::SimulatedBench restarted(clock, {.seed = 9});
   ASSERT_TRUE(restarted.sensor.SetFlashFile(flash));
   hold_still(restarted.sensor);
   const auto next_session =

@@ -4,7 +4,7 @@
 #include "app/frmForm1.h"
 
 #include "link/delay.h"
-#include "session/simulated_bench.h"
+#include "simbench/simulated_bench.h"
 #include "startup/config_file.h"
 #include "startup/start_up.h"
 #include "startup/ui/frmUSBselect.h"
@@ -94,7 +94,7 @@ class ExitPathTest : public ::testing::Test {
   HookNotifier notifier;
   platform::CallbackEventPump events;
   std::vector<int> exit_statuses;
-  SimulatedBench bench;
+  simbench::SimulatedBench bench;
   std::unique_ptr<Session> session;
   QString config_path;
   frmForm1 window;

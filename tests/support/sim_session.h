@@ -10,7 +10,7 @@
 #include "platform/event_pump.h"
 #include "platform/notifier.h"
 #include "session/session.h"
-#include "session/simulated_bench.h"
+#include "simbench/simulated_bench.h"
 #include "sim/sim_sensor.h"
 #include "sim/sim_usb_driver.h"
 
@@ -44,7 +44,7 @@ class SimSession {
   platform::ManualClock clock;
   platform::RecordingNotifier notifier;
   platform::CallbackEventPump events;
-  SimulatedBench bench;
+  simbench::SimulatedBench bench;
   sim::SimSensor& sensor = bench.sensor;
   sim::SimUsbDriver& usb = bench.usb;
   link::RecordingDelay* delay = nullptr;  // owned by the session

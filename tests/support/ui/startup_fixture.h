@@ -8,7 +8,7 @@
 #include "platform/event_pump.h"
 #include "platform/notifier.h"
 #include "session/session.h"
-#include "session/simulated_bench.h"
+#include "simbench/simulated_bench.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -34,7 +34,7 @@ class StartupFixture {
   platform::ManualClock clock;
   platform::RecordingNotifier notifier;
   platform::CallbackEventPump events;
-  SimulatedBench rig;
+  simbench::SimulatedBench rig;
   std::unique_ptr<Session> session;
   QString& port_failure = rig.port_failure;  // when set, opening the port fails with this reason
   int& port_opens = rig.port_opens;

@@ -1,4 +1,4 @@
-#include "session/simulated_bench.h"
+#include "simbench/simulated_bench.h"
 
 #include "sim/placeholder_usb_ids.h"
 #include "sim/sim_port.h"
@@ -7,7 +7,7 @@
 
 #include <utility>
 
-namespace talvix {
+namespace talvix::simbench {
 
 SimulatedBench::SimulatedBench(platform::Clock& clock, SimulatedBenchOptions options)
     : sensor(clock, options.seed),
@@ -49,4 +49,4 @@ void SimulatedBench::EndProgram(int exit_status) {
   if (end_program_) end_program_(exit_status);
 }
 
-}  // namespace talvix
+}  // namespace talvix::simbench

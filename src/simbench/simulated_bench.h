@@ -19,7 +19,7 @@
 #include <functional>
 #include <memory>
 
-namespace talvix {
+namespace talvix::simbench {
 
 struct SimulatedBenchOptions {
   // The sensor's noise and motion: the same seed on the same clock gives the same frames.
@@ -56,4 +56,4 @@ class SimulatedBench {
   std::function<void(int exit_status)> end_program_;
 };
 
-}  // namespace talvix
+}  // namespace talvix::simbench

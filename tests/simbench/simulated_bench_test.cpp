@@ -1,4 +1,4 @@
-#include "session/simulated_bench.h"
+#include "simbench/simulated_bench.h"
 
 #include "registers/register_table.h"
 
@@ -24,7 +24,7 @@ TEST(SimulatedBenchTest, TheTraceFileIsCompleteWhenTheCallersEndOfProgramRuns) {
   Seams seams;
   QByteArray seen_at_end;
   int status_at_end = -1;
-  SimulatedBench bench(seams.clock, {.end_program = [&](int status) {
+  simbench::SimulatedBench bench(seams.clock, {.end_program = [&](int status) {
                          QFile file(path);
                          if (file.open(QIODevice::ReadOnly)) seen_at_end = file.readAll();
                          status_at_end = status;
@@ -47,7 +47,7 @@ TEST(SimulatedBenchTest, TheTraceFileIsCompleteWhenTheCallersEndOfProgramRuns) {
 TEST(SimulatedBenchTest, TheCardIsThereOnlyWhenAsked) {
   for (bool card_present : {true, false}) {
     Seams seams;
-    SimulatedBench bench(seams.clock, {.card_present = card_present});
+    simbench::SimulatedBench bench(seams.clock, {.card_present = card_present});
     std::unique_ptr<Session> session = bench.MakeSession(
         seams.notifier, seams.events, std::make_unique<link::RecordingDelay>(seams.clock));
     session->ezusb.UsbSelectFirstCard();
