@@ -151,7 +151,7 @@ int RunProgram(int argc, char** argv) {
   if (options.simulate) {
     bench = std::make_unique<simbench::SimulatedBench>(
         clock, simbench::SimulatedBenchOptions{.seed = static_cast<uint32_t>(::getpid()),
-                                     .end_program = end_program});
+                                               .end_program = end_program});
     QString error;
     if (!bench->sensor.SetFlashFile(QString::fromLatin1(kSimFlashFileName), &error) &&
         !error.isEmpty()) {

@@ -65,7 +65,8 @@ bool Connect(const CliOptions& options, Rig& rig, QString& error) {
   if (IsSimulated(options.interface)) {
     // A different seed each run: the simulated sensor moves between runs as a real one would.
     const auto seed = static_cast<uint32_t>(rig.clock.MonotonicSeconds() * 1000.0);
-    rig.sim = std::make_unique<simbench::SimulatedBench>(rig.clock, simbench::SimulatedBenchOptions{.seed = seed});
+    rig.sim = std::make_unique<simbench::SimulatedBench>(
+        rig.clock, simbench::SimulatedBenchOptions{.seed = seed});
     if (!options.trace_path.isEmpty() &&
         !rig.sim->sensor.trace().WriteTo(options.trace_path, error)) {
       return false;

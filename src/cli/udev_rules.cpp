@@ -14,8 +14,9 @@ QString SysfsId(uint16_t id) {
 }
 
 QString CardLine(uint16_t vendor_id, uint16_t product_id, const char* card_type) {
-  return QStringLiteral("# %1\nATTR{idVendor}==\"%2\", ATTR{idProduct}==\"%3\", "
-                        "ENV{ID_TALVIX_USB_SPI}=\"1\"")
+  return QStringLiteral(
+             "# %1\nATTR{idVendor}==\"%2\", ATTR{idProduct}==\"%3\", "
+             "ENV{ID_TALVIX_USB_SPI}=\"1\"")
       .arg(QLatin1String(card_type), SysfsId(vendor_id), SysfsId(product_id));
 }
 

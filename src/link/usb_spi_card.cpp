@@ -1,5 +1,6 @@
 #include "link/usb_spi_card.h"
 
+#include <algorithm>
 #include <array>
 #include <span>
 
@@ -28,6 +29,12 @@ bool ReadAnswer(EzUsb& ezusb, platform::UsbDevice* handle, std::span<uint8_t> an
 }
 
 }  // namespace
+
+void UsbSpiCard::LoadWords(std::span<const uint16_t> words) {
+  const size_t count = std::min<size_t>(words.size(), kMaxSpiWords);
+  for (size_t i = 0; i < count; ++i) SpiData[i + 1][0] = words[i];
+  SpiWordCount = static_cast<uint8_t>(count);
+}
 
 void UsbSpiCard::Fail(const QString& message) {
   ezusb_.notifier().Message(message, QStringLiteral("Error"));

@@ -8,6 +8,7 @@
 #include "link/ezusb.h"
 
 #include <cstdint>
+#include <span>
 
 namespace talvix::link {
 
@@ -24,6 +25,9 @@ class UsbSpiCard {
  public:
   explicit UsbSpiCard(EzUsb& ezusb) : ezusb_(ezusb) {}
 
+  // Puts `words` (at most 16) in SpiData rows 1.. of column 0, to be sent by the next transfer,
+  // and makes their number SpiWordCount.
+  void LoadWords(std::span<const uint16_t> words);
   // Sends SpiData rows 1..count of column 0 on channel SpiChan and fills rows 1..count of
   // column 1 with the words the sensor shifted out meanwhile. count is 1..16.
   void UsbSpiTransfer(uint8_t& count);

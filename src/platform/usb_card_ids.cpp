@@ -143,7 +143,8 @@ UsbCardIdsSetting ResolveUsbCardIds(const std::optional<QString>& option_value,
 }
 
 QStringList UsbCardsFiles() {
-  const QString user_folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  const QString user_folder =
+      QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
   QStringList files;
   if (!user_folder.isEmpty()) {
     files << QDir(user_folder).filePath(QStringLiteral("talvix/") + kUsbCardsFileName);

@@ -50,9 +50,4 @@ uint16_t WordOfWriteBox(QStringView text) {
   return static_cast<uint16_t>(common::HexToLong(text));
 }
 
-QString DeviceCellText(const link::UsbCardInfo& card) {
-  if (!card.Present) return QStringLiteral("None");
-  return card.CardType + QStringLiteral(" - 0");
-}
-
 }  // namespace talvix::usbdebug

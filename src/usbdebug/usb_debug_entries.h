@@ -3,7 +3,6 @@
 // correction is tested without the window.
 #pragma once
 
-#include "link/ezusb.h"
 #include "link/usb_spi_card.h"
 
 #include <QString>
@@ -41,9 +40,5 @@ uint8_t DelayEntry(QStringView text);
 
 // The word a "Write (hex)" box sends: its hexadecimal text, 0 when empty (0..0xFFFF).
 uint16_t WordOfWriteBox(QStringView text);
-
-// The "Device" cell of a card row: the card type, " - " and 0 ("Pellow - 0"); "None" for a row
-// whose card is not present.
-QString DeviceCellText(const link::UsbCardInfo& card);
 
 }  // namespace talvix::usbdebug

@@ -50,15 +50,18 @@ TEST_F(UsbCardIdsSourcesTest, TheFirstSourcePresentDecides) {
 TEST_F(UsbCardIdsSourcesTest, AMalformedSourceIsRefusedWithItsLine) {
   const QStringList files = Files();
   const QString bad = Write("bad.conf", "vendor = 3333\npellow = b2o3\n");
-  const UsbCardIdsSetting from_file = ResolveUsbCardIds(std::nullopt, std::nullopt, {bad, files[1]});
+  const UsbCardIdsSetting from_file =
+      ResolveUsbCardIds(std::nullopt, std::nullopt, {bad, files[1]});
   EXPECT_FALSE(from_file.ids);
-  EXPECT_EQ(from_file.problem, bad + ": line 2: the pellow id \"b2o3\" is not a USB id: give 1 to 4 "
-                                     "hexadecimal digits");
+  EXPECT_EQ(from_file.problem, bad +
+                                   ": line 2: the pellow id \"b2o3\" is not a USB id: give 1 to 4 "
+                                   "hexadecimal digits");
   EXPECT_TRUE(NoUsbCardIdsText(from_file).contains(from_file.problem));
 
   const UsbCardIdsSetting from_environment = ResolveUsbCardIds(std::nullopt, "", files);
   EXPECT_FALSE(from_environment.ids);
-  EXPECT_TRUE(from_environment.problem.startsWith("TALVIX_USB_IDS: ")) << from_environment.problem.toStdString();
+  EXPECT_TRUE(from_environment.problem.startsWith("TALVIX_USB_IDS: "))
+      << from_environment.problem.toStdString();
 }
 
 struct Malformed {
@@ -96,7 +99,8 @@ class UsbIdsValueTest : public ::testing::TestWithParam<ValueCase> {};
 
 TEST_P(UsbIdsValueTest, ParsesOrRefuses) {
   QString error;
-  const std::optional<UsbCardIds> ids = ParseUsbIdsValue(QString::fromLatin1(GetParam().text), error);
+  const std::optional<UsbCardIds> ids =
+      ParseUsbIdsValue(QString::fromLatin1(GetParam().text), error);
   EXPECT_EQ(ids, GetParam().ids);
   EXPECT_EQ(error.isEmpty(), GetParam().ids.has_value()) << error.toStdString();
   if (ids) {  // what the emulator hands its command reads back the same

@@ -25,10 +25,10 @@ TEST(SimulatedBenchTest, TheTraceFileIsCompleteWhenTheCallersEndOfProgramRuns) {
   QByteArray seen_at_end;
   int status_at_end = -1;
   simbench::SimulatedBench bench(seams.clock, {.end_program = [&](int status) {
-                         QFile file(path);
-                         if (file.open(QIODevice::ReadOnly)) seen_at_end = file.readAll();
-                         status_at_end = status;
-                       }});
+                                   QFile file(path);
+                                   if (file.open(QIODevice::ReadOnly)) seen_at_end = file.readAll();
+                                   status_at_end = status;
+                                 }});
   QString error;
   ASSERT_TRUE(bench.sensor.trace().WriteTo(path, error)) << error.toStdString();
   std::unique_ptr<Session> session = bench.MakeSession(

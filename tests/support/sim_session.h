@@ -10,9 +10,9 @@
 #include "platform/event_pump.h"
 #include "platform/notifier.h"
 #include "session/session.h"
-#include "simbench/simulated_bench.h"
 #include "sim/sim_sensor.h"
 #include "sim/sim_usb_driver.h"
+#include "simbench/simulated_bench.h"
 
 #include <QString>
 

@@ -3,6 +3,7 @@
 #include "common/message_titles.h"
 #include "common/number_text.h"
 #include "common/ui/named_widgets.h"
+#include "link/card_selection.h"
 #include "usbdebug/transfer_words.h"
 
 #include <QButtonGroup>
@@ -16,6 +17,8 @@
 #include <QRadioButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
+
+#include <vector>
 
 namespace talvix::usbdebug {
 
@@ -271,13 +274,13 @@ void frmUSBdebug::cmdFindEzUsb_Click() {
   link::EzUsb& ezusb = session_.ezusb;
   ezusb.UsbSelectFirstCard();
   for (int i = 0; i < kCards; ++i) {
-    const link::UsbCardInfo& card = ezusb.UsbCards[i];
-    if (!card.Present) continue;
-    txtUsbPort_[i]->setText(DeviceCellText(card));
-    txtDescript0_[i]->setText(card.Descriptor0);
-    txtDescript1_[i]->setText(card.Descriptor1);
-    txtDriverRev_[i]->setText(common::FormatPattern(card.FirmwareRev, u"0.0"));
-    txtSpeed_[i]->setText(common::FormatPattern(card.UsbSpeed.toDouble(), u"0.0"));
+    const link::UsbCardRow row = link::CardRow(ezusb.UsbCards[i]);
+    if (!row.selectable) continue;
+    txtUsbPort_[i]->setText(row.device);
+    txtDescript0_[i]->setText(row.descriptor0);
+    txtDescript1_[i]->setText(row.descriptor1);
+    txtDriverRev_[i]->setText(row.firmware);
+    txtSpeed_[i]->setText(row.speed);
     options_[i]->setEnabled(true);
   }
   // The card the search made current is selected as a click would select it: its frames open and
@@ -295,22 +298,17 @@ void frmUSBdebug::optUsbPort_Click(int index) {
   if (index < 0 || index >= kCards) {
     frameSPIsetup_->setEnabled(false);
     frameManual_->setEnabled(false);
-    ezusb.CurrentCard.Present = false;
+    link::SelectNoCard(ezusb);
     StopLoop();
     return;
   }
-  ezusb.CurrentCard = ezusb.UsbCards[index];
   frameSPIsetup_->setEnabled(true);
   frameManual_->setEnabled(true);
   if (const int channel = optSpiChan_->checkedId(); channel >= 1) {
     card_.SpiChan = static_cast<uint8_t>(channel);
   }
-  uint8_t bits = card_.SpiStaticBits;
-  card_.UsbSpiSetBits(bits);
-  uint8_t delay = card_.SpiWordDelay;
-  card_.UsbSpiSetDelay(delay);
   // A card that failed has said so; it is not asked again.
-  if (!card_.CardReady()) {
+  if (!link::SelectCard(card_, index, link::CardSettingsOrder::kBitsThenDelay)) {
     SelectNone();
     return;
   }
@@ -379,16 +377,17 @@ void frmUSBdebug::cmdWriteSpi_Click() {
   // A count never set in this run (0) is the least one, as a typed 0 is.
   if (card_.SpiWordCount < 1) card_.SpiWordCount = 1;
   txtNumWords_->setText(QString::number(card_.SpiWordCount));
+  std::vector<uint16_t> words;
   for (int i = 1; i <= kWords; ++i) {
     if (i <= card_.SpiWordCount) {
-      const uint16_t word = WordOfWriteBox(txtWriteSpi_[i]->text());
-      card_.SpiData[i][0] = word;
-      txtWriteSpi_[i]->setText(common::HexText(word));
+      words.push_back(WordOfWriteBox(txtWriteSpi_[i]->text()));
+      txtWriteSpi_[i]->setText(common::HexText(words.back()));
     } else {
       txtWriteSpi_[i]->clear();
     }
     txtReadSpi_[i]->clear();
   }
+  card_.LoadWords(words);
   TransferPass();
 }
 
