@@ -34,13 +34,6 @@ QString WithLocaleSeparator(QString text, const QLocale& locale) {
   return text;
 }
 
-// True when the text is one number, written with the locale's decimal separator or a point.
-bool IsLocaleNumeric(const QString& text, const QLocale& locale) {
-  QString pointed = text;
-  pointed.replace(locale.decimalPoint(), QStringLiteral("."));
-  return common::IsNumeric(pointed);
-}
-
 // The box text of a value first written as a point text (`point_text`): an offset row reformats
 // the number of that text.
 QString RowText(CalRow row, const QString& point_text, const QLocale& locale) {
@@ -104,7 +97,7 @@ std::optional<CalEntry> EntryFor(const registers::RegisterTable& table, CalRow r
 
   const CalRowTraits& traits = TraitsOf(row);
   CalEntry entry{text, 0};
-  if (!IsLocaleNumeric(entry.text, locale)) entry.text = QStringLiteral("0");
+  if (!common::IsLocaleNumeric(entry.text, locale)) entry.text = QStringLiteral("0");
   double value = common::LocaleLeadingNumber(entry.text, locale);
   const double lowest = common::LeadingNumber(QString::fromLatin1(traits.lowest));
   const double highest = common::LeadingNumber(QString::fromLatin1(traits.highest));

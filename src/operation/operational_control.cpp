@@ -43,7 +43,7 @@ BoxEntry AuxDacEntry(const QString& text, const common::FilledCode& filled, cons
     return {text, static_cast<uint16_t>(*code)};
   }
   BoxEntry entry{text, 0};
-  if (!IsLocaleNumeric(entry.text, locale)) entry.text = QStringLiteral("0");
+  if (!common::IsLocaleNumeric(entry.text, locale)) entry.text = QStringLiteral("0");
   if (common::LocaleLeadingNumber(entry.text, locale) < 0.0) entry.text = QStringLiteral("0");
   if (common::LocaleLeadingNumber(entry.text, locale) > kDacFullScaleVolts) {
     entry.text = common::FormatPattern(kDacFullScaleVolts, u"0.0######", locale);
