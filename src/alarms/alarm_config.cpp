@@ -1,5 +1,6 @@
 #include "alarms/alarm_config.h"
 
+#include "common/advice_texts.h"
 #include "common/number_text.h"
 #include "registers/register_bits.h"
 #include "registers/register_index.h"
@@ -113,31 +114,32 @@ bool WriteIndicator(link::RegisterAccess& link, const Indicator& indicator) {
 
 QString LoadFailedMessage() {
   return QStringLiteral(
-      "The device did not answer while the alarm settings were being read: no setting is "
-      "shown.\r\nThe Update and flash buttons stay disabled until the settings have been read; "
-      "check the device's connections and power, then pick a source to read them again.");
+             "The device did not answer while the alarm settings were being read: no setting is "
+             "shown.\r\nThe Update and flash buttons stay disabled until the settings have been "
+             "read. %1 Then pick a source to read them again.")
+      .arg(common::CheckConnectionsAdvice());
 }
 
 QString ReadBackFailedMessage() {
   return QStringLiteral(
-      "The alarm settings were written, but the device did not answer when they were read "
-      "back: the window still shows what was entered, not what the device holds.\r\nCheck the "
-      "device's connections and power.");
+             "The alarm settings were written, but the device did not answer when they were read "
+             "back: the window still shows what was entered, not what the device holds.\r\n") +
+         common::CheckConnectionsAdvice();
 }
 
 QString LevelReadFailedMessage(int alarm) {
   return QStringLiteral(
              "The device did not answer while ALM_MAG%1 was being read: the trigger level is "
-             "shown as it was.\r\nCheck the device's connections and power.")
-      .arg(alarm);
+             "shown as it was.\r\n%2")
+      .arg(alarm)
+      .arg(common::CheckConnectionsAdvice());
 }
 
 QString WriteFailedMessage(const QString& registers) {
   return QStringLiteral(
              "The device did not answer while %1 was being updated: the setting may not have "
-             "been written.\r\nCheck the device's connections and power, then press the button "
-             "again.")
-      .arg(registers);
+             "been written.\r\n%2")
+      .arg(registers, common::CheckConnectionsAdvice());
 }
 
 QString FlashMessage(link::FlashOutcome outcome) {
@@ -151,13 +153,14 @@ QString FlashMessage(link::FlashOutcome outcome) {
           "the device is switched off. Press \"Flash Memory Register Update\" to try again.");
     case link::FlashOutcome::kNotSent:
       return QStringLiteral(
-          "The device did not answer: the register settings were not stored in its flash "
-          "memory.\r\nCheck the device's connections and power, then press the button again.");
+                 "The device did not answer: the register settings were not stored in its flash "
+                 "memory.\r\n") +
+             common::CheckConnectionsAdvice();
     case link::FlashOutcome::kNoAnswerAfter:
       return QStringLiteral(
-          "The device did not answer after the flash store command: whether the register "
-          "settings are stored in its flash memory is not known.\r\nCheck the device's "
-          "connections and power, then press the button again.");
+                 "The device did not answer after the flash store command: whether the register "
+                 "settings are stored in its flash memory is not known.\r\n") +
+             common::CheckConnectionsAdvice();
     case link::FlashOutcome::kUnconfirmed:
       return QStringLiteral(
           "The flash store command was sent, but the device already reported a failed flash "

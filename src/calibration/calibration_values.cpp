@@ -1,5 +1,6 @@
 #include "calibration/calibration_values.h"
 
+#include "common/advice_texts.h"
 #include "common/number_text.h"
 #include "registers/register_bits.h"
 #include "registers/register_index.h"
@@ -34,13 +35,6 @@ QString WithLocaleSeparator(QString text, const QLocale& locale) {
   return text;
 }
 
-// True when the text is one number, written with the locale's decimal separator or a point.
-bool IsLocaleNumeric(const QString& text, const QLocale& locale) {
-  QString pointed = text;
-  pointed.replace(locale.decimalPoint(), QStringLiteral("."));
-  return common::IsNumeric(pointed);
-}
-
 // The box text of a value first written as a point text (`point_text`): an offset row reformats
 // the number of that text.
 QString RowText(CalRow row, const QString& point_text, const QLocale& locale) {
@@ -54,10 +48,6 @@ bool LinkReported(const link::RegisterAccess& link) {
 
 QString Title(const char* title) {
   return QString::fromLatin1(title);
-}
-
-QString CheckConnection() {
-  return QStringLiteral("Check the device's connections and power, then try again.");
 }
 
 }  // namespace
@@ -104,7 +94,7 @@ std::optional<CalEntry> EntryFor(const registers::RegisterTable& table, CalRow r
 
   const CalRowTraits& traits = TraitsOf(row);
   CalEntry entry{text, 0};
-  if (!IsLocaleNumeric(entry.text, locale)) entry.text = QStringLiteral("0");
+  if (!common::IsLocaleNumeric(entry.text, locale)) entry.text = QStringLiteral("0");
   double value = common::LocaleLeadingNumber(entry.text, locale);
   const double lowest = common::LeadingNumber(QString::fromLatin1(traits.lowest));
   const double highest = common::LeadingNumber(QString::fromLatin1(traits.highest));
@@ -168,13 +158,13 @@ QString ReadFailedMessage() {
   return QStringLiteral(
              "The calibration registers could not all be read: the device did not answer.\r\n"
              "The rows that were not read are left as they were.\r\n") +
-         CheckConnection();
+         common::CheckConnectionsAdvice();
 }
 
 QString WriteFailedMessage(CalRow row) {
   return QStringLiteral("%1 was not written: the device could not be reached.\r\n")
              .arg(Title(TraitsOf(row).title)) +
-         CheckConnection();
+         common::CheckConnectionsAdvice();
 }
 
 QString ReadBackFailedMessage(CalRow row) {
@@ -182,7 +172,7 @@ QString ReadBackFailedMessage(CalRow row) {
              "%1 was written, but the device did not answer when it was read back, so its "
              "register contents are not shown.\r\n")
              .arg(Title(TraitsOf(row).title)) +
-         CheckConnection();
+         common::CheckConnectionsAdvice();
 }
 
 QString NothingToWriteMessage(CalRow row) {
@@ -195,7 +185,7 @@ QString NothingToWriteMessage(CalRow row) {
 QString CommandFailedMessage(CalCommand command) {
   return QStringLiteral("%1 was not run: the device could not be reached.\r\n")
              .arg(Title(TraitsOf(command).title)) +
-         CheckConnection();
+         common::CheckConnectionsAdvice();
 }
 
 QString FlashMessage(link::FlashOutcome outcome) {
@@ -215,7 +205,7 @@ QString FlashMessage(link::FlashOutcome outcome) {
       return QStringLiteral(
                  "FLASH Memory Update was sent, but the device did not answer afterwards: whether "
                  "the calibration is stored in its FLASH memory is not known.\r\n") +
-             CheckConnection();
+             common::CheckConnectionsAdvice();
     case link::FlashOutcome::kUnconfirmed:
       return QStringLiteral(
           "FLASH Memory Update was sent, but the device already reported a failed FLASH store "

@@ -1,5 +1,6 @@
 #include "capture/capture_readout.h"
 
+#include "common/advice_texts.h"
 #include "common/hex_text.h"
 #include "common/number_text.h"
 #include "registers/capture_trace.h"
@@ -93,22 +94,22 @@ QString UnlessReported(const link::RegisterAccess& link, const QString& message)
 QString InvalidLengthMessage(uint16_t capt_cfg) {
   return QStringLiteral(
              "The capture configuration read from the device is not valid (CAPT_CFG = 0x%1: a "
-             "buffer length code above 10).\r\nCheck the connection to the device, then "
-             "configure and trigger the capture again.")
-      .arg(common::Hex4(capt_cfg));
+             "buffer length code above 10).\r\n%2 Then configure and trigger the capture again.")
+      .arg(common::Hex4(capt_cfg), common::CheckConnectionsAdvice());
 }
 
 QString NotReachedMessage() {
   return QStringLiteral(
-      "The capture buffers could not be read: the device stopped answering during the "
-      "read-out.\r\nNo trace was drawn and no file was written. Check the connection to the "
-      "device.");
+             "The capture buffers could not be read: the device stopped answering during the "
+             "read-out.\r\nNo trace was drawn and no file was written. ") +
+         common::CheckConnectionsAdvice();
 }
 
 QString NoLayoutMessage() {
   return QStringLiteral(
-      "No capture trigger has been seen in this run, and the capture configuration could not "
-      "be read from the device.\r\nCheck the connection to the device.");
+             "No capture trigger has been seen in this run, and the capture configuration could "
+             "not be read from the device.\r\n") +
+         common::CheckConnectionsAdvice();
 }
 
 }  // namespace talvix::capture

@@ -4,6 +4,7 @@
 #include "capture/capture_files.h"
 #include "cli/cli_app.h"
 #include "cli/command_words.h"
+#include "common/advice_texts.h"
 #include "common/data_folder.h"
 #include "common/number_text.h"
 #include "monitor/arm_logic.h"
@@ -346,9 +347,9 @@ int RunCapture(const CaptureOptions& options, Session& session,
   if (capture::DecideCaptConfigLoad(session.table, words, session.capture.CaptTrigSelect)
           .no_communication) {
     error = QStringLiteral(
-                "the sensor's answers make no sense (ALM_CTRL = 0x%1): check its connection and "
-                "its power, then run the command again.")
-                .arg(common::Hex4(words.alm_ctrl));
+                "the sensor's answers make no sense (ALM_CTRL = 0x%1). %2 Then run the command "
+                "again.")
+                .arg(common::Hex4(words.alm_ctrl), common::CheckConnectionsAdvice());
     return kExitDeviceError;
   }
 

@@ -7,6 +7,7 @@
 #include "cli/settings_command.h"
 #include "cli/stop_signals.h"
 #include "cli/udev_rules.h"
+#include "common/advice_texts.h"
 #include "common/hex_text.h"
 #include "common/number_text.h"
 #include "platform/libusb_driver.h"
@@ -187,8 +188,9 @@ QString NoValueCause(const Session& session, const platform::LibUsbDriver* libus
   const link::LinkStatus status = session.link.LastStatus;
   if (!link::Reached(status)) return LinkFailure(status, session, libusb);
   return QStringLiteral(
-      "the sensor did not answer (it read all ones). Check its connection and its power, then "
-      "run the command again.");
+             "the sensor did not answer (it read all ones). %1 Then run the command "
+             "again.")
+      .arg(common::CheckConnectionsAdvice());
 }
 
 QString UsbOpenFailure(int device, const link::EzUsb& ezusb, const QString& driver_error) {

@@ -72,6 +72,18 @@ bool ParsePrefix(QStringView text, qsizetype start, qsizetype length, double& va
   return parsed.ec == std::errc() && std::isfinite(value);
 }
 
+// The text with the locale's decimal separator written as a point.
+QString Pointed(QStringView text, const QLocale& locale) {
+  QString pointed = text.toString();
+  pointed.replace(locale.decimalPoint(), QStringLiteral("."));
+  return pointed;
+}
+
+// True where the text needs no rewriting: the locale writes its decimals with a point.
+bool PointIsTheSeparator(const QLocale& locale) {
+  return locale.decimalPoint() == QLatin1String(".");
+}
+
 }  // namespace
 
 double LeadingNumber(QStringView text) {
@@ -83,11 +95,8 @@ double LeadingNumber(QStringView text) {
 }
 
 double LocaleLeadingNumber(QStringView text, const QLocale& locale) {
-  const QString separator = locale.decimalPoint();
-  if (separator == QLatin1String(".")) return LeadingNumber(text);
-  QString pointed = text.toString();
-  pointed.replace(separator, QStringLiteral("."));
-  return LeadingNumber(pointed);
+  if (PointIsTheSeparator(locale)) return LeadingNumber(text);
+  return LeadingNumber(Pointed(text, locale));
 }
 
 bool IsNumeric(QStringView text) {
@@ -96,6 +105,11 @@ bool IsNumeric(QStringView text) {
   double value = 0.0;
   if (length == 0 || !ParsePrefix(text, start, length, value)) return false;
   return SkipBlanks(text, start + length) == text.size();
+}
+
+bool IsLocaleNumeric(QStringView text, const QLocale& locale) {
+  if (PointIsTheSeparator(locale)) return IsNumeric(text);
+  return IsNumeric(Pointed(text, locale));
 }
 
 QString FormatPattern(double value, QStringView pattern, const QLocale& locale) {

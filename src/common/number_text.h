@@ -28,6 +28,11 @@ double LocaleLeadingNumber(QStringView text, const QLocale& locale = QLocale());
 // True when the whole text (blanks around it allowed) is one decimal number.
 bool IsNumeric(QStringView text);
 
+// IsNumeric for a number typed into a window that shows numbers in `locale`: the locale's decimal
+// separator counts as a point too ("99,9" and "99.9" in a decimal-comma locale; only "99.9" where
+// the separator is a point). A grouping character never counts ("1,5" is no number in English).
+bool IsLocaleNumeric(QStringView text, const QLocale& locale = QLocale());
+
 // Formats a value by a pattern of '#' and '0' digit places with an optional '.' (for example
 // "0.000", "##0.0", "#.0", "0.0######"). The value is rounded to the number of places after '.'.
 // A '0' place always prints a digit; a '#' place before the point prints only a significant one,

@@ -33,14 +33,8 @@ constexpr Limits kSamplesLimits{"1000", 1, kMaxSamplesPerFile};
 constexpr Limits kFilesLimits{"1", 1, kMaxFilesPerSession};
 constexpr Limits kDelayLimits{"0", 0, kMaxSampleDelayMs};
 
-bool IsLocaleNumber(const QString& text, const QLocale& locale) {
-  QString pointed = text;
-  pointed.replace(locale.decimalPoint(), QStringLiteral("."));
-  return common::IsNumeric(pointed);
-}
-
 QString Corrected(const QString& text, const QLocale& locale, const Limits& limits) {
-  if (!IsLocaleNumber(text, locale)) return QString::fromLatin1(limits.fallback);
+  if (!common::IsLocaleNumeric(text, locale)) return QString::fromLatin1(limits.fallback);
   const double value = common::LocaleLeadingNumber(text, locale);
   if (value < limits.minimum) return QString::number(limits.minimum);
   if (value > limits.maximum) return QString::number(limits.maximum);
@@ -48,7 +42,7 @@ QString Corrected(const QString& text, const QLocale& locale, const Limits& limi
 }
 
 double ValueOf(const QString& text, const QLocale& locale, const Limits& limits) {
-  const double value = IsLocaleNumber(text, locale)
+  const double value = common::IsLocaleNumeric(text, locale)
                            ? common::LocaleLeadingNumber(text, locale)
                            : QString::fromLatin1(limits.fallback).toDouble();
   return std::clamp(value, limits.minimum, limits.maximum);

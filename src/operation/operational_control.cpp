@@ -1,5 +1,6 @@
 #include "operation/operational_control.h"
 
+#include "common/advice_texts.h"
 #include "common/number_text.h"
 #include "registers/register_index.h"
 
@@ -24,10 +25,6 @@ WriteResult WriteAndReadBack(link::RegisterAccess& link, link::Delay& delay, int
   return {WriteOutcome::kDone, link.RegRaw};
 }
 
-QString CheckConnection() {
-  return QStringLiteral("Check the device's connections and power.");
-}
-
 }  // namespace
 
 double AuxDacVolts(int32_t aux_dac) {
@@ -43,7 +40,7 @@ BoxEntry AuxDacEntry(const QString& text, const common::FilledCode& filled, cons
     return {text, static_cast<uint16_t>(*code)};
   }
   BoxEntry entry{text, 0};
-  if (!IsLocaleNumeric(entry.text, locale)) entry.text = QStringLiteral("0");
+  if (!common::IsLocaleNumeric(entry.text, locale)) entry.text = QStringLiteral("0");
   if (common::LocaleLeadingNumber(entry.text, locale) < 0.0) entry.text = QStringLiteral("0");
   if (common::LocaleLeadingNumber(entry.text, locale) > kDacFullScaleVolts) {
     entry.text = common::FormatPattern(kDacFullScaleVolts, u"0.0######", locale);
@@ -106,19 +103,19 @@ QString LoadNotAnsweredMessage() {
   return QStringLiteral(
              "The device did not answer while the operational settings were being read.\r\n"
              "The settings that could not be read are left blank. %1")
-      .arg(CheckConnection());
+      .arg(common::CheckConnectionsAdvice());
 }
 
 QString NotWrittenMessage(const QString& register_name) {
   return QStringLiteral("The device did not answer: %1 was not written.\r\n%2")
-      .arg(register_name, CheckConnection());
+      .arg(register_name, common::CheckConnectionsAdvice());
 }
 
 QString NotReadBackMessage(const QString& register_name) {
   return QStringLiteral(
              "%1 was written, but the device did not answer when it was read back: the value it "
              "holds now is not known.\r\n%2")
-      .arg(register_name, CheckConnection());
+      .arg(register_name, common::CheckConnectionsAdvice());
 }
 
 QString FlashMessage(link::FlashOutcome outcome) {
@@ -126,7 +123,7 @@ QString FlashMessage(link::FlashOutcome outcome) {
     case link::FlashOutcome::kNotSent:
       return QStringLiteral(
                  "The device did not answer: the settings were not stored in flash memory.\r\n%1")
-          .arg(CheckConnection());
+          .arg(common::CheckConnectionsAdvice());
     case link::FlashOutcome::kStored:
       return QStringLiteral("The register settings are stored in the device's flash memory.");
     case link::FlashOutcome::kFlashFailed:
@@ -137,7 +134,7 @@ QString FlashMessage(link::FlashOutcome outcome) {
       return QStringLiteral(
                  "The store command was sent, but the device did not answer afterwards: it is "
                  "not known whether the settings are stored in flash memory.\r\n%1")
-          .arg(CheckConnection());
+          .arg(common::CheckConnectionsAdvice());
     case link::FlashOutcome::kUnconfirmed:
       return QStringLiteral(
           "The store command was sent, but STATUS already showed a failed flash store from "

@@ -33,7 +33,7 @@ BoxEntry SampleRateEntry(const QString& text, const common::FilledCode& filled,
     return {text, static_cast<uint16_t>(*code)};
   }
   BoxEntry entry{text, 0};
-  if (!IsLocaleNumeric(text, locale)) {
+  if (!common::IsLocaleNumeric(text, locale)) {
     entry.text = common::FormatPattern(kHighestRate, u"##0.0", locale);
   }
   entry.code = SmplPrdForRate(common::LocaleLeadingNumber(entry.text, locale));

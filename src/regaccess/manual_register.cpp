@@ -1,5 +1,6 @@
 #include "regaccess/manual_register.h"
 
+#include "common/advice_texts.h"
 #include "common/hex_text.h"
 #include "common/number_text.h"
 
@@ -142,9 +143,9 @@ QString UpdateFlashMessage(const link::RegisterAccess& link, link::FlashOutcome 
     case link::FlashOutcome::kNoAnswerAfter:
       if (link.LastStatus == link::LinkStatus::kLinkFailed) return {};
       return QStringLiteral(
-          "The store command was sent, but the device did not answer afterwards: whether the "
-          "registers are stored in flash memory is not known.\r\nCheck the device's "
-          "connections and power, then try again.");
+                 "The store command was sent, but the device did not answer afterwards: whether "
+                 "the registers are stored in flash memory is not known.\r\n") +
+             common::CheckConnectionsAdvice();
     case link::FlashOutcome::kUnconfirmed:
       return QStringLiteral(
           "The store command was sent, but the device already reported a failed flash store "
@@ -164,10 +165,8 @@ QString NotAnsweredMessage(const link::RegisterAccess& link, const QString& what
                  "or the USB SPI card in the Interface menu, then try again.")
           .arg(what);
     default:
-      return QStringLiteral(
-                 "The device did not answer: %1.\r\nCheck the device's connections and power, "
-                 "then try again.")
-          .arg(what);
+      return QStringLiteral("The device did not answer: %1.\r\n%2")
+          .arg(what, common::CheckConnectionsAdvice());
   }
 }
 

@@ -50,6 +50,30 @@ TEST(IsNumeric, WholeTextMustBeOneNumber) {
   EXPECT_TRUE(IsNumeric(u"1e-999"));  // too small reads as 0
 }
 
+struct LocaleNumericCase {
+  const char* text;
+  QLocale::Language language;
+  bool numeric;
+};
+
+class IsLocaleNumericTest : public ::testing::TestWithParam<LocaleNumericCase> {};
+
+TEST_P(IsLocaleNumericTest, TheLocalesDecimalSeparatorOrAPointNeverItsGrouping) {
+  const LocaleNumericCase& c = GetParam();
+  EXPECT_EQ(IsLocaleNumeric(QString::fromLatin1(c.text), QLocale(c.language)), c.numeric);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, IsLocaleNumericTest,
+                         ::testing::Values(LocaleNumericCase{"99,9", QLocale::German, true},
+                                           LocaleNumericCase{"99.9", QLocale::German, true},
+                                           LocaleNumericCase{" -0,7 ", QLocale::German, true},
+                                           LocaleNumericCase{"1.234,5", QLocale::German, false},
+                                           LocaleNumericCase{"1,5x", QLocale::German, false},
+                                           LocaleNumericCase{",", QLocale::German, false},
+                                           LocaleNumericCase{"99.9", QLocale::English, true},
+                                           LocaleNumericCase{"1,5", QLocale::English, false},
+                                           LocaleNumericCase{"", QLocale::English, false}));
+
 TEST(FormatPattern, DigitPlacesAndSeparator) {
   const QLocale c = QLocale::c();
   EXPECT_EQ(FormatPattern(2.6004, u"0.000", c), "2.600");

@@ -1,6 +1,7 @@
 #include "capture/ui/frmCaptConfig.h"
 
 #include "capture/capture_readout.h"
+#include "common/advice_texts.h"
 #include "common/message_titles.h"
 #include "common/ui/named_widgets.h"
 
@@ -343,9 +344,8 @@ void frmCaptConfig::ReportStepFailed(const QString& registers) {
   if (session_.link.LastStatus == link::LinkStatus::kLinkFailed) return;
   session_.notifier().Message(
       QStringLiteral("The device did not answer while %1 was being updated: the register may "
-                     "not have been written.\r\nCheck the device's connections and power, then "
-                     "press the button again.")
-          .arg(registers),
+                     "not have been written.\r\n%2")
+          .arg(registers, common::CheckConnectionsAdvice()),
       common::MessageTitle());
 }
 

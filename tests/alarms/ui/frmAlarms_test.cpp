@@ -2,20 +2,11 @@
 // loads from and the words its buttons write are exact.
 #include "alarms/ui/frmAlarms.h"
 
-#include "support/register_file_sensor.h"
-#include "support/sim_session.h"
-#include "support/ui/window_probe.h"
-
-#include <QAbstractButton>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QTemporaryDir>
+#include "support/ui/tool_window_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace talvix::alarms {
@@ -29,47 +20,13 @@ using registers::kAlmMag2;
 using registers::kCommand;
 using Words = std::vector<uint16_t>;
 
-class FrmAlarmsTest : public ::testing::Test {
+class FrmAlarmsTest : public test::ToolWindowTest<frmAlarms> {
  protected:
-  FrmAlarmsTest() {
-    sim.usb.SetSpiWire([this](uint16_t sent) {
-      const uint16_t answer = device.Transfer(sent);
-      const bool silent =
-          !answering || (silent_after_mag2_write && !device.Writes(kAlmMag2).empty());
-      return silent ? uint16_t{0xFFFF} : answer;
-    });
+  bool AnswersAllOnes(uint16_t /*sent*/) override {
+    return !answering || (silent_after_mag2_write && !device.Writes(kAlmMag2).empty());
   }
 
-  // Opens the window on the words in `device`; the test then sees only the buttons' frames.
-  void Open() {
-    window = std::make_unique<frmAlarms>(*sim.session);
-    device.ClearSent();
-  }
-
-  template <typename T = QWidget>
-  T* Find(const char* name) const {
-    return test::Control<T>(&*window, QString::fromLatin1(name));
-  }
-  QString Shown(const char* list) const { return Find<QComboBox>(list)->currentText(); }
-  void Pick(const char* list, const QString& text) {
-    QComboBox* combo = Find<QComboBox>(list);
-    const int position = combo->findText(text);
-    ASSERT_GE(position, 0) << text.toStdString();
-    combo->setCurrentIndex(position);
-  }
-  QString Text(const char* name) const {
-    if (auto* box = window->findChild<QLineEdit*>(QString::fromLatin1(name))) return box->text();
-    return Find<QLabel>(name)->text();
-  }
-  bool Checked(const char* name) const { return Find<QAbstractButton>(name)->isChecked(); }
-  bool Visible(const char* name) const { return Find(name)->isVisibleTo(window.get()); }
-  void Click(const char* name) { Find<QAbstractButton>(name)->click(); }
-
-  test::RegisterFileSensor device;
-  bool answering = true;                 // false: every frame is answered with all ones
   bool silent_after_mag2_write = false;  // all ones once ALM_MAG2 has been written
-  test::SimSession sim{1, test::SimWiring::kUsbCard};
-  std::unique_ptr<frmAlarms> window;
 };
 
 TEST_F(FrmAlarmsTest, LoadShowsWhatTheDeviceHolds) {
@@ -251,10 +208,8 @@ TEST_F(FrmAlarmsTest, FlashCommandWaitsAndSaysWhenDone) {
 // The simulated sensor, whose flash file cannot be written, reports the failed store in STATUS.
 TEST(FrmAlarmsFlashFailureTest, AFailedStoreIsReportedAndNeverCalledStored) {
   test::SimSession sim;
-  ASSERT_TRUE(sim.sensor.SetFlashFile(QTemporaryDir().filePath("gone/TalvixSimFlash.bin")));
-  frmAlarms window(*sim.session);
-  test::Control<QAbstractButton>(&window, "cmdFlash")->click();
-  EXPECT_EQ(sim.notifier.texts, QStringList{FlashMessage(link::FlashOutcome::kFlashFailed)});
+  EXPECT_EQ(test::FailedFlashStoreMessages<frmAlarms>(sim, "cmdFlash"),
+            QStringList{FlashMessage(link::FlashOutcome::kFlashFailed)});
 }
 
 }  // namespace

@@ -2,18 +2,10 @@
 // words it reads and writes are exact.
 #include "calibration/ui/fmCalibration.h"
 
-#include "support/register_file_sensor.h"
-#include "support/sim_session.h"
-#include "support/ui/window_probe.h"
-
-#include <QAbstractButton>
-#include <QLabel>
-#include <QLineEdit>
-#include <QTemporaryDir>
+#include "support/ui/tool_window_fixture.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,30 +24,10 @@ using Words = std::vector<uint16_t>;
 // Byte addresses of XACCL_NULL, YACCL_NULL, XACC_SCALE, YACC_SCALE.
 const std::vector<int> kAllFourRead = {0x10, 0x12, 0x14, 0x16};
 
-class FmCalibrationTest : public ::testing::Test {
+class FmCalibrationTest : public test::ToolWindowTest<fmCalibration> {
  protected:
-  FmCalibrationTest() {
-    // Every frame reaches the register file; a silent sensor's answers read as all ones.
-    sim.usb.SetSpiWire([this](uint16_t sent) {
-      const uint16_t answer = device.Transfer(sent);
-      return answering ? answer : uint16_t{0xFFFF};
-    });
-  }
-
-  // Opens the window on the words in `device`; the test then sees only the later frames.
-  void Open() {
-    window = std::make_unique<fmCalibration>(*sim.session);
-    device.ClearSent();
-  }
-
-  template <typename T = QWidget>
-  T* Find(const std::string& name) const {
-    return test::Control<T>(&*window, QString::fromStdString(name));
-  }
-  QString Box(const std::string& name) const { return Find<QLineEdit>(name)->text(); }
-  void Type(const std::string& name, const QString& text) { Find<QLineEdit>(name)->setText(text); }
-  QString Label(const std::string& name) const { return Find<QLabel>(name)->text(); }
-  void Click(const std::string& name) { Find<QAbstractButton>(name)->click(); }
+  QString Box(const std::string& name) const { return Text(name); }
+  QString Label(const std::string& name) const { return Text(name); }
   QStringList Rows() const {
     return {Box("txtXoffset"),   Box("txtYoffset"),   Box("txtXscale"),   Box("txtYscale"),
             Label("lblXoffset"), Label("lblYoffset"), Label("lblXscale"), Label("lblYscale")};
@@ -70,11 +42,6 @@ class FmCalibrationTest : public ::testing::Test {
     device.Set(kXAccScale, x_scale);
     device.Set(kYAccScale, y_scale);
   }
-
-  test::RegisterFileSensor device;
-  bool answering = true;
-  test::SimSession sim{1, test::SimWiring::kUsbCard};
-  std::unique_ptr<fmCalibration> window;
 };
 
 struct UpdateCase {
@@ -216,10 +183,8 @@ TEST_F(FmCalibrationTest, DecimalCommaBoxesRoundTrip) {
 // The simulated sensor, whose flash file cannot be written, reports the failed store in STATUS.
 TEST(FmCalibrationFlashFailureTest, AFailedStoreIsReportedAndNeverCalledStored) {
   test::SimSession sim;
-  ASSERT_TRUE(sim.sensor.SetFlashFile(QTemporaryDir().filePath("gone/TalvixSimFlash.bin")));
-  fmCalibration window(*sim.session);
-  test::Control<QAbstractButton>(&window, "cmdFlashUpdate")->click();
-  EXPECT_EQ(sim.notifier.texts, QStringList{FlashMessage(link::FlashOutcome::kFlashFailed)});
+  EXPECT_EQ(test::FailedFlashStoreMessages<fmCalibration>(sim, "cmdFlashUpdate"),
+            QStringList{FlashMessage(link::FlashOutcome::kFlashFailed)});
 }
 
 }  // namespace

@@ -2,18 +2,10 @@
 // file, so the words it loads from and the words its steps write are exact.
 #include "capture/ui/frmCaptConfig.h"
 
-#include "support/register_file_sensor.h"
-#include "support/sim_session.h"
-#include "support/ui/window_probe.h"
-
-#include <QAbstractButton>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
+#include "support/ui/tool_window_fixture.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,39 +20,10 @@ using registers::kAlmMag2;
 using registers::kCaptCfg;
 using registers::kMiscCtrl;
 
-class FrmCaptConfigTest : public ::testing::Test {
+class FrmCaptConfigTest : public test::ToolWindowTest<frmCaptConfig> {
  protected:
-  FrmCaptConfigTest() {
-    sim.usb.SetSpiWire(
-        [this](uint16_t sent) { return answering ? device.Transfer(sent) : 0xFFFF; });
-  }
-
-  // Opens the window on the words in `device`; the test then sees only the steps' frames.
-  void Open() {
-    window = std::make_unique<frmCaptConfig>(*sim.session);
-    device.ClearSent();
-  }
-
-  template <typename T = QWidget>
-  T* Find(const char* name) const {
-    return test::Control<T>(&*window, QString::fromLatin1(name));
-  }
-  QString Shown(const char* list) const { return Find<QComboBox>(list)->currentText(); }
-  void Pick(const char* list, const QString& text) {
-    QComboBox* combo = Find<QComboBox>(list);
-    const int position = combo->findText(text);
-    ASSERT_GE(position, 0) << text.toStdString();
-    combo->setCurrentIndex(position);
-  }
-  QString Level(const char* box) const { return Find<QLineEdit>(box)->text(); }
-  bool Checked(const char* name) const { return Find<QAbstractButton>(name)->isChecked(); }
-  bool WarningShown() const { return Find<QLabel>("lblTemperaWarn")->isVisibleTo(window.get()); }
-  void Click(const char* name) { Find<QAbstractButton>(name)->click(); }
-
-  test::RegisterFileSensor device;
-  bool answering = true;  // false: every frame is answered with all ones
-  test::SimSession sim{1, test::SimWiring::kUsbCard};
-  std::unique_ptr<frmCaptConfig> window;
+  QString Level(const char* box) const { return Text(box); }
+  bool WarningShown() const { return Visible("lblTemperaWarn"); }
 };
 
 TEST_F(FrmCaptConfigTest, LoadShowsWhatTheDeviceHolds) {

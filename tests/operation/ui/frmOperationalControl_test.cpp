@@ -2,14 +2,7 @@
 // so the words it loads from and the words it writes are exact.
 #include "operation/ui/frmOperationalControl.h"
 
-#include "support/register_file_sensor.h"
-#include "support/sim_session.h"
-#include "support/ui/window_probe.h"
-
-#include <QAbstractButton>
-#include <QLabel>
-#include <QLineEdit>
-#include <QTemporaryDir>
+#include "support/ui/tool_window_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -36,50 +29,34 @@ constexpr const char* kOptions[] = {"optIO_zero_input", "optIO_zero_output",  "o
                                     "optDRselect_One",  "optDRPolarity_High", "optDRPolarity_Low",
                                     "optDREnable_On",   "optDREnable_Off"};
 
-class FrmOperationalControlTest : public ::testing::Test {
+class FrmOperationalControlTest : public test::ToolWindowTest<frmOperationalControl> {
  protected:
   FrmOperationalControlTest() {
-    sim.usb.SetSpiWire([this](uint16_t sent) {
-      const uint16_t answer = device.Transfer(sent);
-      if ((sent & 0x8000) != 0 && silent_after_write) answering = false;
-      return answering ? answer : uint16_t{0xFFFF};
-    });
     device.Set(kSmplPrd, 0x83);
     device.Set(kGpioCtrl, 0x0101);
     device.Set(kMiscCtrl, 0x0105);
     device.Set(kAuxDac, 0x7FF);
   }
 
-  // Opens the window on the words in `device`; the test then sees only what follows the load.
-  void Open() {
-    window = std::make_unique<frmOperationalControl>(*sim.session);
-    device.ClearSent();
+  bool AnswersAllOnes(uint16_t sent) override {
+    if ((sent & 0x8000) != 0 && silent_after_write) answering = false;
+    return !answering;
   }
 
-  template <typename T = QWidget>
-  T* Find(const char* name) const {
-    return test::Control<T>(&*window, QString::fromLatin1(name));
-  }
-  QString Text(const char* box) const { return Find<QLineEdit>(box)->text(); }
-  QString Caption(const char* label) const { return Find<QLabel>(label)->text(); }
+  QString Caption(const char* label) const { return Text(label); }
   std::vector<std::string> CheckedOptions() const {
     std::vector<std::string> checked;
     for (const char* name : kOptions) {
-      if (Find<QAbstractButton>(name)->isChecked()) checked.emplace_back(name);
+      if (Checked(name)) checked.emplace_back(name);
     }
     return checked;
   }
-  void Click(const char* name) { Find<QAbstractButton>(name)->click(); }
   bool AnyWriteSent() const {
     return std::any_of(device.sent().begin(), device.sent().end(),
                        [](uint16_t frame) { return (frame & 0x8000) != 0; });
   }
 
-  test::RegisterFileSensor device;
-  bool answering = true;            // false: every frame is answered with all ones
   bool silent_after_write = false;  // true: the sensor falls silent after the next write frame
-  test::SimSession sim{1, test::SimWiring::kUsbCard};
-  std::unique_ptr<frmOperationalControl> window;
 };
 
 TEST_F(FrmOperationalControlTest, LoadShowsTheDeviceAndWritesNothing) {
@@ -268,10 +245,8 @@ INSTANTIATE_TEST_SUITE_P(Status, FrmOperationalControlFlashTest,
 // The simulated sensor, whose flash file cannot be written, reports the failed store in STATUS.
 TEST(FrmOperationalControlFlashFailureTest, AFailedStoreIsReportedAndNeverCalledStored) {
   test::SimSession sim;
-  ASSERT_TRUE(sim.sensor.SetFlashFile(QTemporaryDir().filePath("gone/TalvixSimFlash.bin")));
-  frmOperationalControl window(*sim.session);
-  test::Control<QAbstractButton>(&window, "cmdFlash")->click();
-  EXPECT_EQ(sim.notifier.texts, QStringList{FlashMessage(link::FlashOutcome::kFlashFailed)});
+  EXPECT_EQ(test::FailedFlashStoreMessages<frmOperationalControl>(sim, "cmdFlash"),
+            QStringList{FlashMessage(link::FlashOutcome::kFlashFailed)});
 }
 
 }  // namespace

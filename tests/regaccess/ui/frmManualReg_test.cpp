@@ -3,21 +3,13 @@
 #include "regaccess/ui/frmManualReg.h"
 
 #include "support/file_faults.h"
-#include "support/register_file_sensor.h"
-#include "support/sim_session.h"
-#include "support/ui/window_probe.h"
+#include "support/ui/tool_window_fixture.h"
 
-#include <QAbstractButton>
-#include <QComboBox>
 #include <QFile>
-#include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
 #include <vector>
 
 namespace talvix::regaccess {
@@ -30,31 +22,9 @@ using registers::kEndurance;
 using registers::kSupply;
 using registers::kXAccl;
 
-class FrmManualRegTest : public ::testing::Test {
+class FrmManualRegTest : public test::ToolWindowTest<frmManualReg> {
  protected:
-  FrmManualRegTest() {
-    sim.usb.SetSpiWire(
-        [this](uint16_t sent) { return answering ? device.Transfer(sent) : 0xFFFF; });
-  }
-
-  void Open() {
-    window = std::make_unique<frmManualReg>(*sim.session);
-    device.ClearSent();
-  }
-
-  template <typename T = QWidget>
-  T* Find(const char* name) const {
-    return test::Control<T>(&*window, QString::fromLatin1(name));
-  }
-  QString Text(const char* box) const { return Find<QLineEdit>(box)->text(); }
-  bool Enabled(const char* name) const { return Find(name)->isEnabled(); }
   void Choose(int16_t index) { Find<QComboBox>("cmboRegister")->setCurrentIndex(index); }
-  void Click(const char* name) { Find<QAbstractButton>(name)->click(); }
-
-  test::RegisterFileSensor device;
-  bool answering = true;  // false: every frame is answered with all ones
-  test::SimSession sim{1, test::SimWiring::kUsbCard};
-  std::unique_ptr<frmManualReg> window;
 };
 
 TEST_F(FrmManualRegTest, ReopenedListHas32EntriesAndTheEntryFollowsTheChoice) {
@@ -212,10 +182,8 @@ TEST_F(FrmManualRegTest, SavedListingIsTheWholeListingAndAFailureNamesTheFile) {
 // The simulated sensor, whose flash file cannot be written, reports the failed store in STATUS.
 TEST(FrmManualRegFlashFailureTest, AFailedStoreIsReportedAndNeverCalledStored) {
   test::SimSession sim;
-  ASSERT_TRUE(sim.sensor.SetFlashFile(QTemporaryDir().filePath("gone/TalvixSimFlash.bin")));
-  frmManualReg window(*sim.session);
-  test::Control<QAbstractButton>(&window, "cmdUpdateFlash")->click();
-  EXPECT_EQ(sim.notifier.texts,
+  const QStringList messages = test::FailedFlashStoreMessages<frmManualReg>(sim, "cmdUpdateFlash");
+  EXPECT_EQ(messages,
             QStringList{UpdateFlashMessage(sim.link(), link::FlashOutcome::kFlashFailed)});
 }
 
