@@ -117,7 +117,7 @@ void DataPlotWidget::BuildChartControls() {
       "and any datalog go on. Press again to go on drawing from the latest values."));
 
   cmdSaveChart_ =
-      common::Named(new QPushButton(QStringLiteral("Save Chart..."), this), "cmdSaveChart");
+      common::Named(new QPushButton(QStringLiteral("Sa&ve Chart..."), this), "cmdSaveChart");
   cmdSaveChart_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   cmdSaveChart_->setToolTip(
       QStringLiteral("Saves the chart as a PNG picture and the values on it as a CSV file of the "
