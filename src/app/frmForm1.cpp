@@ -23,8 +23,10 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
 
 #include <cstdio>
 
@@ -199,6 +201,9 @@ void frmForm1::ShowCaptureDisplay(int buffer) {
     window->Form_Load(frameGeometry(), monitor_->DataPlot()->mapTo(this, QPoint(0, 0)).x());
     // The load gives the size; the window opens beside this one, Capt_1 a title bar lower and
     // further right than Capt_0 would, so that both can be seen.
+    // Escape closes it, as it closes the dialogs.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    connect(escape, &QShortcut::activated, window, &QWidget::close);
     const int title_bar = geometry().top() - frameGeometry().top();
     common::PlaceBesideMainWindow(window, this, QPoint(title_bar, title_bar) * buffer);
   }

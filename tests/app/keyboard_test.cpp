@@ -21,10 +21,13 @@
 #include "support/ui/window_probe.h"
 #include "usbdebug/ui/frmUSBdebug.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -54,19 +57,34 @@ void TypeOver(QLineEdit* box, const QString& text) {
 }
 
 // Captions that one Alt+key press chooses among: a window's buttons with its menu bar, and each
-// drop-down menu (a window of its own) by itself.
-QList<QStringList> MnemonicScopes(const QWidget& window) {
-  QStringList top;
-  for (const QPushButton* button : window.findChildren<QPushButton*>()) top << button->text();
-  QList<QStringList> scopes;
+// drop-down menu (a window of its own) by itself. Every button and menu item must have a
+// mnemonic; other captions (labels of a box, check boxes, frames) take part when they have one.
+struct Scope {
+  QStringList required;
+  QStringList optional;
+};
+
+QList<Scope> MnemonicScopes(const QWidget& window) {
+  Scope top;
+  for (const QPushButton* button : window.findChildren<QPushButton*>()) {
+    top.required << button->text();
+  }
+  for (const QAbstractButton* box : window.findChildren<QAbstractButton*>()) {
+    if (qobject_cast<const QPushButton*>(box) == nullptr) top.optional << box->text();
+  }
+  for (const QLabel* label : window.findChildren<QLabel*>()) {
+    if (label->buddy() != nullptr) top.optional << label->text();  // without one, "&" is shown
+  }
+  for (const QGroupBox* frame : window.findChildren<QGroupBox*>()) top.optional << frame->title();
+  QList<Scope> scopes;
   for (const QMenuBar* bar : window.findChildren<QMenuBar*>()) {
-    for (const QAction* action : bar->actions()) top << action->text();
+    for (const QAction* action : bar->actions()) top.required << action->text();
   }
   scopes << top;
   for (const QMenu* menu : window.findChildren<QMenu*>()) {
-    QStringList items;
+    Scope items;
     for (const QAction* action : menu->actions()) {
-      if (!action->isSeparator()) items << action->text();
+      if (!action->isSeparator()) items.required << action->text();
     }
     scopes << items;
   }
@@ -92,17 +110,19 @@ TEST(KeyboardTest, EveryButtonAndMenuItemHasAMnemonicOfItsOwnAndTakesTheFocusByT
   windows.push_back(std::make_unique<about::frmAbout>(session));
   for (const auto& window : windows) {
     const std::string name = window->objectName().toStdString();
-    for (const QStringList& scope : MnemonicScopes(*window)) {
+    for (const Scope& scope : MnemonicScopes(*window)) {
       QMap<QChar, QString> taken;
-      for (const QString& caption : scope) {
-        if (caption.isEmpty()) continue;
+      const auto check = [&](const QString& caption, bool required) {
         const QChar key = common::MnemonicOf(caption);
-        EXPECT_FALSE(key.isNull()) << name << ": " << caption.toStdString();
-        if (key.isNull()) continue;
+        EXPECT_TRUE(!key.isNull() || !required || caption.isEmpty())
+            << name << ": " << caption.toStdString();
+        if (key.isNull()) return;
         EXPECT_FALSE(taken.contains(key))
             << name << ": " << caption.toStdString() << " and " << taken.value(key).toStdString();
         taken.insert(key, caption);
-      }
+      };
+      for (const QString& caption : scope.required) check(caption, true);
+      for (const QString& caption : scope.optional) check(caption, false);
     }
     for (const QWidget* control : window->findChildren<QWidget*>()) {
       const auto* box = qobject_cast<const QLineEdit*>(control);

@@ -100,7 +100,7 @@ QLabel* DataPlotWidget::MakeLabel(const char* name, const QString& text, Qt::Ali
 
 // The range list, the pause toggle and "Save Chart...", with the range kept from the last run.
 void DataPlotWidget::BuildChartControls() {
-  lblRange_ = MakeLabel("lblRange", QStringLiteral("&Range"), Qt::AlignLeft | Qt::AlignVCenter);
+  lblRange_ = MakeLabel("lblRange", QStringLiteral("Ra&nge"), Qt::AlignLeft | Qt::AlignVCenter);
   cmboRange_ = common::Named(new QComboBox(this), "cmboRange");
   for (const RangeChoice choice : kRangeChoices) {
     cmboRange_->addItem(RangeChoiceText(choice), static_cast<int>(choice));
