@@ -38,11 +38,15 @@
 
 #include <functional>
 #include <memory>
-#include <ostream>
 #include <string>
 
 namespace talvix::app {
 namespace {
+
+template <typename T>
+std::unique_ptr<QWidget> Make(Session& session) {
+  return std::make_unique<T>(session);
+}
 
 void Press(QWidget* widget, int key, const QString& text = {}) {
   QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
@@ -138,26 +142,17 @@ TEST(KeyboardTest, EveryButtonAndMenuItemHasAMnemonicOfItsOwnAndTakesTheFocusByT
 // Enter in a box of a tool window against a click on the box's Update button.
 struct EnterCase {
   const char* name;
-  std::function<std::unique_ptr<QDialog>(Session&)> open;
+  std::function<std::unique_ptr<QWidget>(Session&)> open;
   const char* box;
   const char* button;
   const char* typed;
   int16_t written;  // the register the row writes
-  std::function<void(QDialog&)> prepare = nullptr;
+  std::function<void(QWidget&)> prepare = nullptr;
 };
 
-void PrintTo(const EnterCase& c, std::ostream* out) {
-  *out << c.name;
-}
-
-template <typename T>
-std::unique_ptr<QDialog> Open(Session& session) {
-  return std::make_unique<T>(session);
-}
-
 // Picks entry `position` in the list `name`.
-std::function<void(QDialog&)> Pick(const char* name, int position) {
-  return [name, position](QDialog& window) {
+std::function<void(QWidget&)> Pick(const char* name, int position) {
+  return [name, position](QWidget& window) {
     test::Control<QComboBox>(&window, QString::fromLatin1(name))->setCurrentIndex(position);
   };
 }
@@ -169,7 +164,7 @@ class EnterInAnEntryBoxTest : public ::testing::TestWithParam<EnterCase> {
   static int32_t Applied(bool by_enter, bool& open) {
     const EnterCase& c = GetParam();
     test::SimSession sim;
-    std::unique_ptr<QDialog> window = c.open(*sim.session);
+    std::unique_ptr<QWidget> window = c.open(*sim.session);
     window->show();
     if (c.prepare) c.prepare(*window);
     auto* box = test::Control<QLineEdit>(window.get(), QString::fromLatin1(c.box));
@@ -199,23 +194,23 @@ TEST_P(EnterInAnEntryBoxTest, AppliesTheRowAsItsUpdateDoesAndLeavesTheWindowOpen
 INSTANTIATE_TEST_SUITE_P(
     ToolWindows, EnterInAnEntryBoxTest,
     ::testing::Values(
-        EnterCase{"AlarmLevel1", Open<alarms::frmAlarms>, "txtLevel1", "cmdWiteA1", "0.5",
+        EnterCase{"AlarmLevel1", Make<alarms::frmAlarms>, "txtLevel1", "cmdWiteA1", "0.5",
                   registers::kAlmMag1, Pick("cmboAsource1", 1)},
-        EnterCase{"AlarmLevel2", Open<alarms::frmAlarms>, "txtLevel2", "cmdWriteA2", "-0.5",
+        EnterCase{"AlarmLevel2", Make<alarms::frmAlarms>, "txtLevel2", "cmdWriteA2", "-0.5",
                   registers::kAlmMag2, Pick("cmboAsource2", 2)},
-        EnterCase{"SampleRate", Open<operation::frmOperationalControl>, "txtSampleRate",
+        EnterCase{"SampleRate", Make<operation::frmOperationalControl>, "txtSampleRate",
                   "cmdWriteSmpl_prd", "100", registers::kSmplPrd},
-        EnterCase{"DacVolts", Open<operation::frmOperationalControl>, "txtVolts", "cmdWriteAuxDac",
+        EnterCase{"DacVolts", Make<operation::frmOperationalControl>, "txtVolts", "cmdWriteAuxDac",
                   "1.25", registers::kAuxDac},
-        EnterCase{"XOffset", Open<calibration::fmCalibration>, "txtXoffset", "cmdCal_Xoffset",
+        EnterCase{"XOffset", Make<calibration::fmCalibration>, "txtXoffset", "cmdCal_Xoffset",
                   "0.5", calibration::TraitsOf(calibration::CalRow::kXOffset).index},
-        EnterCase{"YScale", Open<calibration::fmCalibration>, "txtYscale", "cmdCal_Yscale", "1.1",
+        EnterCase{"YScale", Make<calibration::fmCalibration>, "txtYscale", "cmdCal_Yscale", "1.1",
                   calibration::TraitsOf(calibration::CalRow::kYScale).index},
-        EnterCase{"RegisterWrite", Open<regaccess::frmManualReg>, "txtDataWrite", "cmdWrite", "1F4",
+        EnterCase{"RegisterWrite", Make<regaccess::frmManualReg>, "txtDataWrite", "cmdWrite", "1F4",
                   registers::kAlmMag1, Pick("cmboRegister", registers::kAlmMag1)},
-        EnterCase{"CaptureLevel1", Open<capture::frmCaptConfig>, "txtTrigLevelBuff1", "cmdTrig_Mag",
+        EnterCase{"CaptureLevel1", Make<capture::frmCaptConfig>, "txtTrigLevelBuff1", "cmdTrig_Mag",
                   "0.5", registers::kAlmMag1, Pick("ComboSourceBuff1", 1)},
-        EnterCase{"CaptureLevel2", Open<capture::frmCaptConfig>, "txtTrigLevelBuff2", "cmdTrig_Mag",
+        EnterCase{"CaptureLevel2", Make<capture::frmCaptConfig>, "txtTrigLevelBuff2", "cmdTrig_Mag",
                   "-0.5", registers::kAlmMag2, Pick("ComboSourceBuff2", 2)}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -227,10 +222,6 @@ struct CorrectionCase {
   const char* typed;       // accepted as it is
   const char* when_empty;  // the correction of a box left empty
 };
-
-void PrintTo(const CorrectionCase& c, std::ostream* out) {
-  *out << c.name;
-}
 
 class CorrectionWhenEditingIsFinishedTest : public ::testing::TestWithParam<CorrectionCase> {};
 
@@ -244,14 +235,8 @@ TEST_P(CorrectionWhenEditingIsFinishedTest, KeepsWhatIsTypedAndCorrectsOnEnter) 
   Press(box, Qt::Key_Return);
   EXPECT_EQ(box->text(), c.typed);
   TypeOver(box, QString());
-  EXPECT_EQ(box->text(), "");
   Press(box, Qt::Key_Return);
   EXPECT_EQ(box->text(), c.when_empty);
-}
-
-template <typename T>
-std::unique_ptr<QWidget> Make(Session& session) {
-  return std::make_unique<T>(session);
 }
 
 INSTANTIATE_TEST_SUITE_P(
