@@ -6,6 +6,7 @@
 #include "capture/capture_readout.h"
 #include "capture/ui/frmCapDisplay.h"
 #include "capture/ui/frmCaptConfig.h"
+#include "common/ui/window_placement.h"
 #include "datalog/ui/frmDatalog.h"
 #include "monitor/ui/data_plot_widget.h"
 #include "monitor/ui/monitor_widget.h"
@@ -22,8 +23,10 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
 
 #include <cstdio>
 
@@ -55,40 +58,40 @@ void frmForm1::BuildMenus() {
   QMenuBar* bar = menuBar();
   mnuInterface_ = bar->addMenu(QStringLiteral("&Interface"));
   mnuInterface_->setObjectName(QStringLiteral("mnuInterface"));
-  mnuPort_ = AddItem(mnuInterface_, QStringLiteral("mnuPort"), QStringLiteral("Parallel"));
-  mnuUsb_ = AddItem(mnuInterface_, QStringLiteral("mnuUsb"), QStringLiteral("Usb"));
+  mnuPort_ = AddItem(mnuInterface_, QStringLiteral("mnuPort"), QStringLiteral("&Parallel"));
+  mnuUsb_ = AddItem(mnuInterface_, QStringLiteral("mnuUsb"), QStringLiteral("&Usb"));
   mnuPort_->setCheckable(true);
   mnuUsb_->setCheckable(true);
 
   mnuDeviceConfig_ = bar->addMenu(QStringLiteral("&Device Configuration"));
   mnuDeviceConfig_->setObjectName(QStringLiteral("mnuDeviceConfig"));
-  MnuCal_ = AddItem(mnuDeviceConfig_, QStringLiteral("MnuCal"), QStringLiteral("Calibration"));
-  mnuOperation_ = mnuDeviceConfig_->addMenu(QStringLiteral("Operation"));
+  MnuCal_ = AddItem(mnuDeviceConfig_, QStringLiteral("MnuCal"), QStringLiteral("&Calibration"));
+  mnuOperation_ = mnuDeviceConfig_->addMenu(QStringLiteral("&Operation"));
   mnuOperation_->setObjectName(QStringLiteral("mnuOperation"));
   mnuSampleRate_ =
-      AddItem(mnuOperation_, QStringLiteral("mnuSampleRate"), QStringLiteral("Sample Rate"));
-  mnuRange_ = AddItem(mnuOperation_, QStringLiteral("mnuRange"), QStringLiteral("Range"));
+      AddItem(mnuOperation_, QStringLiteral("mnuSampleRate"), QStringLiteral("&Sample Rate"));
+  mnuRange_ = AddItem(mnuOperation_, QStringLiteral("mnuRange"), QStringLiteral("&Range"));
   mnuFiltering_ =
-      AddItem(mnuOperation_, QStringLiteral("mnuFiltering"), QStringLiteral("Filtering"));
-  mnuAxuIO_ = AddItem(mnuOperation_, QStringLiteral("mnuAxuIO"), QStringLiteral("Auxilliary I/O"));
+      AddItem(mnuOperation_, QStringLiteral("mnuFiltering"), QStringLiteral("&Filtering"));
+  mnuAxuIO_ = AddItem(mnuOperation_, QStringLiteral("mnuAxuIO"), QStringLiteral("Auxilliary &I/O"));
   mnuAxuDAC_ =
-      AddItem(mnuOperation_, QStringLiteral("mnuAxuDAC"), QStringLiteral("Auxilliary DAC"));
-  MnuAlarms_ = AddItem(mnuDeviceConfig_, QStringLiteral("MnuAlarms"), QStringLiteral("Alarms"));
+      AddItem(mnuOperation_, QStringLiteral("mnuAxuDAC"), QStringLiteral("Auxilliary &DAC"));
+  MnuAlarms_ = AddItem(mnuDeviceConfig_, QStringLiteral("MnuAlarms"), QStringLiteral("&Alarms"));
   mnuDeviceConfig_->addSeparator();
   mnuSaveSettings_ = AddItem(mnuDeviceConfig_, QStringLiteral("mnuSaveSettings"),
-                             QStringLiteral("Save Settings..."));
+                             QStringLiteral("&Save Settings..."));
   mnuLoadSettings_ = AddItem(mnuDeviceConfig_, QStringLiteral("mnuLoadSettings"),
-                             QStringLiteral("Load Settings..."));
+                             QStringLiteral("&Load Settings..."));
   settings_files_ = new regaccess::SettingsFileActions(session_, this);
 
   // Menu-bar entries that act directly, without a drop-down.
-  mnuDatalog_ = bar->addAction(QStringLiteral("Datalog"));
+  mnuDatalog_ = bar->addAction(QStringLiteral("Datal&og"));
   mnuDatalog_->setObjectName(QStringLiteral("mnuDatalog"));
-  mnuRegisters_ = bar->addAction(QStringLiteral("Registers"));
+  mnuRegisters_ = bar->addAction(QStringLiteral("Re&gisters"));
   mnuRegisters_->setObjectName(QStringLiteral("mnuRegisters"));
-  MnuAbout_ = bar->addAction(QStringLiteral("About"));
+  MnuAbout_ = bar->addAction(QStringLiteral("A&bout"));
   MnuAbout_->setObjectName(QStringLiteral("MnuAbout"));
-  MnuExit_ = bar->addAction(QStringLiteral("Exit"));
+  MnuExit_ = bar->addAction(QStringLiteral("E&xit"));
   MnuExit_->setObjectName(QStringLiteral("MnuExit"));
 }
 
@@ -114,8 +117,7 @@ void frmForm1::ConnectControls() {
 
 template <typename T>
 void frmForm1::OpenModal() {
-  T window(session_, this);
-  window.move(frameGeometry().topLeft());  // each opens over the main window's top-left corner
+  T window(session_, this);  // each places itself beside this window
   window.exec();
 }
 
@@ -129,7 +131,14 @@ void frmForm1::mnuDatalog_Click() {
 }
 
 void frmForm1::mnuRegisters_Click() {
-  OpenModal<regaccess::frmManualReg>();
+  // Made once and then hidden and shown again, so that the listing and the chosen register stay.
+  if (register_window_ == nullptr) register_window_ = new regaccess::frmManualReg(session_, this);
+  register_window_->exec();
+  // Closed with the frame's close box: discarded; the next opening builds it anew.
+  if (register_window_->Discarded()) {
+    register_window_->deleteLater();
+    register_window_ = nullptr;
+  }
 }
 
 void frmForm1::MnuAbout_Click() {
@@ -162,7 +171,7 @@ void frmForm1::ShowCaptureConfig() {
   if (capture_config_.isNull()) {
     capture_config_ = new capture::frmCaptConfig(session_, this);
     capture_config_->setAttribute(Qt::WA_DeleteOnClose);
-    capture_config_->move(frameGeometry().topLeft());
+    common::PlaceBesideMainWindow(capture_config_, this);
   }
   capture_config_->show();
   capture_config_->raise();
@@ -190,6 +199,13 @@ void frmForm1::ShowCaptureDisplay(int buffer) {
   if (window.isNull()) {
     window = new capture::frmCapDisplay(session_, buffer, this);
     window->Form_Load(frameGeometry(), monitor_->DataPlot()->mapTo(this, QPoint(0, 0)).x());
+    // The load gives the size; the window opens beside this one, Capt_1 a title bar lower and
+    // further right than Capt_0 would, so that both can be seen.
+    // Escape closes it, as it closes the dialogs.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    connect(escape, &QShortcut::activated, window, &QWidget::close);
+    const int title_bar = geometry().top() - frameGeometry().top();
+    common::PlaceBesideMainWindow(window, this, QPoint(title_bar, title_bar) * buffer);
   }
   window->ShowTrace();
   if (window->isMinimized()) {

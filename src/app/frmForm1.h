@@ -34,6 +34,7 @@ class frmCapDisplay;
 
 namespace talvix::regaccess {
 class SettingsFileActions;
+class frmManualReg;
 }  // namespace talvix::regaccess
 
 namespace talvix::app {
@@ -83,8 +84,8 @@ class frmForm1 : public QMainWindow {
   // it ends the program at once with that exit's status.
   void ExitOnSignal();
 
-  // Config: the capture configuration window, modeless, at the main window's top-left corner;
-  // one at a time (a second Config brings it to the front).
+  // Config: the capture configuration window, modeless, beside the main window; one at a time (a
+  // second Config brings it to the front).
   void ShowCaptureConfig();
   // Capt_0 (0) / Capt_1 (1): reads the buffer out under the wait cursor and shows it in its
   // display window, opening the window when it is not open and restoring it when minimised. A
@@ -121,6 +122,7 @@ class frmForm1 : public QMainWindow {
   startup::frmPort* port_window_ = nullptr;
   startup::frmUSBselect* usb_window_ = nullptr;
   usbdebug::frmUSBdebug* usb_debug_window_ = nullptr;
+  regaccess::frmManualReg* register_window_ = nullptr;
   // The capture windows delete themselves when closed.
   QPointer<capture::frmCaptConfig> capture_config_;
   std::array<QPointer<capture::frmCapDisplay>, 2> capture_displays_;

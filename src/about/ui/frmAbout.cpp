@@ -2,6 +2,7 @@
 
 #include "about/about_texts.h"
 #include "common/ui/named_widgets.h"
+#include "common/ui/window_placement.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -69,7 +70,7 @@ frmAbout::frmAbout(Session& session, QWidget* parent)
       lblNoAnswer_(MakeLabel(QString(), "lblNoAnswer", this)),
       Line1_(Named(new QFrame(this), "Line1")),
       lblDisclaimer_(MakeLabel(DisclaimerText(), "lblDisclaimer", this)),
-      cmdOK_(Named(new QPushButton(QStringLiteral("OK"), this), "cmdOK")) {
+      cmdOK_(Named(new QPushButton(QStringLiteral("&OK"), this), "cmdOK")) {
   InitAboutResources();
   setObjectName(QStringLiteral("frmAbout"));
   setWindowTitle(AboutCaption());
@@ -78,9 +79,8 @@ frmAbout::frmAbout(Session& session, QWidget* parent)
 
   LayOutControls();
   ConnectControls();
-  // Opens at the main window's top-left corner.
-  if (parent != nullptr) move(parent->window()->frameGeometry().topLeft());
   Form_Load();
+  common::PlaceBesideMainWindow(this, parent);  // once filled, at its final size
 }
 
 void frmAbout::LayOutControls() {

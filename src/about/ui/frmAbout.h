@@ -22,7 +22,7 @@ class frmAbout : public QDialog {
   Q_OBJECT
 
  public:
-  // Builds the controls, opens over the parent's top-left corner and runs Form_Load.
+  // Builds the controls, runs Form_Load and places the window beside the main window.
   explicit frmAbout(Session& session, QWidget* parent = nullptr);
 
   // Reads the product registers and shows what they hold; a sensor that gave no identification

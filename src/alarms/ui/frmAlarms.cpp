@@ -2,6 +2,7 @@
 
 #include "common/message_titles.h"
 #include "common/ui/named_widgets.h"
+#include "common/ui/window_placement.h"
 #include "registers/register_bits.h"
 #include "registers/register_index.h"
 
@@ -56,17 +57,19 @@ frmAlarms::frmAlarms(Session& session, QWidget* parent)
           Named(new QRadioButton(QStringLiteral("High"), this), QStringLiteral("opDigPol_high"))),
       opDigPol_low_(
           Named(new QRadioButton(QStringLiteral("Low"), this), QStringLiteral("opDigPol_low"))),
-      cmdAdio_(Named(new QPushButton(QStringLiteral("Update"), this), QStringLiteral("cmdAdio"))),
-      cmdFlash_(Named(new QPushButton(QStringLiteral("Flash Memory Register Update"), this),
+      cmdAdio_(Named(new QPushButton(QStringLiteral("Up&date"), this), QStringLiteral("cmdAdio"))),
+      cmdFlash_(Named(new QPushButton(QStringLiteral("&Flash Memory Register Update"), this),
                       QStringLiteral("cmdFlash"))),
-      cmdClose_(Named(new QPushButton(QStringLiteral("Close Window"), this),
+      cmdClose_(Named(new QPushButton(QStringLiteral("&Close Window"), this),
                       QStringLiteral("cmdClose"))) {
   setObjectName(QStringLiteral("frmAlarms"));
   setWindowTitle(QStringLiteral("ALARM CONFIGURATION AND CONTROL"));
   setModal(true);
 
-  // Return in a level box must not press a button: every button but Close writes to the device.
-  for (QPushButton* button : {alarms_[0].update, alarms_[1].update, cmdAdio_, cmdFlash_}) {
+  // No button is pressed by a Return meant for a box: Return in a level box writes the alarms
+  // (see ConnectControls) and leaves the window open.
+  for (QPushButton* button :
+       {alarms_[0].update, alarms_[1].update, cmdAdio_, cmdFlash_, cmdClose_}) {
     button->setAutoDefault(false);
   }
   for (const AlarmGroup& group : alarms_) {
@@ -81,8 +84,7 @@ frmAlarms::frmAlarms(Session& session, QWidget* parent)
   FillLists();  // first, so that the layout sizes the lists by their entries
   LayOutControls();
   ConnectControls();
-  // Tool windows open at the main window's top-left corner.
-  if (parent) move(parent->window()->frameGeometry().topLeft());
+  common::PlaceBesideMainWindow(this, parent);
   Form_Load();
 }
 
@@ -104,8 +106,9 @@ frmAlarms::AlarmGroup frmAlarms::MakeAlarmGroup(int alarm) {
   group.warning =
       Named(new QLabel(QStringLiteral("Polarity is reversed for temperature output"), this),
             QStringLiteral("lblTemperaWarn") + n);
-  group.update = Named(new QPushButton(QStringLiteral("Update"), this),
-                       QString::fromLatin1(alarm == 1 ? "cmdWiteA1" : "cmdWriteA2"));
+  group.update = Named(
+      new QPushButton(alarm == 1 ? QStringLiteral("&Update") : QStringLiteral("U&pdate"), this),
+      QString::fromLatin1(alarm == 1 ? "cmdWiteA1" : "cmdWriteA2"));
   return group;
 }
 
@@ -188,6 +191,10 @@ void frmAlarms::ConnectControls() {
   connect(alarms_[1].source, &QComboBox::currentIndexChanged, this, &frmAlarms::cmboAsource2_Click);
   connect(alarms_[0].update, &QPushButton::clicked, this, &frmAlarms::cmdWiteA1_Click);
   connect(alarms_[1].update, &QPushButton::clicked, this, &frmAlarms::cmdWriteA2_Click);
+  // Enter in a level box does what that alarm's Update does.
+  for (const AlarmGroup& group : alarms_) {
+    connect(group.level, &QLineEdit::returnPressed, group.update, &QPushButton::click);
+  }
   connect(cmdAdio_, &QPushButton::clicked, this, &frmAlarms::cmdAdio_Click);
   connect(cmdFlash_, &QPushButton::clicked, this, &frmAlarms::cmdFlash_Click);
   connect(cmdClose_, &QPushButton::clicked, this, &frmAlarms::cmdClose_Click);

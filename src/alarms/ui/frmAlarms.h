@@ -24,8 +24,7 @@ class frmAlarms : public QDialog {
   Q_OBJECT
 
  public:
-  // Builds the controls, places the window at the main window's top-left corner and runs
-  // Form_Load.
+  // Builds the controls, places the window beside the main window and runs Form_Load.
   explicit frmAlarms(Session& session, QWidget* parent = nullptr);
 
   // Fills both source lists, hides the temperature warnings and reads the alarm setup. A device

@@ -2,6 +2,7 @@
 
 #include "common/message_titles.h"
 #include "common/ui/named_widgets.h"
+#include "common/ui/window_placement.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -53,17 +54,20 @@ struct RowNames {
   const char* unit_name;
   const char* button;
   const char* contents;
+  const char* update_caption;
 };
 
+// The four Update buttons and the three Run buttons share their captions; each gets a mnemonic
+// of its own letter of the caption.
 constexpr std::array<RowNames, 4> kRowNames = {{
     {"X-Axis Offset", "lblXoffsetCaption", "txtXoffset", "g", "lblXoffsetUnit", "cmdCal_Xoffset",
-     "lblXoffset"},
+     "lblXoffset", "U&pdate"},
     {"Y-Axis Offset", "lblYoffsetCaption", "txtYoffset", "g", "lblYoffsetUnit", "cmdCal_Yoffset",
-     "lblYoffset"},
+     "lblYoffset", "Up&date"},
     {"X-Axis Scale", "lblXscaleCaption", "txtXscale", "mg/lsb", "lblXscaleUnit", "cmdCal_Xscale",
-     "lblXscale"},
+     "lblXscale", "Upd&ate"},
     {"Y-Axis Scale", "lblYscaleCaption", "txtYscale", "mg/lsb", "lblYscaleUnit", "cmdCal_Yscale",
-     "lblYscale"},
+     "lblYscale", "Updat&e"},
 }};
 
 std::size_t At(CalRow row) {
@@ -80,12 +84,12 @@ fmCalibration::fmCalibration(Session& session, QWidget* parent)
           MakeLabel(QStringLiteral("Restore Factory Calibration"), "lblFactoryCal", this)),
       lblAutoNull_(MakeLabel(QStringLiteral("Auto Null"), "lblAutoNull", this)),
       lblFlashUpdate_(MakeLabel(QStringLiteral("FLASH Memory Update"), "lblFlashUpdate", this)),
-      cmdFactoryCal_(MakeButton(QStringLiteral("Run"), "cmdFactoryCal", this)),
-      cmdAutoNull_(MakeButton(QStringLiteral("Run"), "cmdAutoNull", this)),
-      cmdFlashUpdate_(MakeButton(QStringLiteral("Run"), "cmdFlashUpdate", this)),
+      cmdFactoryCal_(MakeButton(QStringLiteral("&Run"), "cmdFactoryCal", this)),
+      cmdAutoNull_(MakeButton(QStringLiteral("R&un"), "cmdAutoNull", this)),
+      cmdFlashUpdate_(MakeButton(QStringLiteral("Ru&n"), "cmdFlashUpdate", this)),
       lblManual_(MakeBoldLabel(QStringLiteral("Manual Calibration Adjustment"), "lblManual", this)),
       lblRegContents_(MakeLabel(QStringLiteral("Register Contents"), "lblRegContents", this)),
-      cmdClose_(MakeButton(QStringLiteral("Close Window"), "cmdClose", this)) {
+      cmdClose_(MakeButton(QStringLiteral("&Close Window"), "cmdClose", this)) {
   setObjectName(QStringLiteral("fmCalibration"));
   setWindowTitle(QStringLiteral("Calibration"));
   setModal(true);
@@ -97,7 +101,8 @@ fmCalibration::fmCalibration(Session& session, QWidget* parent)
     boxes_[At(row)] = new QLineEdit(this);
     boxes_[At(row)]->setObjectName(QString::fromLatin1(names.box));
     units_[At(row)] = MakeLabel(QString::fromLatin1(names.unit), names.unit_name, this);
-    update_buttons_[At(row)] = MakeButton(QStringLiteral("Update"), names.button, this);
+    update_buttons_[At(row)] =
+        MakeButton(QString::fromLatin1(names.update_caption), names.button, this);
     contents_[At(row)] = MakeContents(names.contents, this);
     row_captions_[At(row)]->setBuddy(boxes_[At(row)]);
     update_buttons_[At(row)]->setToolTip(
@@ -114,7 +119,7 @@ fmCalibration::fmCalibration(Session& session, QWidget* parent)
 
   LayOutControls();
   ConnectControls();
-  if (parent != nullptr) move(parent->window()->frameGeometry().topLeft());
+  common::PlaceBesideMainWindow(this, parent);
   Form_Load();
 }
 
@@ -188,6 +193,11 @@ void fmCalibration::ConnectControls() {
   connect(update_buttons_[At(CalRow::kYScale)], &QPushButton::clicked, this,
           &fmCalibration::cmdCal_Yscale_Click);
   connect(cmdClose_, &QPushButton::clicked, this, &fmCalibration::cmdClose_Click);
+  // Enter in a row's box does what the row's Update does.
+  for (CalRow row : kCalRows) {
+    connect(boxes_[At(row)], &QLineEdit::returnPressed, update_buttons_[At(row)],
+            &QPushButton::click);
+  }
 }
 
 void fmCalibration::Form_Load() {

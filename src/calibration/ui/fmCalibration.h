@@ -1,8 +1,8 @@
 // "Calibration": the X and Y offset (null) and scale registers in g, each with its own Update
 // button and its code in hexadecimal, and the device's three calibration commands (Auto Null,
 // Restore Factory Calibration, FLASH Memory Update). The main window opens it modally once an
-// interface is ready; it places itself at the main window's top-left corner and reads the four
-// registers when it is made.
+// interface is ready; it places itself beside the main window and reads the four registers when
+// it is made. Enter in a row's box updates that row.
 #pragma once
 
 #include "calibration/calibration_values.h"

@@ -58,7 +58,7 @@ frmCapDisplay::frmCapDisplay(Session& session, int buffer, QWidget* parent)
       LblSample_(MakeLabel("LblSample", QStringLiteral("0"))),
       Label3_(MakeLabel("Label3", QStringLiteral("Value"))),
       LblValue_(MakeLabel("LblValue", QStringLiteral("0"))),
-      cmdWriteFile_(new QPushButton(QStringLiteral("Write File"), this)),
+      cmdWriteFile_(new QPushButton(QStringLiteral("&Write File"), this)),
       lblFilesWritten_(MakeLabel("lblFilesWritten", {})) {
   setObjectName(QStringLiteral("frmCapDisplay%1").arg(buffer_));
   setWindowTitle(QStringLiteral("Capt_%1").arg(buffer_));

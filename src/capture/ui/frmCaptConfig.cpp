@@ -77,12 +77,12 @@ frmCaptConfig::frmCaptConfig(Session& session, QWidget* parent)
       lblTemperaWarn_(MakeLabel(QStringLiteral("Polarity is reversed for Temperature output"),
                                 "lblTemperaWarn", this)),
       cmdCapt_CFG_(
-          Named(new QPushButton(QStringLiteral("Update CAPT_CFG Register"), this), "cmdCapt_CFG")),
+          Named(new QPushButton(QStringLiteral("Update &CAPT_CFG Register"), this), "cmdCapt_CFG")),
       txtTrigLevelBuff1_(Named(new QLineEdit(this), "txtTrigLevelBuff1")),
       ComboPolBuff1_(MakeList("ComboPolBuff1", this)),
       txtTrigLevelBuff2_(Named(new QLineEdit(this), "txtTrigLevelBuff2")),
       ComboPolBuff2_(MakeList("ComboPolBuff2", this)),
-      cmdTrig_Mag_(Named(new QPushButton(QStringLiteral("Update TRIG_MAG1/2 Registers"), this),
+      cmdTrig_Mag_(Named(new QPushButton(QStringLiteral("Update &TRIG_MAG1/2 Registers"), this),
                          "cmdTrig_Mag")),
       Option_A1_(
           Named(new QRadioButton(QStringLiteral("Trigger #1 (TRIG_MAG1)"), this), "Option_A1")),
@@ -92,11 +92,11 @@ frmCaptConfig::frmCaptConfig(Session& session, QWidget* parent)
           Named(new QRadioButton(QStringLiteral("Trigger Disabled"), this), "Option_Disabled")),
       trigger_options_(new QButtonGroup(this)),
       cmdALM_CTRL_(
-          Named(new QPushButton(QStringLiteral("Update ALM_CTRL Register"), this), "cmdALM_CTRL")),
+          Named(new QPushButton(QStringLiteral("Update &ALM_CTRL Register"), this), "cmdALM_CTRL")),
       ChkStoretoFlash_(Named(new QCheckBox(QStringLiteral("store Capture data to FLASH"), this),
                              "ChkStoretoFlash")),
-      cmdMSC_CTRL_(
-          Named(new QPushButton(QStringLiteral("Update MSC_CTRL Register"), this), "cmdMSC_CTRL")) {
+      cmdMSC_CTRL_(Named(new QPushButton(QStringLiteral("Update &MSC_CTRL Register"), this),
+                         "cmdMSC_CTRL")) {
   setObjectName(QStringLiteral("frmCaptConfig"));
   setWindowTitle(QStringLiteral("Talvix Capture Configuration"));
   setModal(false);
@@ -115,7 +115,8 @@ frmCaptConfig::frmCaptConfig(Session& session, QWidget* parent)
   lblTrigLevelBuff2_->setBuddy(txtTrigLevelBuff2_);
   lblPolBuff2_->setBuddy(ComboPolBuff2_);
 
-  // Return in a level box must not press a step button: every step writes to the device.
+  // No step button is pressed by a Return meant for a box: Return in a level box runs Step 2
+  // (see ConnectControls) and leaves the window open.
   for (QPushButton* button : {cmdCapt_CFG_, cmdTrig_Mag_, cmdALM_CTRL_, cmdMSC_CTRL_}) {
     button->setAutoDefault(false);
   }
@@ -240,6 +241,9 @@ void frmCaptConfig::ConnectControls() {
   connect(cmdTrig_Mag_, &QPushButton::clicked, this, &frmCaptConfig::cmdTrig_Mag_Click);
   connect(cmdALM_CTRL_, &QPushButton::clicked, this, &frmCaptConfig::cmdALM_CTRL_Click);
   connect(cmdMSC_CTRL_, &QPushButton::clicked, this, &frmCaptConfig::cmdMSC_CTRL_Click);
+  // Enter in a level box does what Step 2's button does.
+  connect(txtTrigLevelBuff1_, &QLineEdit::returnPressed, cmdTrig_Mag_, &QPushButton::click);
+  connect(txtTrigLevelBuff2_, &QLineEdit::returnPressed, cmdTrig_Mag_, &QPushButton::click);
   connect(ComboSourceBuff1_, &QComboBox::currentIndexChanged, this,
           &frmCaptConfig::ComboSourceBuff1_Click);
   connect(ComboSourceBuff2_, &QComboBox::currentIndexChanged, this,

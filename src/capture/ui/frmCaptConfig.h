@@ -2,7 +2,7 @@
 // Step 1 writes CAPT_CFG (and the comparator sources of ALM_CTRL), Step 2 ALM_MAG1/ALM_MAG2,
 // Step 3 keeps the trigger choice in CaptTrigSelect for the main window's next Arm, Step 4 the
 // store-to-flash bit of MISC_CTRL. The main window opens it modelessly (never while a capture is
-// armed) and places it at its own top-left corner; the window reads the device when it is made.
+// armed) and places it beside itself; the window reads the device when it is made.
 #pragma once
 
 #include "capture/capture_config.h"

@@ -3,6 +3,7 @@
 #include "common/message_titles.h"
 #include "common/number_text.h"
 #include "common/ui/named_widgets.h"
+#include "common/ui/window_placement.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -22,8 +23,8 @@ namespace {
 using common::MakeLabel;
 using common::Named;
 
-const QString kStartCaption = QStringLiteral("Start Datalog");
-const QString kCancelCaption = QStringLiteral("Cancel Datalog");
+const QString kStartCaption = QStringLiteral("&Start Datalog");
+const QString kCancelCaption = QStringLiteral("&Cancel Datalog");
 
 QGroupBox* MakeFrame(const QString& caption, const char* name, QWidget* parent) {
   return Named(new QGroupBox(caption, parent), name);
@@ -84,6 +85,7 @@ frmDatalog::frmDatalog(Session& session, QWidget* parent)
   LayOutControls();
   ConnectControls();
   Form_Load();
+  common::PlaceBesideMainWindow(this, parent);
 }
 
 frmDatalog::~frmDatalog() {
@@ -160,9 +162,12 @@ void frmDatalog::LayOutControls() {
 
 void frmDatalog::ConnectControls() {
   connect(cmdStartDatalog_, &QPushButton::clicked, this, &frmDatalog::cmdStartDatalog_Click);
-  connect(txtSamplesPerFile_, &QLineEdit::textChanged, this, &frmDatalog::txtSamplesPerFile_Change);
-  connect(txtSampleDelay_, &QLineEdit::textChanged, this, &frmDatalog::txtSampleDelay_Change);
-  connect(txtFilesPerSession_, &QLineEdit::textChanged, this,
+  // The numbers are corrected once the user has finished typing (Enter, or the focus leaving the
+  // box), never half-way: a box cleared to type 100 must not become 1000 at once.
+  connect(txtSamplesPerFile_, &QLineEdit::editingFinished, this,
+          &frmDatalog::txtSamplesPerFile_Change);
+  connect(txtSampleDelay_, &QLineEdit::editingFinished, this, &frmDatalog::txtSampleDelay_Change);
+  connect(txtFilesPerSession_, &QLineEdit::editingFinished, this,
           &frmDatalog::txtFilesPerSession_Change);
   connect(txtDirectory_, &QLineEdit::textChanged, this, &frmDatalog::txtDirectory_Change);
   connect(txtFileName_, &QLineEdit::textChanged, this, &frmDatalog::txtFileName_Change);
@@ -250,6 +255,10 @@ void frmDatalog::cmdStartDatalog_Click() {
         common::MessageTitle());
     return;
   }
+  // The run takes the numbers the boxes show, corrected first.
+  txtSamplesPerFile_Change();
+  txtSampleDelay_Change();
+  txtFilesPerSession_Change();
   cmdStartDatalog_->setText(kCancelCaption);
   RunDatalog();
 }

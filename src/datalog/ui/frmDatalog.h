@@ -35,6 +35,8 @@ class frmDatalog : public QDialog {
 
   // Starts a run (and returns when it has ended), or, during a run, cancels it.
   void cmdStartDatalog_Click();
+  // Corrections of the three numbers (not a number: the default; out of range: the limit), run
+  // when editing of the box is finished and before a run starts.
   void txtSamplesPerFile_Change();
   void txtSampleDelay_Change();
   void txtFilesPerSession_Change();

@@ -100,7 +100,7 @@ QLabel* DataPlotWidget::MakeLabel(const char* name, const QString& text, Qt::Ali
 
 // The range list, the pause toggle and "Save Chart...", with the range kept from the last run.
 void DataPlotWidget::BuildChartControls() {
-  lblRange_ = MakeLabel("lblRange", QStringLiteral("&Range"), Qt::AlignLeft | Qt::AlignVCenter);
+  lblRange_ = MakeLabel("lblRange", QStringLiteral("Ra&nge"), Qt::AlignLeft | Qt::AlignVCenter);
   cmboRange_ = common::Named(new QComboBox(this), "cmboRange");
   for (const RangeChoice choice : kRangeChoices) {
     cmboRange_->addItem(RangeChoiceText(choice), static_cast<int>(choice));
@@ -117,7 +117,7 @@ void DataPlotWidget::BuildChartControls() {
       "and any datalog go on. Press again to go on drawing from the latest values."));
 
   cmdSaveChart_ =
-      common::Named(new QPushButton(QStringLiteral("Save Chart..."), this), "cmdSaveChart");
+      common::Named(new QPushButton(QStringLiteral("Sa&ve Chart..."), this), "cmdSaveChart");
   cmdSaveChart_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   cmdSaveChart_->setToolTip(
       QStringLiteral("Saves the chart as a PNG picture and the values on it as a CSV file of the "

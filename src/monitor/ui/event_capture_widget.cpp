@@ -35,11 +35,11 @@ QLabel* MakeIndicator(const QString& caption, const char* name, QWidget* parent)
 EventCaptureWidget::EventCaptureWidget(Session& session, QWidget* parent)
     : QGroupBox(QStringLiteral("Event Capture"), parent),
       session_(session),
-      cmdCapArm_(new QPushButton(QStringLiteral("Arm"), this)),
-      cmdCaptConfig_(new QPushButton(QStringLiteral("Config"), this)),
+      cmdCapArm_(new QPushButton(QStringLiteral("&Arm"), this)),
+      cmdCaptConfig_(new QPushButton(QStringLiteral("&Config"), this)),
       Label6_(new QLabel(QStringLiteral("Display"), this)),
-      cmdDisplayCapt0_(new QPushButton(QStringLiteral("Capt_0"), this)),
-      cmdDisplayCapt1_(new QPushButton(QStringLiteral("Capt_1"), this)),
+      cmdDisplayCapt0_(new QPushButton(QStringLiteral("Capt_&0"), this)),
+      cmdDisplayCapt1_(new QPushButton(QStringLiteral("Capt_&1"), this)),
       lblCapReady_(MakeIndicator(QStringLiteral("Ready"), "lblCapReady", this)),
       lblCapTrig_(MakeIndicator(QStringLiteral("Trig'd"), "lblCapTrig", this)),
       txtCapIndex_(new QLineEdit(this)) {

@@ -23,10 +23,10 @@ using common::SupplyWhite;
 namespace {
 
 QString ReadCaption() {
-  return QStringLiteral("Read");
+  return QStringLiteral("&Read");
 }
 QString StopCaption() {
-  return QStringLiteral("STOP");
+  return QStringLiteral("&STOP");
 }
 
 constexpr int kSwatchSize = 12;  // pixels, the square colour marks of the graph column
@@ -85,7 +85,7 @@ void OutputRegistersWidget::BuildControls() {
   cmdReadData_ = new QPushButton(ReadCaption(), this);
   cmdReadData_->setObjectName(QStringLiteral("cmdReadData"));
   cmdReadData_->setToolTip(QStringLiteral("Read the Output Registers"));
-  ckLoop_ = new QCheckBox(QStringLiteral("Loop"), this);
+  ckLoop_ = new QCheckBox(QStringLiteral("&Loop"), this);
   ckLoop_->setObjectName(QStringLiteral("ckLoop"));
   Label11_ = new QLabel(QStringLiteral("Loop Delay msec"), this);
   Label11_->setObjectName(QStringLiteral("Label11"));
@@ -94,7 +94,7 @@ void OutputRegistersWidget::BuildControls() {
   txtLoopDelay_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   txtLoopDelay_->setFixedWidth(value_width);
   Label11_->setBuddy(txtLoopDelay_);
-  cmdResetPK_ = new QPushButton(QStringLiteral("Reset Pk"), this);
+  cmdResetPK_ = new QPushButton(QStringLiteral("Reset P&k"), this);
   cmdResetPK_->setObjectName(QStringLiteral("cmdResetPK"));
   lblReadProblem_ = new QLabel(this);
   lblReadProblem_->setObjectName(QStringLiteral("lblReadProblem"));
@@ -138,7 +138,8 @@ void OutputRegistersWidget::LayOutControls() {
 void OutputRegistersWidget::ConnectControls() {
   connect(cmdReadData_, &QPushButton::clicked, this, &OutputRegistersWidget::cmdReadData_Click);
   connect(ckLoop_, &QCheckBox::toggled, this, &OutputRegistersWidget::ckLoop_Click);
-  connect(txtLoopDelay_, &QLineEdit::textChanged, this,
+  // Corrected once the user has finished typing, never half-way (see txtLoopDelay_Change).
+  connect(txtLoopDelay_, &QLineEdit::editingFinished, this,
           &OutputRegistersWidget::txtLoopDelay_Change);
   connect(cmdResetPK_, &QPushButton::clicked, this, &OutputRegistersWidget::cmdResetPK_Click);
   for (int series = kFirstSeries; series <= kLastSeries; ++series) {
@@ -158,6 +159,7 @@ void OutputRegistersWidget::SetLoopRunning(bool running) {
 
 void OutputRegistersWidget::cmdReadData_Click() {
   if (session_.link.InterfaceType == link::kInterfaceNone) return;
+  txtLoopDelay_Change();  // the delay box shows the delay the loop waits
   if (ckLoop_->isChecked()) SetLoopRunning(!LoopRunning());
   CooperativeLoop::Run click = loop_.Single();
   if (!click.Yield()) return;

@@ -45,6 +45,8 @@ class OutputRegistersWidget : public QGroupBox {
   void ReadData();
   // Unticking Loop while the caption is "STOP" sets "Read": the loop ends after its pass.
   void ckLoop_Click();
+  // Corrects the loop-delay box when editing it is finished (Enter or the focus leaving) and
+  // before Read; meanwhile a pass waits the corrected value of whatever the box holds.
   void txtLoopDelay_Change();
   // COMMAND 0x0020, then ReadData (a single pass when a loop is already running). Nothing without
   // an interface.

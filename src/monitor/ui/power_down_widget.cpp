@@ -16,7 +16,7 @@ PowerDownWidget::PowerDownWidget(Session& session, QWidget* parent)
       Label13_(new QLabel(QStringLiteral("Set"), this)),
       txtPowerDown_(new QLineEdit(this)),
       Label21_(new QLabel(QStringLiteral("sec"), this)),
-      cmdPowerDown_(new QPushButton(QStringLiteral("Run"), this)),
+      cmdPowerDown_(new QPushButton(QStringLiteral("R&un"), this)),
       Label14_(new QLabel(QStringLiteral("Elapsed"), this)),
       lblPDElapsed_(new QLabel(QStringLiteral("PDElapsed"), this)),
       Label12_(new QLabel(QStringLiteral("sec"), this)),
@@ -54,7 +54,8 @@ PowerDownWidget::PowerDownWidget(Session& session, QWidget* parent)
 }
 
 void PowerDownWidget::ConnectControls() {
-  connect(txtPowerDown_, &QLineEdit::textChanged, this, &PowerDownWidget::txtPowerDown_Change);
+  // Corrected once the user has finished typing (Enter or the focus leaving), never half-way.
+  connect(txtPowerDown_, &QLineEdit::editingFinished, this, &PowerDownWidget::txtPowerDown_Change);
   connect(cmdPowerDown_, &QPushButton::clicked, this, &PowerDownWidget::cmdPowerDown_Click);
 }
 
@@ -65,6 +66,7 @@ void PowerDownWidget::txtPowerDown_Change() {
 }
 
 void PowerDownWidget::cmdPowerDown_Click() {
+  txtPowerDown_Change();  // the sensor sleeps for the time the box shows
   CooperativeLoop::Run run = count_loop_.Start();
   RunPowerDown(
       session_, PowerDownSeconds(txtPowerDown_->text()),

@@ -22,6 +22,7 @@ class PowerDownWidget : public QGroupBox {
  public:
   explicit PowerDownWidget(Session& session, QWidget* parent = nullptr);
 
+  // Corrects the time box when editing it is finished and before Run.
   void txtPowerDown_Change();
   // SLP_CNT = whole half-seconds of the time, then the count, then 200 ms.
   void cmdPowerDown_Click();

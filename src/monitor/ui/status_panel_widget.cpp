@@ -18,8 +18,8 @@ using common::SetBackground;
 StatusPanelWidget::StatusPanelWidget(Session& session, QWidget* parent)
     : QGroupBox(QStringLiteral("Status Register"), parent),
       session_(session),
-      CmdUpdateStatus_(new QPushButton(QStringLiteral("Read Status"), this)),
-      cmdClearAlarm_(new QPushButton(QStringLiteral("Clear"), this)) {
+      CmdUpdateStatus_(new QPushButton(QStringLiteral("Read S&tatus"), this)),
+      cmdClearAlarm_(new QPushButton(QStringLiteral("Cl&ear"), this)) {
   setObjectName(QStringLiteral("FrmStatus"));
   CmdUpdateStatus_->setObjectName(QStringLiteral("CmdUpdateStatus"));
   CmdUpdateStatus_->setToolTip(QStringLiteral("Display the Status Register"));

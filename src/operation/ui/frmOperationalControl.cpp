@@ -3,6 +3,7 @@
 #include "common/message_titles.h"
 #include "common/number_text.h"
 #include "common/ui/named_widgets.h"
+#include "common/ui/window_placement.h"
 #include "operation/sample_rate.h"
 #include "registers/register_index.h"
 
@@ -63,7 +64,8 @@ frmOperationalControl::frmOperationalControl(Session& session, QWidget* parent)
       lblSampleRate_(MakeTitle(QStringLiteral("Sample Rate"), "lblSampleRate", this)),
       txtSampleRate_(Named(new QLineEdit(this), "txtSampleRate")),
       lblSPS_(MakeLabel(QStringLiteral("SPS"), "lblSPS", this)),
-      cmdWriteSmpl_prd_(Named(new QPushButton(QStringLiteral("Update"), this), "cmdWriteSmpl_prd")),
+      cmdWriteSmpl_prd_(
+          Named(new QPushButton(QStringLiteral("&Update"), this), "cmdWriteSmpl_prd")),
       lblSmplPrdCaption_(MakeLabel(QStringLiteral("SMPL_PRD Contents"), "lblSmplPrdCaption", this)),
       lblSmpl_Prd_(MakeContents("lblSmpl_Prd", this)),
       lblAuxIO_(
@@ -106,19 +108,20 @@ frmOperationalControl::frmOperationalControl(Session& session, QWidget* parent)
           MakeTitle(QStringLiteral("Auxilliary D/A Converter Output"), "lblAuxDacTitle", this)),
       txtVolts_(Named(new QLineEdit(this), "txtVolts")),
       lblVolts_(MakeLabel(QStringLiteral("Volts"), "lblVolts", this)),
-      cmdWriteAuxDac_(Named(new QPushButton(QStringLiteral("Update"), this), "cmdWriteAuxDac")),
+      cmdWriteAuxDac_(Named(new QPushButton(QStringLiteral("U&pdate"), this), "cmdWriteAuxDac")),
       lblAuxDacCaption_(MakeLabel(QStringLiteral("AUX_DAC Contents"), "lblAuxDacCaption", this)),
       lblAuxDac_(MakeContents("lblAuxDac", this)),
-      cmdFlash_(
-          Named(new QPushButton(QStringLiteral("Flash Memory Register Update"), this), "cmdFlash")),
-      cmdClose_(Named(new QPushButton(QStringLiteral("Close Window"), this), "cmdClose")) {
+      cmdFlash_(Named(new QPushButton(QStringLiteral("&Flash Memory Register Update"), this),
+                      "cmdFlash")),
+      cmdClose_(Named(new QPushButton(QStringLiteral("&Close Window"), this), "cmdClose")) {
   setObjectName(QStringLiteral("frmOperationalControl"));
   setWindowTitle(QStringLiteral("Operational Control"));
   setModal(true);
 
   lblSampleRate_->setBuddy(txtSampleRate_);
   lblAuxDacTitle_->setBuddy(txtVolts_);
-  // Return in a box must not press a button: every button but Close writes to the device.
+  // No button is pressed by a Return meant for a box: Return in a box updates its row (see
+  // ConnectControls) and leaves the window open.
   for (QPushButton* button : {cmdWriteSmpl_prd_, cmdWriteAuxDac_, cmdFlash_, cmdClose_}) {
     button->setAutoDefault(false);
   }
@@ -261,14 +264,15 @@ void frmOperationalControl::ConnectControls() {
           &frmOperationalControl::cmdWriteSmpl_prd_Click);
   connect(cmdWriteAuxDac_, &QPushButton::clicked, this,
           &frmOperationalControl::cmdWriteAuxDac_Click);
+  // Enter in a box does what its row's Update does.
+  connect(txtSampleRate_, &QLineEdit::returnPressed, cmdWriteSmpl_prd_, &QPushButton::click);
+  connect(txtVolts_, &QLineEdit::returnPressed, cmdWriteAuxDac_, &QPushButton::click);
   connect(cmdFlash_, &QPushButton::clicked, this, &frmOperationalControl::cmdFlash_Click);
   connect(cmdClose_, &QPushButton::clicked, this, &frmOperationalControl::cmdClose_Click);
 }
 
 void frmOperationalControl::Form_Load() {
-  if (QWidget* main_window = parentWidget()) {
-    move(main_window->window()->frameGeometry().topLeft());
-  }
+  common::PlaceBesideMainWindow(this, parentWidget());
   if (!HasInterface()) return;  // nothing to read from, and nothing to say
   const OperationalWords words = ReadOperationalWords(session_.link);
   if (words.smpl_prd) ShowSmplPrd(*words.smpl_prd);

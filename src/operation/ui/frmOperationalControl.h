@@ -26,7 +26,7 @@ class frmOperationalControl : public QDialog {
   // Builds the controls and runs Form_Load.
   explicit frmOperationalControl(Session& session, QWidget* parent = nullptr);
 
-  // Places the window at the main window's top-left corner and fills it from SMPL_PRD,
+  // Places the window beside the main window and fills it from SMPL_PRD,
   // GPIO_CTRL, MISC_CTRL and AUX_DAC. Writes nothing. A register the sensor does not answer
   // leaves its controls as they were (blank, no option selected), with one message.
   void Form_Load();

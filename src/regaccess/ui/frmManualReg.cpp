@@ -2,9 +2,11 @@
 
 #include "common/message_titles.h"
 #include "common/ui/named_widgets.h"
+#include "common/ui/window_placement.h"
 #include "common/whole_file.h"
 
 #include <QBuffer>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
 #include <QFileDialog>
@@ -87,20 +89,20 @@ frmManualReg::frmManualReg(Session& session, QWidget* parent)
       txtRegRead_(MakeDisplay("txtRegRead", this)),
       lblRegWrite_(MakeLabel(QStringLiteral("Write Flag"), "lblRegWrite", this)),
       txtRegWrite_(MakeDisplay("txtRegWrite", this)),
-      cmdRead_(MakeButton(QStringLiteral("Read (Hex)"), "cmdRead", this)),
+      cmdRead_(MakeButton(QStringLiteral("&Read (Hex)"), "cmdRead", this)),
       txtRead_(MakeDisplay("txtRead", this)),
       lblRegVal_(MakeLabel(QStringLiteral("Deci. Value"), "lblRegVal", this)),
       txtRegVal_(MakeDisplay("txtRegVal", this)),
-      cmdWrite_(MakeButton(QStringLiteral("Write (Hex)"), "cmdWrite", this)),
+      cmdWrite_(MakeButton(QStringLiteral("&Write (Hex)"), "cmdWrite", this)),
       txtDataWrite_(Named(new QLineEdit(this), "txtDataWrite")),
       frameUserReg_(Named(new QGroupBox(QStringLiteral("User Registers (Hex Values)"), this),
                           "frameUserReg")),
       txtUserReg_(Named(new QPlainTextEdit(this), "txtUserReg")),
-      cmdReadUserReg_(MakeButton(QStringLiteral("Read"), "cmdReadUserReg", this)),
-      cmdSaveListing_(MakeButton(QStringLiteral("Save Listing..."), "cmdSaveListing", this)),
-      cmdPrint_(MakeButton(QStringLiteral("Print"), "cmdPrint", this)),
-      cmdUpdateFlash_(MakeButton(QStringLiteral("Update Flash"), "cmdUpdateFlash", this)),
-      cmdClose_(MakeButton(QStringLiteral("Close Window"), "cmdClose", this)) {
+      cmdReadUserReg_(MakeButton(QStringLiteral("R&ead"), "cmdReadUserReg", this)),
+      cmdSaveListing_(MakeButton(QStringLiteral("&Save Listing..."), "cmdSaveListing", this)),
+      cmdPrint_(MakeButton(QStringLiteral("&Print"), "cmdPrint", this)),
+      cmdUpdateFlash_(MakeButton(QStringLiteral("&Update Flash"), "cmdUpdateFlash", this)),
+      cmdClose_(MakeButton(QStringLiteral("&Close Window"), "cmdClose", this)) {
   setObjectName(QStringLiteral("frmManualReg"));
   setWindowTitle(QStringLiteral("Register Information"));
   setModal(true);
@@ -219,6 +221,8 @@ void frmManualReg::ConnectControls() {
   connect(cmboRegister_, &QComboBox::currentIndexChanged, this, &frmManualReg::cmboRegister_Click);
   connect(cmdRead_, &QPushButton::clicked, this, &frmManualReg::cmdRead_Click);
   connect(cmdWrite_, &QPushButton::clicked, this, &frmManualReg::cmdWrite_Click);
+  // Enter in the write box writes, as "Write (Hex)" does.
+  connect(txtDataWrite_, &QLineEdit::returnPressed, cmdWrite_, &QPushButton::click);
   connect(cmdReadUserReg_, &QPushButton::clicked, this, &frmManualReg::cmdReadUserReg_Click);
   connect(cmdPrint_, &QPushButton::clicked, this, &frmManualReg::cmdPrint_Click);
   connect(cmdSaveListing_, &QPushButton::clicked, this, &frmManualReg::cmdSaveListing_Click);
@@ -227,7 +231,6 @@ void frmManualReg::ConnectControls() {
 }
 
 void frmManualReg::Form_Load() {
-  if (QWidget* owner = parentWidget()) move(owner->window()->pos());
   const QStringList labels = RegisterListTexts(session_.table);
   if (cmboRegister_->count() != labels.size()) {
     cmboRegister_->clear();
@@ -235,11 +238,18 @@ void frmManualReg::Form_Load() {
   }
   ShowEntry(Selected());
   UpdateFlashOffer();
+  common::PlaceBesideMainWindow(this, parentWidget());  // once filled, at its final size
 }
 
 void frmManualReg::showEvent(QShowEvent* event) {
   UpdateFlashOffer();
   QDialog::showEvent(event);
+}
+
+void frmManualReg::closeEvent(QCloseEvent* event) {
+  // The window system's close box, not Close Window or Escape (which only hide the window).
+  if (event->spontaneous()) discarded_ = true;
+  QDialog::closeEvent(event);
 }
 
 void frmManualReg::UpdateFlashOffer() {
@@ -262,6 +272,9 @@ void frmManualReg::ShowEntry(int position) {
 }
 
 void frmManualReg::cmboRegister_Click() {
+  // What was read belongs to the register chosen before.
+  txtRead_->clear();
+  txtRegVal_->clear();
   ShowEntry(Selected());
 }
 

@@ -1,7 +1,8 @@
 // "Register Information": any register of the list read as a raw hexadecimal word and its value,
 // written from a hexadecimal text, the user registers listed (and printed or saved as text), and
 // the registers stored in the sensor's flash. The main window opens it modally from its
-// "Registers" menu when an interface is ready; the window fills its list when it is made.
+// "Registers" menu; the window fills its list when it is made and is then hidden and shown again,
+// keeping the chosen register and the listing.
 #pragma once
 
 #include "regaccess/manual_register.h"
@@ -12,6 +13,7 @@
 
 #include <functional>
 
+class QCloseEvent;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -31,7 +33,7 @@ class frmManualReg : public QDialog {
   explicit frmManualReg(Session& session, QWidget* parent = nullptr);
 
   // Fills the register list ("None" and the 31 labels) once, with no register chosen: both
-  // buttons off. Places the window at the main window's top-left corner.
+  // buttons off. Places the window beside the main window.
   void Form_Load();
 
   void cmboRegister_Click();
@@ -42,8 +44,12 @@ class frmManualReg : public QDialog {
   void cmdPrint_Click();
   void cmdSaveListing_Click();
   void cmdUpdateFlash_Click();
-  // Hides the window (exec() returns); what it shows stays for the next showing.
+  // Hides the window (exec() returns); what it shows stays for the next showing. Escape does the
+  // same.
   void cmdClose_Click();
+
+  // Closed with the frame's close box: the main window discards it rather than show it again.
+  bool Discarded() const { return discarded_; }
 
   // Asks where to save a file: (caption, suggested path, filter) -> chosen path, empty when the
   // user cancels. A file dialog; tests put their own answer here.
@@ -53,6 +59,7 @@ class frmManualReg : public QDialog {
   // "Update Flash" follows DeviceRevision each time the window is shown: the About window may
   // have read the sensor since the last showing.
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void LayOutControls();
@@ -68,6 +75,7 @@ class frmManualReg : public QDialog {
   Session& session_;
   // The listing as read (CR LF line ends), shown in txtUserReg; empty until "Read".
   QString listing_;
+  bool discarded_ = false;
 
   QGroupBox* frameRegister_;
   QLabel* lblRegister_;

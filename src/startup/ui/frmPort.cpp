@@ -2,6 +2,7 @@
 
 #include "common/hex_text.h"
 #include "common/number_text.h"
+#include "common/ui/window_placement.h"
 #include "startup/port_access.h"
 
 #include <QGridLayout>
@@ -18,8 +19,8 @@ frmPort::frmPort(Session& session, QWidget* parent)
       lblPrompt_(new QLabel(QStringLiteral("Select the Parallel Port Address"), this)),
       Label1_(new QLabel(QStringLiteral("Port Address (Hex)"), this)),
       txtUser_(new QLineEdit(this)),
-      cmdOK_(new QPushButton(QStringLiteral("OK"), this)),
-      cmdCancel_(new QPushButton(QStringLiteral("Cancel"), this)) {
+      cmdOK_(new QPushButton(QStringLiteral("&OK"), this)),
+      cmdCancel_(new QPushButton(QStringLiteral("&Cancel"), this)) {
   setObjectName(QStringLiteral("frmPort"));
   setWindowTitle(QStringLiteral("Parallel Port Setup"));
   setModal(true);
@@ -44,8 +45,7 @@ frmPort::frmPort(Session& session, QWidget* parent)
   layout->addWidget(cmdCancel_, 2, 1);
   ConnectControls();
 
-  // Tool windows open at the main window's top-left corner.
-  if (parent) move(parent->window()->geometry().topLeft());
+  common::PlaceBesideMainWindow(this, parent);
 }
 
 void frmPort::ConnectControls() {

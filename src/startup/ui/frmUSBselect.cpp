@@ -1,5 +1,6 @@
 #include "startup/ui/frmUSBselect.h"
 
+#include "common/ui/window_placement.h"
 #include "link/card_selection.h"
 
 #include <QButtonGroup>
@@ -30,9 +31,9 @@ frmUSBselect::frmUSBselect(Session& session, QWidget* parent)
     : QDialog(parent),
       session_(session),
       optUsbPort_(new QButtonGroup(this)),
-      cmdFindEzUsb_(new QPushButton(QStringLiteral("Search"), this)),
-      cmdDebugUsb_(new QPushButton(QStringLiteral("Debug"), this)),
-      cmdExit_(new QPushButton(QStringLiteral("OK"), this)) {
+      cmdFindEzUsb_(new QPushButton(QStringLiteral("&Search"), this)),
+      cmdDebugUsb_(new QPushButton(QStringLiteral("&Debug"), this)),
+      cmdExit_(new QPushButton(QStringLiteral("&OK"), this)) {
   setObjectName(QStringLiteral("frmUSBselect"));
   setWindowTitle(QStringLiteral("USB SPI Card Selection"));
   setModal(true);
@@ -77,7 +78,7 @@ frmUSBselect::frmUSBselect(Session& session, QWidget* parent)
   layout->addLayout(buttons);
   ConnectControls();
 
-  if (parent) move(parent->window()->geometry().topLeft());
+  common::PlaceBesideMainWindow(this, parent);
 }
 
 void frmUSBselect::ConnectControls() {

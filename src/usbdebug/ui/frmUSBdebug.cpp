@@ -2,7 +2,9 @@
 
 #include "common/message_titles.h"
 #include "common/number_text.h"
+#include "common/ui/mnemonic_text.h"
 #include "common/ui/named_widgets.h"
+#include "common/ui/window_placement.h"
 #include "link/card_selection.h"
 #include "usbdebug/transfer_words.h"
 
@@ -51,6 +53,14 @@ QString PleaseSelectABuffer() {
   return QStringLiteral("Please Select a Buffer first");
 }
 
+// The captions that change with the state, each with its mnemonic.
+QString PolarityCaption(bool positive) {
+  return positive ? QStringLiteral("&Pos") : QStringLiteral("&Neg");
+}
+QString LoopCaption(bool running) {
+  return running ? QStringLiteral("S&top") : QStringLiteral("&Loop");
+}
+
 }  // namespace
 
 frmUSBdebug::frmUSBdebug(Session& session, QWidget* parent)
@@ -69,7 +79,7 @@ frmUSBdebug::frmUSBdebug(Session& session, QWidget* parent)
                      "window's reads."),
       "lblSettingsNote", this);
   note->setWordWrap(true);
-  cmdExit_ = MakeButton(QStringLiteral("OK"), "cmdExit",
+  cmdExit_ = MakeButton(QStringLiteral("&OK"), "cmdExit",
                         QStringLiteral("Stop any loop and close this window"), this);
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(note, 1);
@@ -85,7 +95,7 @@ frmUSBdebug::frmUSBdebug(Session& session, QWidget* parent)
   // No card is chosen until the window searches.
   frameSPIsetup_->setEnabled(false);
   frameManual_->setEnabled(false);
-  if (parent) move(parent->window()->frameGeometry().topLeft());
+  common::PlaceBesideMainWindow(this, parent);
 }
 
 QGroupBox* frmUSBdebug::MakeBufferFrame() {
@@ -114,7 +124,7 @@ QGroupBox* frmUSBdebug::MakeBufferFrame() {
       grid->addWidget(cell, i + 1, column++);
     }
   }
-  cmdFindEzUsb_ = MakeButton(QStringLiteral("Search"), "cmdFindEzUsb",
+  cmdFindEzUsb_ = MakeButton(QStringLiteral("&Search"), "cmdFindEzUsb",
                              QStringLiteral("Look for USB SPI cards again"), frame);
   grid->addWidget(cmdFindEzUsb_, kNoneIndex + 1, 4, 1, 2);
   grid->setColumnStretch(6, 1);
@@ -137,10 +147,10 @@ QGroupBox* frmUSBdebug::MakeSetupFrame() {
                                       .arg(StaticBitOfBox(box), 2, 16, QLatin1Char('0')));
     static_grid->addWidget(chkStaticBits_[i], i / 2, i % 2);
   }
-  cmdReadBits_ = MakeButton(QStringLiteral("Read"), "cmdReadBits",
+  cmdReadBits_ = MakeButton(QStringLiteral("&Read"), "cmdReadBits",
                             QStringLiteral("Read the card's static bits"), statics);
   cmdSetSpiBits_ =
-      MakeButton(QStringLiteral("Set Bits"), "cmdSetSpiBits",
+      MakeButton(QStringLiteral("Set &Bits"), "cmdSetSpiBits",
                  QStringLiteral("Set the card's static bits to the ticked lines"), statics);
   static_grid->addWidget(cmdReadBits_, 2, 0);
   static_grid->addWidget(cmdSetSpiBits_, 2, 1);
@@ -160,9 +170,9 @@ QGroupBox* frmUSBdebug::MakeSetupFrame() {
   txtLoopDelay_->setMaximumWidth(60);
   txtLoopDelay_->setToolTip(
       QStringLiteral("Microseconds between words, 1 to 255: press Enter to set it on the card"));
-  cmdReadDelay_ = MakeButton(QStringLiteral("Read"), "cmdReadDelay",
+  cmdReadDelay_ = MakeButton(QStringLiteral("R&ead"), "cmdReadDelay",
                              QStringLiteral("Read the card's delay between words"), frameSPIsetup_);
-  cmdPolarity_ = MakeButton(QStringLiteral("Pos"), "cmdPolarity",
+  cmdPolarity_ = MakeButton(PolarityCaption(true), "cmdPolarity",
                             QStringLiteral("The edge the card reads the sensor's data on: click "
                                            "to switch between Pos and Neg"),
                             frameSPIsetup_);
@@ -220,9 +230,9 @@ QGroupBox* frmUSBdebug::MakeManualFrame() {
   }
 
   cmdWriteSpi_ =
-      MakeButton(QStringLiteral("Write"), "cmdWriteSpi",
+      MakeButton(QStringLiteral("&Write"), "cmdWriteSpi",
                  QStringLiteral("Send the words once and show the answers"), frameManual_);
-  cmdLoop_ = MakeButton(QStringLiteral("Loop"), "cmdLoop",
+  cmdLoop_ = MakeButton(LoopCaption(false), "cmdLoop",
                         QStringLiteral("Send the words again and again until Stop"), frameManual_);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(cmdWriteSpi_);
@@ -245,6 +255,11 @@ void frmUSBdebug::ConnectControls() {
   connect(cmdSetSpiBits_, &QPushButton::clicked, this, &frmUSBdebug::cmdSetSpiBits_Click);
   connect(cmdReadDelay_, &QPushButton::clicked, this, &frmUSBdebug::cmdReadDelay_Click);
   connect(txtLoopDelay_, &QLineEdit::returnPressed, this, &frmUSBdebug::txtLoopDelay_Enter);
+  // Enter in the word count or a word to send does what Write does.
+  connect(txtNumWords_, &QLineEdit::returnPressed, cmdWriteSpi_, &QPushButton::click);
+  for (int i = 1; i <= kWords; ++i) {
+    connect(txtWriteSpi_[i], &QLineEdit::returnPressed, cmdWriteSpi_, &QPushButton::click);
+  }
   connect(cmdPolarity_, &QPushButton::clicked, this, &frmUSBdebug::cmdPolarity_Click);
   connect(cmdWriteSpi_, &QPushButton::clicked, this, &frmUSBdebug::cmdWriteSpi_Click);
   connect(cmdLoop_, &QPushButton::clicked, this, &frmUSBdebug::cmdLoop_Click);
@@ -260,7 +275,7 @@ void frmUSBdebug::showEvent(QShowEvent* event) {
 void frmUSBdebug::Form_Activate() {
   cmdFindEzUsb_Click();
   if (card_.SpiChan >= 1 && card_.SpiChan <= kChannels) channels_[card_.SpiChan]->setChecked(true);
-  cmdPolarity_->setText(card_.SpiInPolarity ? QStringLiteral("Pos") : QStringLiteral("Neg"));
+  cmdPolarity_->setText(PolarityCaption(card_.SpiInPolarity));
 }
 
 void frmUSBdebug::cmdFindEzUsb_Click() {
@@ -361,9 +376,9 @@ void frmUSBdebug::txtLoopDelay_Enter() {
 }
 
 void frmUSBdebug::cmdPolarity_Click() {
-  const bool positive = cmdPolarity_->text() != QLatin1String("Pos");
+  const bool positive = common::WithoutMnemonic(cmdPolarity_->text()) != QLatin1String("Pos");
   card_.SpiInPolarity = positive;
-  cmdPolarity_->setText(positive ? QStringLiteral("Pos") : QStringLiteral("Neg"));
+  cmdPolarity_->setText(PolarityCaption(positive));
 }
 
 void frmUSBdebug::cmdWriteSpi_Click() {
@@ -463,7 +478,7 @@ void frmUSBdebug::ShowReadback(const QStringList& readback) {
 }
 
 void frmUSBdebug::ShowLoopRunning(bool running) {
-  cmdLoop_->setText(running ? QStringLiteral("Stop") : QStringLiteral("Loop"));
+  cmdLoop_->setText(LoopCaption(running));
   cmdFindEzUsb_->setEnabled(!running);
   cmdWriteSpi_->setEnabled(!running);
   txtLoopDelay_->setEnabled(!running);
@@ -476,7 +491,7 @@ void frmUSBdebug::ShowLoopRunning(bool running) {
 
 void frmUSBdebug::StopLoop() {
   loop_.SetRunning(false);
-  cmdLoop_->setText(QStringLiteral("Loop"));
+  cmdLoop_->setText(LoopCaption(false));
 }
 
 }  // namespace talvix::usbdebug

@@ -3,6 +3,7 @@
 // after the user's remedy logs again.
 #include "datalog/ui/frmDatalog.h"
 
+#include "common/ui/mnemonic_text.h"
 #include "support/file_faults.h"
 #include "support/link_faults.h"
 #include "support/ui/window_probe.h"
@@ -62,8 +63,10 @@ TEST_P(DatalogFaultTest, RunEndsWithOneMessageAndOnlyTheRowsRead) {
   EXPECT_TRUE(rows[0].startsWith("1,"));
   EXPECT_TRUE(rows[1].startsWith("2,"));
   EXPECT_FALSE(window->RunActive());
-  EXPECT_EQ(test::Control<QAbstractButton>(&*window, QStringLiteral("cmdStartDatalog"))->text(),
-            "Start Datalog");
+  EXPECT_EQ(
+      common::WithoutMnemonic(
+          test::Control<QAbstractButton>(&*window, QStringLiteral("cmdStartDatalog"))->text()),
+      "Start Datalog");
 
   sim.events.on_events = nullptr;
   ASSERT_TRUE(test::Recover(sim, GetParam()));

@@ -3,6 +3,7 @@
 // which yield (with no sample delay there is one yield before each file and one after each sample).
 #include "datalog/ui/frmDatalog.h"
 
+#include "common/ui/mnemonic_text.h"
 #include "support/file_faults.h"
 #include "support/register_file_sensor.h"
 #include "support/sim_session.h"
@@ -63,7 +64,8 @@ class FrmDatalogTest : public ::testing::Test {
   void Check(int box) { Find<QCheckBox>(QStringLiteral("CheckReg%1").arg(box))->setChecked(true); }
   void Click() { Find<QAbstractButton>(QStringLiteral("cmdStartDatalog"))->click(); }
   QString Caption() const {
-    return Find<QAbstractButton>(QStringLiteral("cmdStartDatalog"))->text();
+    return common::WithoutMnemonic(
+        Find<QAbstractButton>(QStringLiteral("cmdStartDatalog"))->text());
   }
   // Files, samples per file and delay, then a click on Start.
   void Run(int files, int samples, const char* delay = "0") {
@@ -113,6 +115,7 @@ class FrmDatalogCorrectionTest : public FrmDatalogTest,
 
 TEST_P(FrmDatalogCorrectionTest, BoxShowsTheCorrectedText) {
   Box(GetParam().box)->setText(QString::fromLatin1(GetParam().typed));
+  emit Box(GetParam().box)->editingFinished();
   // The folder box always shows the data folder again.
   const QString shown = GetParam().shown != nullptr ? QString::fromLatin1(GetParam().shown)
                                                     : QDir::toNativeSeparators(folder.path());

@@ -1,5 +1,6 @@
 #include "usbdebug/ui/frmUSBdebug.h"
 
+#include "common/ui/mnemonic_text.h"
 #include "link/usb_spi_card.h"
 #include "support/ui/startup_fixture.h"
 #include "support/ui/window_probe.h"
@@ -36,6 +37,7 @@ class FrmUsbDebugTest : public ::testing::Test, public test::StartupFixture {
     return test::Control<T>(&window, name);
   }
   QPushButton* Button(const char* name) { return Get<QPushButton>(QString::fromLatin1(name)); }
+  QString Caption(const char* name) { return common::WithoutMnemonic(Button(name)->text()); }
   QLineEdit* Box(const QString& name) { return Get(name); }
   sim::SimUsbCard& Card() { return *rig.usb.Card(0); }
   std::vector<Packet> Packets() const { return rig.usb.ReceivedPackets(0); }
@@ -69,7 +71,7 @@ TEST_F(FrmUsbDebugTest, ShowingSearchesAndTakesTheFirstCardWithItsSettings) {
   EXPECT_FALSE(Get<QRadioButton>("optUsbPort1")->isEnabled());
   EXPECT_TRUE(Get<QGroupBox>("frameManual")->isEnabled());
   EXPECT_TRUE(Get<QRadioButton>("optSpiChan1")->isChecked());
-  EXPECT_EQ(Button("cmdPolarity")->text(), "Pos");
+  EXPECT_EQ(Caption("cmdPolarity"), "Pos");
   // The scan's board information; bits, delay, then the two reads of the card's setup. The box
   // shows what the card said.
   EXPECT_EQ(Packets(), (std::vector<Packet>{{0}, {12, 120}, {11, 25}, {1}, {1}}));
@@ -186,7 +188,7 @@ TEST_F(FrmUsbDebugTest, AFailedSetupReadKeepsWhatWasShownAndTheNextChoiceSendsIt
 TEST_F(FrmUsbDebugTest, PolarityButtonSwitchesTheTransferCommand) {
   window.show();
   Button("cmdPolarity")->click();
-  EXPECT_EQ(Button("cmdPolarity")->text(), "Neg");
+  EXPECT_EQ(Caption("cmdPolarity"), "Neg");
   window.cmdWriteSpi_Click();
   EXPECT_EQ(Packets().back()[0], link::kCardCmdTransferInverted);
   Button("cmdPolarity")->click();
@@ -200,7 +202,7 @@ TEST_F(FrmUsbDebugTest, LoopRunsUntilStopWithTheSettingsLockedMeanwhile) {
   AtYield(3, [&] {
     locked = !Button("cmdFindEzUsb")->isEnabled() && !Button("cmdWriteSpi")->isEnabled() &&
              !Box("txtLoopDelay")->isEnabled() && !Get<QRadioButton>("optUsbPort0")->isEnabled() &&
-             Button("cmdLoop")->text() == "Stop";
+             Caption("cmdLoop") == "Stop";
     Button("cmdLoop")->click();
   });
   Button("cmdLoop")->click();
@@ -209,7 +211,7 @@ TEST_F(FrmUsbDebugTest, LoopRunsUntilStopWithTheSettingsLockedMeanwhile) {
   EXPECT_EQ(Transfers(), 1 + 3);  // the Write, then one transfer before each yield
   EXPECT_EQ(Packets().back()[1], 3);
   EXPECT_FALSE(window.LoopRunning());
-  EXPECT_EQ(Button("cmdLoop")->text(), "Loop");
+  EXPECT_EQ(Caption("cmdLoop"), "Loop");
   EXPECT_TRUE(Button("cmdWriteSpi")->isEnabled());
   EXPECT_TRUE(Get<QRadioButton>("optUsbPort0")->isEnabled());
 }
@@ -227,7 +229,7 @@ TEST_F(FrmUsbDebugTest, ACardUnpluggedDuringTheLoopStopsItOnceWithTheAnswersKept
   EXPECT_EQ(notifier.texts, QStringList{"Error Writing SPI"});
   EXPECT_TRUE(Get<QRadioButton>("optUsbPort4")->isChecked());
   EXPECT_FALSE(Get<QGroupBox>("frameManual")->isEnabled());
-  EXPECT_EQ(Button("cmdLoop")->text(), "Loop");
+  EXPECT_EQ(Caption("cmdLoop"), "Loop");
   EXPECT_FALSE(shown.isEmpty());
   EXPECT_EQ(Box("txtReadSpi1")->text(), shown);
 }
@@ -248,7 +250,7 @@ TEST_P(LoopEndTest, NoTransferAfterTheWindowIsLeft) {
   Button("cmdLoop")->click();
   EXPECT_EQ(yields, 2);
   EXPECT_EQ(Transfers(), sent_before);
-  EXPECT_EQ(Button("cmdLoop")->text(), "Loop");
+  EXPECT_EQ(Caption("cmdLoop"), "Loop");
   EXPECT_TRUE(notifier.texts.isEmpty());
 }
 
