@@ -1,5 +1,6 @@
 #include "about/about_texts.h"
 
+#include "common/advice_texts.h"
 #include "common/number_text.h"
 #include "registers/register_index.h"
 
@@ -44,8 +45,9 @@ QString ProductDateText(const ProductIdentity& identity) {
 
 QString NoAnswerText() {
   return QStringLiteral(
-      "The sensor did not answer: its product identification could not be read. Check that the "
-      "sensor is connected and powered, then open this window again.");
+             "The sensor did not answer: its product identification could not be read. %1 Then "
+             "open this window again.")
+      .arg(common::CheckConnectionsAdvice());
 }
 
 ProductRead ReadProductWords(link::RegisterAccess& link) {
