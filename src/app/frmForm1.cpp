@@ -27,8 +27,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QShowEvent>
+#include <QTimer>
 
 #include <cstdio>
+#include <utility>
 
 namespace talvix::app {
 
@@ -246,7 +249,7 @@ void frmForm1::BringUpInterface() {
       break;
     default:
       session_.link.InterfaceType = link::kInterfaceNone;
-      ShowMessage(QStringLiteral("Please select an interface before taking data"));
+      ShowMessageOverWindow(QStringLiteral("Please select an interface before taking data"));
       break;
   }
 }
@@ -285,6 +288,7 @@ bool frmForm1::Check_Interface() {
 void frmForm1::ShowInterfaceChecks() {
   mnuPort_->setChecked(session_.link.InterfaceType == link::kInterfaceParallel);
   mnuUsb_->setChecked(session_.link.InterfaceType == link::kInterfaceUsb);
+  monitor_->ShowInterfaceState();  // without one, the values show that they are old
 }
 
 void frmForm1::mnuPort_Click() {
@@ -367,6 +371,24 @@ void frmForm1::closeEvent(QCloseEvent* event) {
 
 void frmForm1::ShowMessage(const QString& text) {
   session_.notifier().Message(text, common::MessageTitle());
+}
+
+void frmForm1::ShowMessageOverWindow(const QString& text) {
+  if (isVisible()) {
+    ShowMessage(text);
+    return;
+  }
+  messages_when_shown_ << text;
+}
+
+void frmForm1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (messages_when_shown_.isEmpty()) return;
+  // After the window has been drawn, so that the message box has it to stand over.
+  QTimer::singleShot(0, this, [this] {
+    const QStringList messages = std::exchange(messages_when_shown_, {});
+    for (const QString& text : messages) ShowMessage(text);
+  });
 }
 
 }  // namespace talvix::app

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -99,6 +100,7 @@ class frmForm1 : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void BuildMenus();
@@ -108,6 +110,9 @@ class frmForm1 : public QMainWindow {
   // Check marks of the two interface items from InterfaceType.
   void ShowInterfaceChecks();
   void ShowMessage(const QString& text);
+  // A message of the load step: shown over the main window once it is on the screen (the load
+  // runs before the window is shown), at once when it already is.
+  void ShowMessageOverWindow(const QString& text);
   // Opens a tool window of type T modally, after the interface check.
   template <typename T>
   void OpenToolWindow();
@@ -126,6 +131,7 @@ class frmForm1 : public QMainWindow {
   // The capture windows delete themselves when closed.
   QPointer<capture::frmCaptConfig> capture_config_;
   std::array<QPointer<capture::frmCapDisplay>, 2> capture_displays_;
+  QStringList messages_when_shown_;
   bool exiting_ = false;
   int exit_status_ = 0;  // 1 once the exit path failed to write the configuration
   QString exit_error_;   // why it failed

@@ -4,9 +4,16 @@
 #include "platform/event_pump.h"
 #include "platform/notifier.h"
 
+class QMessageBox;
+
 namespace talvix::app {
 
-// A modal message box with an OK button, over the active window.
+// A message box is as wide as its text: a short text under a long title would cut the title off.
+// This widens `box` to show its whole title.
+void WidenForTitle(QMessageBox& box);
+
+// A modal message box with an OK button, over the active window (or the main window while none
+// is active), wide enough for its title.
 class MessageBoxNotifier : public platform::Notifier {
  public:
   void Message(const QString& text, const QString& title) override;

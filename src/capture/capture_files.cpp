@@ -1,5 +1,7 @@
 #include "capture/capture_files.h"
 
+#include <QFileInfo>
+
 #include "capture/capture_readout.h"
 #include "common/whole_file.h"
 
@@ -78,6 +80,30 @@ CaptureFilesOutcome WriteCaptureFiles(Session& session, const QString& folder,
   }
   outcome.message = failures.join(QStringLiteral("\r\n"));
   return outcome;
+}
+
+QString FilesWrittenLine(const QStringList& written) {
+  if (written.isEmpty()) return NotWrittenLine(NotWritten::kFailed);
+  QStringList names;
+  for (const QString& path : written) names << QFileInfo(path).fileName();
+  QString line =
+      QStringLiteral("Wrote %1 in %2")
+          .arg(names.join(QStringLiteral(" and ")), QFileInfo(written.front()).absolutePath());
+  if (written.size() < 2) line += QStringLiteral("; the other file was not written");
+  return line;
+}
+
+QString NotWrittenLine(NotWritten why) {
+  switch (why) {
+    case NotWritten::kNoInterface:
+      return QStringLiteral(
+          "Not written: no interface is ready. Choose one in the Interface menu.");
+    case NotWritten::kArmed:
+      return QStringLiteral("Not written: capture is armed.");
+    case NotWritten::kFailed:
+      break;
+  }
+  return QStringLiteral("Not written: the capture buffers could not be read or saved.");
 }
 
 }  // namespace talvix::capture

@@ -43,4 +43,13 @@ struct CaptureFilesOutcome {
 CaptureFilesOutcome WriteCaptureFiles(Session& session, const QString& folder,
                                       const QLocale& locale = QLocale());
 
+// Why Write File wrote nothing, for the line under the plot.
+enum class NotWritten { kNoInterface, kArmed, kFailed };
+
+// The line under the plot after a Write File: "Wrote CapDat_0.csv and CapDat_1.csv in FOLDER"
+// (saying so when one of them failed), or why nothing was written, so that the line never keeps
+// an earlier success that this click did not repeat.
+QString FilesWrittenLine(const QStringList& written);
+QString NotWrittenLine(NotWritten why);
+
 }  // namespace talvix::capture

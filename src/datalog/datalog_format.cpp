@@ -48,9 +48,10 @@ double ValueOf(const QString& text, const QLocale& locale, const Limits& limits)
   return std::clamp(value, limits.minimum, limits.maximum);
 }
 
-int WholeValueOf(const QString& text, const QLocale& locale, const Limits& limits) {
-  return static_cast<int>(std::clamp(common::RoundHalfEven(ValueOf(text, locale, limits)),
-                                     limits.minimum, limits.maximum));
+// How often a `For i = 1 To value` loop runs: the whole part of the value ("3.7" runs 3 times).
+int LoopCountOf(const QString& text, const QLocale& locale, const Limits& limits) {
+  return static_cast<int>(
+      std::clamp(std::floor(ValueOf(text, locale, limits)), limits.minimum, limits.maximum));
 }
 
 }  // namespace
@@ -68,11 +69,11 @@ QString CorrectedSampleDelay(const QString& text, const QLocale& locale) {
 }
 
 int SamplesPerFile(const QString& text, const QLocale& locale) {
-  return WholeValueOf(text, locale, kSamplesLimits);
+  return LoopCountOf(text, locale, kSamplesLimits);
 }
 
 int FilesPerSession(const QString& text, const QLocale& locale) {
-  return WholeValueOf(text, locale, kFilesLimits);
+  return LoopCountOf(text, locale, kFilesLimits);
 }
 
 double SampleDelayMs(const QString& text, const QLocale& locale) {
@@ -126,14 +127,22 @@ QString LongTimeText(const QDateTime& when, const QLocale& locale) {
 
 }  // namespace
 
+QString ShortDateText(const QDate& date, const QLocale& locale) {
+  QString pattern = locale.dateFormat(QLocale::ShortFormat);
+  // A two-digit year ("yy" alone, not part of "yyyy") becomes four digits.
+  static const QRegularExpression two_digit_year(QStringLiteral("(?<!y)yy(?!y)"));
+  pattern.replace(two_digit_year, QStringLiteral("yyyy"));
+  return locale.toString(date, pattern);
+}
+
 QByteArray DatalogHeader(const QString& file_name, const QDateTime& written, float begin_seconds,
                          float end_seconds, const Selection& selection, const DatalogFormat& format,
                          const QLocale& locale) {
   const QString d = format.delimiter;
   QString text;
   text += QStringLiteral("File Name,") + file_name + QStringLiteral("\r\n");
-  text += QStringLiteral("Date") + d + locale.toString(written.date(), QLocale::ShortFormat) +
-          QStringLiteral("\r\n");
+  text +=
+      QStringLiteral("Date") + d + ShortDateText(written.date(), locale) + QStringLiteral("\r\n");
   text += QStringLiteral("Time") + d + LongTimeText(written, locale) + QStringLiteral("\r\n");
   text += QStringLiteral("Begin Seconds") + d + DatalogNumber(begin_seconds, locale) +
           QStringLiteral("\r\n");

@@ -42,7 +42,9 @@ QString CorrectedSamplesPerFile(const QString& text, const QLocale& locale = QLo
 QString CorrectedFilesPerSession(const QString& text, const QLocale& locale = QLocale());
 QString CorrectedSampleDelay(const QString& text, const QLocale& locale = QLocale());
 
-// The whole number a corrected box holds (rounded; at least 1 for samples and files).
+// How many samples a file takes and how many files a run writes: the run counts `For i = 1 To`
+// the typed number, so only its whole part counts ("3.7" samples per file takes 3, "4.99" files
+// writes 4); at least 1.
 int SamplesPerFile(const QString& text, const QLocale& locale = QLocale());
 int FilesPerSession(const QString& text, const QLocale& locale = QLocale());
 // Milliseconds, 0..32000, fractions kept.
@@ -66,6 +68,10 @@ QString DatalogFileName(const QString& base, int file_number, const DatalogForma
 // A value as the file holds it: the shortest form of the single-precision value with at most seven
 // significant digits, with the locale's decimal separator.
 QString DatalogNumber(float value, const QLocale& locale);
+
+// The date in the locale's short format, with the year always in four digits ("12/6/2026", not
+// "12/6/26"; "06.12.2026" in German).
+QString ShortDateText(const QDate& date, const QLocale& locale);
 
 // The seven header lines of a block: file name (always "File Name," then the name), date and time
 // of `written`, begin and end seconds, a line holding one space, and the column titles of the

@@ -86,6 +86,7 @@ bool DatalogRun::Sample() {
   if (ReadDatalogSample(session_.link, settings_.selection, values.data(), count)) {
     const int sample = rows_taken_ + 1;
     AppendDatalogRow(rows_, sample, values.data(), count, format_, locale_);
+    last_row_seconds_ = static_cast<float>(session_.clock().SecondsSinceMidnight());
     ++rows_taken_;
     ++samples_in_run_;
     return true;
@@ -137,10 +138,9 @@ bool DatalogRun::WriteCurrentFile() {
   if (!file_pending_) return true;
   file_pending_ = false;  // one attempt only, whatever comes of it
   if (rows_taken_ == 0) return true;
-  const float end_seconds = static_cast<float>(session_.clock().SecondsSinceMidnight());
   const QString name = DatalogFileName(settings_.base_name, file_, format_);
-  QByteArray block = DatalogHeader(name, QDateTime::currentDateTime(), begin_seconds_, end_seconds,
-                                   settings_.selection, format_, locale_);
+  QByteArray block = DatalogHeader(name, QDateTime::currentDateTime(), begin_seconds_,
+                                   last_row_seconds_, settings_.selection, format_, locale_);
   block += rows_;
   QString why;
   if (!common::AppendToFile(path_, block, why)) {

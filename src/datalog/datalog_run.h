@@ -116,6 +116,9 @@ class DatalogRun {
   int file_ = 0;
   QString path_;
   float begin_seconds_ = 0;
+  // When the file's last row was read: its End Seconds, whatever happens between that read and
+  // the writing of the file (a message about a failed read waits for the user).
+  float last_row_seconds_ = 0;
   double run_start_ = 0;
   double last_report_ = 0;
   long long samples_in_run_ = 0;

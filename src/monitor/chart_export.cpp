@@ -2,6 +2,7 @@
 
 #include "common/number_text.h"
 #include "monitor/output_rows.h"
+#include "monitor/stale_values.h"
 
 #include <QDir>
 #include <QStringList>
@@ -49,6 +50,30 @@ QByteArray ChartValuesCsv(const StripChart& chart) {
     text += kLineEnd;
   }
   return text;
+}
+
+void ChartTimes::Record(int column, double seconds) {
+  if (column < 0 || column > kChartRight) return;
+  seconds_[static_cast<std::size_t>(column)] = seconds;
+}
+
+QString ChartTimes::SpanText(const StripChart& chart) const {
+  const int newest = chart.X();
+  if (chart.PassAtColumn(newest) == nullptr) return QStringLiteral("Nothing read yet");
+  // The oldest column on the chart is the first drawn one right of the newest, wrapping round.
+  int oldest = newest;
+  for (int step = 1; step <= kColumnCount; ++step) {
+    const int column = (newest + step) % kColumnCount;
+    if (chart.PassAtColumn(column) != nullptr) {
+      oldest = column;
+      break;
+    }
+  }
+  const double first = seconds_[static_cast<std::size_t>(oldest)];
+  double last = seconds_[static_cast<std::size_t>(newest)];
+  if (last < first) last += 24 * 60 * 60;  // past midnight
+  return QStringLiteral("%1 to %2 (%3 s) on screen")
+      .arg(ClockText(first), ClockText(last), QString::number(last - first, 'f', 1));
 }
 
 QString ChartNotSavedMessage(const QString& path, const QString& why) {

@@ -8,6 +8,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
+
 namespace talvix::monitor {
 
 struct ChartFiles {
@@ -27,6 +29,19 @@ ChartFiles ChartFilesFor(const QString& chosen);
 // (up to seven significant digits, point as decimal separator), empty where that series was not
 // drawn at that column. Columns the chart has not drawn yet have no line. Lines end in CR LF.
 QByteArray ChartValuesCsv(const StripChart& chart);
+
+// When each column on the chart was read, for the time span the saved picture gives.
+class ChartTimes {
+ public:
+  // The pass drawn at `column` (0..350) was read at `seconds` since midnight.
+  void Record(int column, double seconds);
+  // "14:02:11 to 14:03:40 (89 s) on screen" over the columns still on `chart`, or "Nothing read
+  // yet" before the first pass.
+  QString SpanText(const StripChart& chart) const;
+
+ private:
+  std::array<double, kColumnCount> seconds_{};
+};
 
 // The message for a chart file that could not be written, with the reason.
 QString ChartNotSavedMessage(const QString& path, const QString& why);

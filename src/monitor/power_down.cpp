@@ -17,6 +17,10 @@ QString ElapsedText(double seconds, const QLocale& locale) {
   return common::FormatPattern(seconds, u"##0.0", locale);
 }
 
+double ElapsedShown(double elapsed, double seconds) {
+  return std::clamp(elapsed, 0.0, std::max(seconds, 0.0));
+}
+
 bool RunPowerDown(Session& session, double seconds, const std::function<void(double)>& show,
                   const std::function<bool()>& yield) {
   link::RegisterAccess& device = session.link;
@@ -31,6 +35,7 @@ bool RunPowerDown(Session& session, double seconds, const std::function<void(dou
     if (!yield()) return false;
     clock.Sleep(kPowerDownPollSeconds);
   }
+  if (seconds > 0.0) show(seconds);  // the end of the count: the whole time has passed
   session.delay->DelayMs(kPowerDownSettleMs);
   return true;
 }

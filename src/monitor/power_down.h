@@ -26,9 +26,14 @@ QString ElapsedText(double seconds, const QLocale& locale = QLocale());
 // shown to a tenth of a second, and the window stays responsive.
 inline constexpr double kPowerDownPollSeconds = 0.01;
 
+// The elapsed time shown for `elapsed` seconds into a count of `seconds`: it stops at the end of
+// the count (a refresh that comes late, after a reading loop's pass, shows the end, not more).
+double ElapsedShown(double elapsed, double seconds);
+
 // Run: writes SLP_CNT, then, timed by the monotonic clock, shows the elapsed time, yields once and
-// sleeps kPowerDownPollSeconds on every round while it is below `seconds`, then waits 200 ms. The
-// first round shows 0; the last value shown is the last one below `seconds`; 0 s shows nothing.
+// sleeps kPowerDownPollSeconds on every round while it is below `seconds`, shows `seconds` itself
+// (the end of the count is seen, not the last tenth before it), then waits 200 ms. The first
+// round shows 0; 0 s shows nothing.
 // `yield` lets the window system run and says whether to go on: when it says no (the window is
 // gone or the program is ending) the count returns false at once, without calling `show` again or
 // pausing. Without an interface, or when the write does not reach the sensor, nothing is counted

@@ -43,7 +43,8 @@ TEST(DatalogTextTest, NumbersAndHeaderFollowTheLocale) {
           .split('\n');
   ASSERT_EQ(lines.size(), 8);  // seven lines, each CR LF ended
   EXPECT_EQ(lines[0], "File Name,DATALOG_1.csv\r");
-  EXPECT_EQ(lines[1], "Date,12/6/26\r");
+  EXPECT_EQ(lines[1], "Date,12/6/2026\r");  // the year in four digits, as the locale orders it
+  EXPECT_EQ(ShortDateText(written.date(), german), "06.12.2026");
   // The time without its zone; the space before AM is the locale's own.
   EXPECT_TRUE(lines[2].startsWith("Time,12:08:44") && lines[2].endsWith("AM\r"))
       << lines[2].toStdString();

@@ -84,6 +84,25 @@ INSTANTIATE_TEST_SUITE_P(Faults, DatalogFailedReadTest,
                          ::testing::Values(std::pair{0, false}, std::pair{2, false},
                                            std::pair{2, true}));
 
+// The header's End Seconds is when the file's last row was read: a fault after it that takes a
+// minute to be seen and acknowledged does not move it.
+TEST_F(DatalogPassTest, EndSecondsIsWhenTheLastRowWasReadEvenAfterAFault) {
+  DatalogRun& failing = Start(5, 1);
+  ASSERT_TRUE(failing.Sample());
+  sim.Advance(2.0);
+  ASSERT_TRUE(failing.Sample());
+  const double last_row = sim.clock.SecondsSinceMidnight();
+  sim.usb.SetSpiWire([this](uint16_t) {
+    sim.Advance(60.0);
+    return uint16_t{0xFFFF};
+  });
+  EXPECT_FALSE(failing.Sample());
+  const QStringList header = QString::fromLatin1(test::Contents(folder.filePath("LOG_1.csv")))
+                                 .split(QStringLiteral("\r\n"));
+  ASSERT_GT(header.size(), 4);
+  EXPECT_EQ(header[4], QStringLiteral("End Seconds,%1").arg(last_row));
+}
+
 struct RolloverCase {
   int samples_per_file;
   int files;

@@ -100,5 +100,22 @@ TEST_F(ChartSettingsTest, AnythingButAKnownChoiceReadsAsTheDefault) {
   EXPECT_FALSE(why.isEmpty());
 }
 
+// The time span on screen runs from the oldest column still on the chart to the newest; after a
+// wrap the oldest is the one just right of the cursor.
+TEST(ChartTimesTest, SpanRunsFromTheOldestColumnOnTheChartToTheNewest) {
+  StripChart chart;
+  ChartTimes times;
+  EXPECT_EQ(times.SpanText(chart), "Nothing read yet");
+  const SeriesSelection all = SeriesSelection::All();
+  for (int pass = 0; pass < kColumnCount + 10; ++pass) {
+    chart.PlotDataPoints2(SampleVector{}, all);
+    times.Record(chart.X(), 13 * 3600.0 + pass);
+    if (pass == 2) {
+      EXPECT_EQ(times.SpanText(chart), "13:00:00 to 13:00:02 (2.0 s) on screen");
+    }
+  }
+  EXPECT_EQ(times.SpanText(chart), "13:00:10 to 13:06:00 (350.0 s) on screen");
+}
+
 }  // namespace
 }  // namespace talvix::monitor

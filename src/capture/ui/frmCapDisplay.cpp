@@ -7,7 +7,6 @@
 #include "common/ui/twips.h"
 
 #include <QEvent>
-#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -168,6 +167,11 @@ void frmCapDisplay::LayOut() {
         kButtonHeight);
 }
 
+void frmCapDisplay::SetFilesWritten(const QString& line) {
+  files_written_ = line;
+  ShowFilesWritten();
+}
+
 void frmCapDisplay::ShowFilesWritten() {
   // Shortened in the middle when the window is narrow; the tool tip has it whole.
   lblFilesWritten_->setText(lblFilesWritten_->fontMetrics().elidedText(
@@ -198,22 +202,20 @@ void frmCapDisplay::Picture1_MouseMove(double x, double y) {
 }
 
 void frmCapDisplay::cmdWriteFile_Click() {
-  if (session_.link.InterfaceType == link::kInterfaceNone) return;
+  if (session_.link.InterfaceType == link::kInterfaceNone) {
+    SetFilesWritten(NotWrittenLine(NotWritten::kNoInterface));
+    return;
+  }
   if (session_.capture.Armed) {
+    SetFilesWritten(NotWrittenLine(NotWritten::kArmed));
     session_.notifier().Message(ReadOutWhileArmedMessage(), common::MessageTitle());
     return;
   }
+  SetFilesWritten({});  // the last click's line does not stand for this one
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   const CaptureFilesOutcome outcome = WriteCaptureFiles(session_, session_.DataFolder());
   QGuiApplication::restoreOverrideCursor();
-  if (!outcome.written.isEmpty()) {
-    QStringList names;
-    for (const QString& path : outcome.written) names << QFileInfo(path).fileName();
-    files_written_ = QStringLiteral("Wrote %1 in %2")
-                         .arg(names.join(QStringLiteral(" and ")),
-                              QFileInfo(outcome.written.front()).absolutePath());
-    ShowFilesWritten();
-  }
+  SetFilesWritten(FilesWrittenLine(outcome.written));
   if (!outcome.message.isEmpty()) {
     session_.notifier().Message(outcome.message, common::ErrorTitle());
   }

@@ -48,6 +48,8 @@ class frmCapDisplay : public QWidget {
   // Places the plot, scale lines and labels for the window's present size.
   void LayOut();
   QLabel* MakeLabel(const char* name, const QString& caption);
+  void SetFilesWritten(const QString& line);
+  // The line elided in the middle to the label's width; the tool tip holds it whole.
   void ShowFilesWritten();
 
   Session& session_;

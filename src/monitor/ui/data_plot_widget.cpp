@@ -1,14 +1,15 @@
 #include "monitor/ui/data_plot_widget.h"
 
 #include "common/message_titles.h"
+#include "common/ui/file_dialogs.h"
 #include "common/ui/named_widgets.h"
 #include "common/whole_file.h"
 #include "monitor/chart_export.h"
+#include "monitor/output_rows.h"
 #include "monitor/ui/strip_chart_widget.h"
 
 #include <QBuffer>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFrame>
 #include <QImage>
 #include <QKeySequence>
@@ -125,7 +126,7 @@ void DataPlotWidget::BuildChartControls() {
   cmdSaveChart_->setVisible(session_ != nullptr);
 
   ask_save_path = [this](const QString& caption, const QString& suggested, const QString& filter) {
-    return QFileDialog::getSaveFileName(this, caption, suggested, filter);
+    return common::AskSaveFileName(this, caption, suggested, filter);
   };
 
   const RangeChoice kept =
@@ -135,8 +136,16 @@ void DataPlotWidget::BuildChartControls() {
 }
 
 void DataPlotWidget::PlotDataPoints2(const SampleVector& samples) {
+  const bool moves = !pic2_->IsPaused();
   pic2_->PlotDataPoints2(samples);
+  if (moves && session_ != nullptr) {
+    column_times_.Record(pic2_->Chart().X(), session_->clock().SecondsSinceMidnight());
+  }
   SetYAxisLabels();  // set again on every pass: under "Auto" the pass may have moved the range
+}
+
+void DataPlotWidget::SetStale(bool stale) {
+  pic2_->SetStale(stale);
 }
 
 void DataPlotWidget::SetSeriesChecked(int series, bool checked) {
@@ -168,7 +177,7 @@ void DataPlotWidget::cmdSaveChart_Click() {
 
   QStringList failures;
   QString why;
-  const QByteArray picture = PngBytes(pic2_->grab().toImage());
+  const QByteArray picture = PngBytes(PictureToSave().image);
   if (picture.isEmpty()) {
     failures << ChartNotSavedMessage(files.picture,
                                      QStringLiteral("the picture could not be made"));
@@ -181,6 +190,22 @@ void DataPlotWidget::cmdSaveChart_Click() {
   if (!failures.isEmpty()) {
     session_->notifier().Message(failures.join(QStringLiteral("\r\n")), common::MessageTitle());
   }
+}
+
+ChartPicture DataPlotWidget::PictureToSave() const {
+  ChartPictureTexts texts;
+  texts.span = column_times_.SpanText(pic2_->Chart());
+  texts.axis_title = label16_->text();
+  texts.axis_unit = lblUnits2_->text();
+  texts.scale_labels = {lblpFS2_->text(), lblmidS2_->text(), lblnFS2_->text()};
+  for (std::size_t i = 0; i < lblPlotX_.size(); ++i) texts.tick_labels[i] = lblPlotX_[i]->text();
+  texts.x_title = lblXaxis_->text();
+  for (int series = kFirstSeries; series <= kLastSeries; ++series) {
+    if (!pic2_->IsSeriesChecked(series)) continue;
+    texts.legend.push_back(
+        {ToQColor(SeriesLineColour(series)), QString::fromLatin1(kOutputRows[series - 1].caption)});
+  }
+  return DrawChartPicture(pic2_->grab().toImage(), texts, font());
 }
 
 void DataPlotWidget::SetYAxisLabels() {

@@ -3,8 +3,10 @@
 // choice, the pause toggle and "Save Chart...".
 #pragma once
 
+#include "monitor/chart_export.h"
 #include "monitor/chart_settings.h"
 #include "monitor/strip_chart.h"
+#include "monitor/ui/chart_picture.h"
 #include "session/session.h"
 
 #include <QGroupBox>
@@ -38,10 +40,17 @@ class DataPlotWidget : public QGroupBox {
   // One reading pass: draws the sample vector and sets the y-axis labels for the range.
   void PlotDataPoints2(const SampleVector& samples);
 
+  // The values on the chart are old (see StripChartWidget::SetStale).
+  void SetStale(bool stale);
+
   // Forwarded from ckG2..ckG9.
   void SetSeriesChecked(int series, bool checked);
 
   StripChartWidget* Chart() const { return pic2_; }
+
+  // The picture "Save Chart..." writes: the chart as on screen with its scale labels, axis titles
+  // and unit, the legend of the series drawn and the time span on screen.
+  ChartPicture PictureToSave() const;
 
   // Asks where to save the chart: (caption, suggested path, filter) -> chosen path, empty when
   // cancelled. A file dialog by default; tests answer it themselves.
@@ -89,6 +98,7 @@ class DataPlotWidget : public QGroupBox {
   QPushButton* cmdPause_ = nullptr;
   QPushButton* cmdSaveChart_ = nullptr;
   int laid_out_value_width_ = 0;
+  ChartTimes column_times_;  // when each column on the chart was read
 };
 
 }  // namespace talvix::monitor

@@ -76,7 +76,10 @@ void EventCaptureWidget::ConnectControls() {
 
 void EventCaptureWidget::cmdCapArm_Click() {
   link::RegisterAccess& device = session_.link;
-  if (device.InterfaceType == link::kInterfaceNone) return;
+  if (device.InterfaceType == link::kInterfaceNone) {
+    emit Refused(cmdCapArm_->text());
+    return;
+  }
   // Without the sensor's ALM_CTRL there is nothing to decide on; the link has said why.
   if (!link::Answered(device.ReadReg(registers::kAlmCtrl), device.RawWord)) return;
   switch (DecideArm(device.RegRaw, session_.capture.CaptTrigSelect)) {
@@ -97,8 +100,11 @@ void EventCaptureWidget::cmdCapArm_Click() {
   }
 }
 
-bool EventCaptureWidget::MayUseCapture(const QString& armed_message) {
-  if (session_.link.InterfaceType == link::kInterfaceNone) return false;
+bool EventCaptureWidget::MayUseCapture(const QPushButton* button, const QString& armed_message) {
+  if (session_.link.InterfaceType == link::kInterfaceNone) {
+    emit Refused(button->text());
+    return false;
+  }
   if (session_.capture.Armed) {
     session_.notifier().Message(armed_message, common::MessageTitle());
     return false;
@@ -107,15 +113,15 @@ bool EventCaptureWidget::MayUseCapture(const QString& armed_message) {
 }
 
 void EventCaptureWidget::cmdCaptConfig_Click() {
-  if (MayUseCapture(ConfigWhileArmedMessage())) emit CaptureConfigRequested();
+  if (MayUseCapture(cmdCaptConfig_, ConfigWhileArmedMessage())) emit CaptureConfigRequested();
 }
 
 void EventCaptureWidget::cmdDisplayCapt0_Click() {
-  if (MayUseCapture(ReadOutWhileArmedMessage())) emit CaptureDisplayRequested(0);
+  if (MayUseCapture(cmdDisplayCapt0_, ReadOutWhileArmedMessage())) emit CaptureDisplayRequested(0);
 }
 
 void EventCaptureWidget::cmdDisplayCapt1_Click() {
-  if (MayUseCapture(ReadOutWhileArmedMessage())) emit CaptureDisplayRequested(1);
+  if (MayUseCapture(cmdDisplayCapt1_, ReadOutWhileArmedMessage())) emit CaptureDisplayRequested(1);
 }
 
 void EventCaptureWidget::OnStatusRead(int32_t status) {

@@ -41,12 +41,15 @@ class EventCaptureWidget : public QGroupBox {
   void StatusUpdateRequested();
   void CaptureConfigRequested();
   void CaptureDisplayRequested(int buffer);
+  // A click that could not act without an interface: `action` is the button's caption, for the
+  // line under the Read button that says why.
+  void Refused(const QString& action);
 
  private:
   void ConnectControls();
   // Config, Capt_0 and Capt_1 act only with an interface and while capture is not armed; the
   // message says why not while armed.
-  bool MayUseCapture(const QString& armed_message);
+  bool MayUseCapture(const QPushButton* button, const QString& armed_message);
   // The Ready indicator follows the session's record of arming.
   void ShowArmed();
   void SetTriggered(bool triggered);

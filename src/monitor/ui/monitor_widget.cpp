@@ -66,6 +66,10 @@ void MonitorWidget::ConnectFrames() {
           &DataPlotWidget::PlotDataPoints2);
   connect(output_registers_, &OutputRegistersWidget::StatusReadDue, status_panel_,
           &StatusPanelWidget::CmdUpdateStatus_Click);
+  // A Read loop started during a power-down count holds the count in its yield: each pass keeps
+  // the elapsed time moving.
+  connect(output_registers_, &OutputRegistersWidget::StatusReadDue, power_down_,
+          &PowerDownWidget::ShowElapsed);
   connect(output_registers_, &OutputRegistersWidget::SeriesChecked, data_plot_,
           &DataPlotWidget::SetSeriesChecked);
   connect(status_panel_, &StatusPanelWidget::StatusRead, event_capture_,
@@ -76,6 +80,21 @@ void MonitorWidget::ConnectFrames() {
           &MonitorWidget::CaptureConfigRequested);
   connect(event_capture_, &EventCaptureWidget::CaptureDisplayRequested, this,
           &MonitorWidget::CaptureDisplayRequested);
+
+  // Old values look old: the chart greyed, the flags neutral, while the boxes are.
+  connect(output_registers_, &OutputRegistersWidget::StaleChanged, this, [this](bool stale) {
+    data_plot_->SetStale(stale);
+    if (stale) status_panel_->ShowUnknown();
+  });
+  // A button that cannot act says why on the line under the Read button.
+  connect(status_panel_, &StatusPanelWidget::Refused, output_registers_,
+          &OutputRegistersWidget::ShowRefusal);
+  connect(event_capture_, &EventCaptureWidget::Refused, output_registers_,
+          &OutputRegistersWidget::ShowRefusal);
+  connect(self_test_, &SelfTestWidget::Refused, output_registers_,
+          &OutputRegistersWidget::ShowRefusal);
+  connect(power_down_, &PowerDownWidget::Refused, output_registers_,
+          &OutputRegistersWidget::ShowRefusal);
 }
 
 void MonitorWidget::PrepareAtLoad() {
@@ -83,6 +102,12 @@ void MonitorWidget::PrepareAtLoad() {
   session_.delay->DelayMs(kLoadSettleMs);
   output_registers_->PrepareGraphColumn();
   output_registers_->SetLoopDelayText(QStringLiteral("5"));
+  if (session_.link.InterfaceType == link::kInterfaceNone) {
+    // Nothing to read: the line says why instead of the values.
+    output_registers_->ShowInterfaceState();
+    output_registers_->SetLoop(true);
+    return;
+  }
   // The capture trigger selection starts from the sensor's ALM_CTRL, when it answers.
   TakeTriggerSelection(session_.link, session_.capture);
   const QPointer<MonitorWidget> alive(this);
@@ -95,6 +120,10 @@ void MonitorWidget::PrepareAtLoad() {
 
 bool MonitorWidget::LoopRunning() const {
   return output_registers_->LoopRunning();
+}
+
+void MonitorWidget::ShowInterfaceState() {
+  output_registers_->ShowInterfaceState();
 }
 
 void MonitorWidget::StopLoops() {

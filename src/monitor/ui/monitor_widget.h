@@ -35,6 +35,10 @@ class MonitorWidget : public QWidget {
   // program; a loop also returns by itself when this widget is destroyed during its yield.
   void StopLoops();
 
+  // After every change of interface: without one the values are shown as old and the line under
+  // the Read button says since when; with one again it says to press Read.
+  void ShowInterfaceState();
+
   OutputRegistersWidget* OutputRegisters() const { return output_registers_; }
   DataPlotWidget* DataPlot() const { return data_plot_; }
   PowerDownWidget* PowerDown() const { return power_down_; }

@@ -2,6 +2,7 @@
 
 #include "common/ui/indicator_colours.h"
 #include "monitor/entry_corrections.h"
+#include "monitor/stale_values.h"
 #include "monitor/ui/strip_chart_widget.h"
 #include "registers/register_bits.h"
 
@@ -100,8 +101,9 @@ void OutputRegistersWidget::BuildControls() {
   lblReadProblem_->setObjectName(QStringLiteral("lblReadProblem"));
   lblReadProblem_->setWordWrap(true);
   lblReadProblem_->setMinimumWidth(2 * value_width);
-  // Room for two lines from the start, so that the frame does not jump when a message appears.
-  lblReadProblem_->setMinimumHeight(2 * fontMetrics().lineSpacing());
+  // Room for three lines from the start (why, what to do, since when the values are old), so
+  // that the frame does not jump when a message appears.
+  lblReadProblem_->setMinimumHeight(3 * fontMetrics().lineSpacing());
   lblReadProblem_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
@@ -158,7 +160,10 @@ void OutputRegistersWidget::SetLoopRunning(bool running) {
 }
 
 void OutputRegistersWidget::cmdReadData_Click() {
-  if (session_.link.InterfaceType == link::kInterfaceNone) return;
+  if (session_.link.InterfaceType == link::kInterfaceNone) {
+    ShowRefusal(cmdReadData_->text());
+    return;
+  }
   txtLoopDelay_Change();  // the delay box shows the delay the loop waits
   if (ckLoop_->isChecked()) SetLoopRunning(!LoopRunning());
   CooperativeLoop::Run click = loop_.Single();
@@ -196,9 +201,12 @@ void OutputRegistersWidget::RunPasses(bool loop_mode) {
 }
 
 void OutputRegistersWidget::ShowPass(const OutputPass& pass) {
-  const QString problem = PassProblemText(pass);
-  if (lblReadProblem_->text() != problem) lblReadProblem_->setText(problem);
-  if (pass.result == PassResult::kNotReached) return;
+  if (pass.result == PassResult::kNotReached) {
+    ShowStale(PassProblemText(pass));
+    return;
+  }
+  SetProblemText(PassProblemText(pass));
+  ShowFresh();
   if (pass.result == PassResult::kNoAnswer) {
     for (QLineEdit* box : txtReadReg_) box->clear();
     shown_values_.fill(kNothingShown);
@@ -213,7 +221,52 @@ void OutputRegistersWidget::ShowPass(const OutputPass& pass) {
     shown_values_[row - 1] = value;
     txtReadReg_[row - 1]->setText(RowText(value, shown_locale));
   }
+  last_read_seconds_ = session_.clock().SecondsSinceMidnight();
   ShowSupplyShade();
+}
+
+void OutputRegistersWidget::SetProblemText(const QString& text) {
+  if (lblReadProblem_->text() != text) lblReadProblem_->setText(text);
+}
+
+void OutputRegistersWidget::ShowStale(const QString& why) {
+  SetProblemText(why.endsWith(ValuesFromText(last_read_seconds_))
+                     ? why
+                     : why + u' ' + ValuesFromText(last_read_seconds_));
+  if (stale_) return;
+  stale_ = true;
+  // Disabled boxes draw their text greyed; the supply box's red or white would still read as a
+  // judgement of the supply, so it takes the neutral colour of the window until a new reading.
+  for (QLineEdit* box : txtReadReg_) box->setEnabled(false);
+  QLineEdit* supply = txtReadReg_[0];
+  supply_colour_ =
+      supply->autoFillBackground() ? common::Background(supply, QPalette::Base) : QColor();
+  SetBackground(supply, QPalette::Base, palette().color(QPalette::Window));
+  emit StaleChanged(true);
+}
+
+void OutputRegistersWidget::ShowFresh() {
+  if (!stale_) return;
+  stale_ = false;
+  for (QLineEdit* box : txtReadReg_) box->setEnabled(true);
+  if (supply_colour_.isValid()) {
+    SetBackground(txtReadReg_[0], QPalette::Base, supply_colour_);
+  } else {
+    txtReadReg_[0]->setPalette(txtReadReg_[1]->palette());  // never coloured: as the others
+  }
+  emit StaleChanged(false);
+}
+
+void OutputRegistersWidget::ShowInterfaceState() {
+  if (session_.link.InterfaceType == link::kInterfaceNone) {
+    ShowStale(NoInterfaceText(last_read_seconds_));
+  } else if (stale_) {
+    SetProblemText(InterfaceReadyText(last_read_seconds_));
+  }
+}
+
+void OutputRegistersWidget::ShowRefusal(const QString& action) {
+  ShowStale(NoInterfaceRefusal(QString(action).remove(u'&'), last_read_seconds_));
 }
 
 void OutputRegistersWidget::changeEvent(QEvent* event) {
@@ -246,7 +299,10 @@ void OutputRegistersWidget::txtLoopDelay_Change() {
 }
 
 void OutputRegistersWidget::cmdResetPK_Click() {
-  if (session_.link.InterfaceType == link::kInterfaceNone) return;
+  if (session_.link.InterfaceType == link::kInterfaceNone) {
+    ShowRefusal(cmdResetPK_->text());
+    return;
+  }
   // A command that did not reach the sensor has been reported by the link; there is nothing new
   // to read.
   if (!link::Reached(session_.link.WriteReg(registers::kCommand, registers::kCommandResetPeaks))) {

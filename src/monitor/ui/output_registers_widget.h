@@ -18,11 +18,13 @@
 #include "session/cooperative_loop.h"
 #include "session/session.h"
 
+#include <QColor>
 #include <QGroupBox>
 
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 class QCheckBox;
 class QFrame;
@@ -38,8 +40,8 @@ class OutputRegistersWidget : public QGroupBox {
  public:
   explicit OutputRegistersWidget(Session& session, QWidget* parent = nullptr);
 
-  // The Read button. Does nothing without an interface. With Loop ticked it toggles the caption
-  // between "Read" and "STOP"; then it yields once and runs ReadData.
+  // The Read button. Without an interface it only says why, on the line under it. With Loop ticked
+  // it toggles the caption between "Read" and "STOP"; then it yields once and runs ReadData.
   void cmdReadData_Click();
   // One reading pass, or a loop of passes while Loop is ticked and the caption is "STOP".
   void ReadData();
@@ -48,8 +50,8 @@ class OutputRegistersWidget : public QGroupBox {
   // Corrects the loop-delay box when editing it is finished (Enter or the focus leaving) and
   // before Read; meanwhile a pass waits the corrected value of whatever the box holds.
   void txtLoopDelay_Change();
-  // COMMAND 0x0020, then ReadData (a single pass when a loop is already running). Nothing without
-  // an interface.
+  // COMMAND 0x0020, then ReadData (a single pass when a loop is already running). Without an
+  // interface it only says why.
   void cmdResetPK_Click();
   // Shows or hides swatch `series` (2..9) with its box and tells the chart.
   void ckG_Click(int series);
@@ -59,6 +61,17 @@ class OutputRegistersWidget : public QGroupBox {
   // Ends every running loop at its next yield, without another pass or any device traffic, and
   // sets the caption to "Read". For the program's exit path.
   void StopLoops();
+
+  // Values that are no longer new: the boxes greyed out (the supply box loses its colour), and
+  // the line under the Read button gives `why` and since when the values are old. The next pass
+  // that reads the sensor shows them as new again.
+  void ShowStale(const QString& why);
+  // The interface is gone (or ready again while the values are the old ones): the values are
+  // shown stale and the line says so.
+  void ShowInterfaceState();
+  // A button (`action`, its caption) could not act without an interface: the line says so.
+  void ShowRefusal(const QString& action);
+  bool ValuesStale() const { return stale_; }
 
   // The load step's set-up of the frame: every swatch hidden, then graph rows 2 and 6 ticked
   // with their swatches shown; loop delay "5".
@@ -71,6 +84,8 @@ class OutputRegistersWidget : public QGroupBox {
   // for a status read.
   void SamplesRead(const talvix::monitor::SampleVector& samples);
   void StatusReadDue();
+  // The values shown became old (true) or new again (false).
+  void StaleChanged(bool stale);
   // ckG2..ckG9 changed.
   void SeriesChecked(int series, bool checked);
 
@@ -90,6 +105,8 @@ class OutputRegistersWidget : public QGroupBox {
   // new when the pass did not reach the sensor; and the line that says why.
   void ShowPass(const OutputPass& pass);
   void ShowSupplyShade();
+  void ShowFresh();
+  void SetProblemText(const QString& text);
   void SetLoopRunning(bool running);
 
   Session& session_;
@@ -108,6 +125,10 @@ class OutputRegistersWidget : public QGroupBox {
   QLabel* Label11_ = nullptr;
   QPushButton* cmdResetPK_ = nullptr;
   QLabel* lblReadProblem_ = nullptr;  // why the last pass shows no values; empty after a good one
+  // When the last pass that read the sensor took its values (seconds since midnight).
+  std::optional<double> last_read_seconds_;
+  bool stale_ = false;
+  QColor supply_colour_;  // the supply box's colour while its value is new
 
   // Continuous reading; registered with the session so that the exit path can stop it.
   CooperativeLoop loop_;

@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 
 namespace talvix::monitor {
@@ -66,12 +67,39 @@ void PowerDownWidget::txtPowerDown_Change() {
 }
 
 void PowerDownWidget::cmdPowerDown_Click() {
+  if (session_.link.InterfaceType == link::kInterfaceNone) {
+    emit Refused(QStringLiteral("Powerdown ") + cmdPowerDown_->text());
+    return;
+  }
   txtPowerDown_Change();  // the sensor sleeps for the time the box shows
   CooperativeLoop::Run run = count_loop_.Start();
+  const double seconds = PowerDownSeconds(txtPowerDown_->text());
+  bool started = false;
+  const QPointer<PowerDownWidget> alive(this);
   RunPowerDown(
-      session_, PowerDownSeconds(txtPowerDown_->text()),
-      [this](double elapsed) { lblPDElapsed_->setText(ElapsedText(elapsed, locale())); },
+      session_, seconds,
+      [this, seconds, &started](double elapsed) {
+        if (!started) {  // the first round, at the start of the count
+          started = true;
+          counting_ = true;
+          count_start_ = session_.clock().MonotonicSeconds() - elapsed;
+          count_seconds_ = seconds;
+        }
+        ShowElapsedSeconds(elapsed);
+      },
       [&run] { return run.Yield(); });
+  if (!alive.isNull()) counting_ = false;
+}
+
+void PowerDownWidget::ShowElapsed() {
+  if (!counting_) return;
+  ShowElapsedSeconds(
+      ElapsedShown(session_.clock().MonotonicSeconds() - count_start_, count_seconds_));
+}
+
+void PowerDownWidget::ShowElapsedSeconds(double elapsed) {
+  const QString text = ElapsedText(elapsed, locale());
+  if (lblPDElapsed_->text() != text) lblPDElapsed_->setText(text);
 }
 
 void PowerDownWidget::PrepareAtLoad() {

@@ -32,8 +32,20 @@ class PowerDownWidget : public QGroupBox {
   // Ends a running count at its next yield, without the closing pause.
   void StopLoops() { count_loop_.Abort(); }
 
+  // Shows the elapsed time of a running count from the clock; nothing when none runs. The count
+  // shows it itself on every round, but a Read loop started during the count runs inside the
+  // count's yield and holds it there until it stops: each of its passes calls this, so the label
+  // keeps counting, up to the end of the count.
+  void ShowElapsed();
+
+ signals:
+  // A click that could not act without an interface: `action` is the control's caption, for the
+  // line under the Read button that says why.
+  void Refused(const QString& action);
+
  private:
   void ConnectControls();
+  void ShowElapsedSeconds(double elapsed);
 
   Session& session_;
   QLabel* Label13_;
@@ -43,6 +55,10 @@ class PowerDownWidget : public QGroupBox {
   QLabel* Label14_;
   QLabel* lblPDElapsed_;
   QLabel* Label12_;
+  // The running count: its start on the monotonic clock and its length, in seconds.
+  bool counting_ = false;
+  double count_start_ = 0.0;
+  double count_seconds_ = 0.0;
   // The count; registered with the session so that the exit path can stop it.
   CooperativeLoop count_loop_;
 };

@@ -33,12 +33,18 @@ void SelfTestWidget::ConnectControls() {
 }
 
 void SelfTestWidget::optSTON_Click() {
-  if (session_.link.InterfaceType == link::kInterfaceNone) return;
+  if (session_.link.InterfaceType == link::kInterfaceNone) {
+    emit Refused(QStringLiteral("Self Test ON"));
+    return;
+  }
   SetSelfTest(session_.link, true);
 }
 
 void SelfTestWidget::optSTOFF_Click() {
-  if (session_.link.InterfaceType == link::kInterfaceNone) return;
+  if (session_.link.InterfaceType == link::kInterfaceNone) {
+    emit Refused(QStringLiteral("Self Test OFF"));
+    return;
+  }
   SetSelfTest(session_.link, false);
 }
 

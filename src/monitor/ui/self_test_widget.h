@@ -20,6 +20,11 @@ class SelfTestWidget : public QGroupBox {
   void optSTON_Click();
   void optSTOFF_Click();
 
+ signals:
+  // A click that could not act without an interface: `action` is the control's caption, for the
+  // line under the Read button that says why.
+  void Refused(const QString& action);
+
  private:
   void ConnectControls();
 

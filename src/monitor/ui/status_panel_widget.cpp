@@ -59,7 +59,10 @@ void StatusPanelWidget::ConnectControls() {
 
 void StatusPanelWidget::CmdUpdateStatus_Click() {
   link::RegisterAccess& device = session_.link;
-  if (device.InterfaceType == link::kInterfaceNone) return;
+  if (device.InterfaceType == link::kInterfaceNone) {
+    emit Refused(CmdUpdateStatus_->text());
+    return;
+  }
   // A status word that was not read, or came back all ones, tells nothing about the flags.
   if (!link::Answered(device.ReadReg(registers::kStatus), device.RawWord)) {
     ShowUnknown();
@@ -71,7 +74,10 @@ void StatusPanelWidget::CmdUpdateStatus_Click() {
 }
 
 void StatusPanelWidget::cmdClearAlarm_Click() {
-  if (session_.link.InterfaceType == link::kInterfaceNone) return;
+  if (session_.link.InterfaceType == link::kInterfaceNone) {
+    emit Refused(cmdClearAlarm_->text());
+    return;
+  }
   session_.link.WriteReg(registers::kCommand, registers::kCommandClearAlarms);
   CmdUpdateStatus_Click();
 }

@@ -22,8 +22,8 @@ class StatusPanelWidget : public QGroupBox {
   explicit StatusPanelWidget(Session& session, QWidget* parent = nullptr);
 
   // Read Status: ReadReg(STATUS), then the flags, then StatusRead for the capture indicators.
-  // Without an interface nothing is sent and nothing changes; a read that got nothing from the
-  // sensor turns the flags neutral and raises no StatusRead.
+  // Without an interface nothing is sent and nothing changes but the line that says why; a read
+  // that got nothing from the sensor turns the flags neutral and raises no StatusRead.
   void CmdUpdateStatus_Click();
   // COMMAND 0x0010, then Read Status; nothing without an interface.
   void cmdClearAlarm_Click();
@@ -36,6 +36,9 @@ class StatusPanelWidget : public QGroupBox {
  signals:
   // Every status word read from the sensor, after the flags show it.
   void StatusRead(int32_t status);
+  // A click that could not act without an interface: `action` is the button's caption, for the
+  // line under the Read button that says why.
+  void Refused(const QString& action);
 
  private:
   void ConnectControls();

@@ -21,6 +21,11 @@ QPen LinePen(Rgb rgb) {
   return pen;
 }
 
+// Laid over the chart while its values are old: the lines stay readable, but pale.
+QColor StaleVeil() {
+  return {160, 160, 160, 150};
+}
+
 // Image rows per unit of value at `range`: 4 per g at the default range.
 double RowsPerUnit(const ChartRange& range) {
   return (StripChartWidget::kImageHeight - 1) / range.Span();
@@ -61,6 +66,12 @@ void StripChartWidget::PlotDataPoints2(const SampleVector& samples) {
 
 void StripChartWidget::SetSeriesChecked(int series, bool checked) {
   checked_.SetChecked(series, checked);
+}
+
+void StripChartWidget::SetStale(bool stale) {
+  if (stale == stale_) return;
+  stale_ = stale;
+  update();
 }
 
 void StripChartWidget::SetRangeChoice(RangeChoice choice) {
@@ -144,6 +155,7 @@ void StripChartWidget::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
   // One image pixel per device pixel: nothing is stretched.
   painter.drawImage(QRectF(rect()), Shown());
+  if (stale_) painter.fillRect(rect(), StaleVeil());
 }
 
 void StripChartWidget::mouseMoveEvent(QMouseEvent* event) {

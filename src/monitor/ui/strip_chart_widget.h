@@ -48,6 +48,11 @@ class StripChartWidget : public QWidget {
   void SetPaused(bool paused) { paused_ = paused; }
   bool IsPaused() const { return paused_; }
 
+  // Old values (no interface, or the last pass did not reach the sensor): the chart is drawn
+  // under a grey veil until a pass reads the sensor again.
+  void SetStale(bool stale);
+  bool IsStale() const { return stale_; }
+
   const StripChart& Chart() const { return chart_; }
   const QImage& Image() const { return image_; }
 
@@ -82,6 +87,7 @@ class StripChartWidget : public QWidget {
   StripChart chart_;
   SeriesSelection checked_;
   bool paused_ = false;
+  bool stale_ = false;
   QImage image_;
   QImage shown_;
 };

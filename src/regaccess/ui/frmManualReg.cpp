@@ -1,6 +1,7 @@
 #include "regaccess/ui/frmManualReg.h"
 
 #include "common/message_titles.h"
+#include "common/ui/file_dialogs.h"
 #include "common/ui/named_widgets.h"
 #include "common/ui/window_placement.h"
 #include "common/whole_file.h"
@@ -9,7 +10,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
-#include <QFileDialog>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -108,7 +108,7 @@ frmManualReg::frmManualReg(Session& session, QWidget* parent)
   setModal(true);
 
   ask_save_path = [this](const QString& caption, const QString& suggested, const QString& filter) {
-    return QFileDialog::getSaveFileName(this, caption, suggested, filter);
+    return common::AskSaveFileName(this, caption, suggested, filter);
   };
 
   lblRegister_->setBuddy(cmboRegister_);

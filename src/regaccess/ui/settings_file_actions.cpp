@@ -1,11 +1,11 @@
 #include "regaccess/ui/settings_file_actions.h"
 
 #include "common/message_titles.h"
+#include "common/ui/file_dialogs.h"
 #include "regaccess/settings_file.h"
 #include "regaccess/settings_transfer.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QWidget>
 
@@ -29,10 +29,10 @@ class WaitCursor {
 SettingsFileActions::SettingsFileActions(Session& session, QWidget* parent)
     : QObject(parent), session_(session), parent_(parent) {
   ask_save_path = [this](const QString& caption, const QString& suggested, const QString& filter) {
-    return QFileDialog::getSaveFileName(parent_, caption, suggested, filter);
+    return common::AskSaveFileName(parent_, caption, suggested, filter);
   };
   ask_open_path = [this](const QString& caption, const QString& suggested, const QString& filter) {
-    return QFileDialog::getOpenFileName(parent_, caption, suggested, filter);
+    return common::AskOpenFileName(parent_, caption, suggested, filter);
   };
 }
 

@@ -131,6 +131,36 @@ TEST_F(FrmCapDisplayTest, WriteFileWritesBothFilesAndSaysWhere) {
   EXPECT_TRUE(sim.notifier.texts.isEmpty());
 }
 
+// A later Write File that cannot act replaces the earlier success: the line never reads as if the
+// files had been written again.
+TEST_F(FrmCapDisplayTest, WriteFileThatCannotActReplacesTheEarlierSuccess) {
+  ReadOut(0x0213, 7);
+  Find<QPushButton>("cmdWriteFile")->click();
+  ASSERT_TRUE(Find<QLabel>("lblFilesWritten")->toolTip().startsWith("Wrote CapDat_0"));
+  sim.session->link.InterfaceType = link::kInterfaceNone;
+  Find<QPushButton>("cmdWriteFile")->click();
+  const QString line =
+      QStringLiteral("Not written: no interface is ready. Choose one in the Interface menu.");
+  EXPECT_EQ(Find<QLabel>("lblFilesWritten")->toolTip(), line);
+}
+
+// A narrow window shortens the folder in the middle, on every resize; the tool tip has it whole.
+TEST_F(FrmCapDisplayTest, TheFolderIsShortenedInTheMiddleToTheWindowsWidth) {
+  ReadOut(0x0213, 7);
+  window->resize(2000, 400);
+  window->show();
+  Find<QPushButton>("cmdWriteFile")->click();
+  auto* line = Find<QLabel>("lblFilesWritten");
+  const QString whole = line->toolTip();
+  EXPECT_EQ(line->text(), whole);
+  window->resize(600, 400);
+  EXPECT_NE(line->text(), whole);
+  EXPECT_TRUE(line->text().startsWith("Wrote CapDat_0") && line->text().contains(QChar(0x2026)))
+      << line->text().toStdString();
+  EXPECT_LE(line->fontMetrics().horizontalAdvance(line->text()), line->width());
+  EXPECT_EQ(line->toolTip(), whole);
+}
+
 // An unplug at the first, the middle or the last transfer of the two buffers' read-out.
 class WriteFileUnplugTest : public FrmCapDisplayTest, public ::testing::WithParamInterface<int> {};
 

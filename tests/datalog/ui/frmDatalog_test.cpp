@@ -174,6 +174,22 @@ TEST_F(FrmDatalogTest, DecimalCommaLocaleWritesTabbedTxtFilesWithACommaAfterFile
   EXPECT_EQ(blocks[0][7], "1\t3,3001\t1,7125\t");
 }
 
+// The loops count to the typed number as "For i = 1 To" does: 4.99 files of 3.7 samples are 4
+// files of 3 rows.
+TEST_F(FrmDatalogTest, FractionalCountsRunToTheirWholePart) {
+  Check(0);
+  Box("txtFilesPerSession")->setText(QStringLiteral("4.99"));
+  Box("txtSamplesPerFile")->setText(QStringLiteral("3.7"));
+  Click();
+  EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 4);
+  for (int file = 1; file <= 4; ++file) {
+    const std::vector<QStringList> blocks =
+        Blocks(PathOf(QStringLiteral("DATALOG_%1.csv").arg(file)));
+    ASSERT_EQ(blocks.size(), 1u) << file;
+    EXPECT_EQ(Rows(blocks[0]), 3) << file;
+  }
+}
+
 TEST_F(FrmDatalogTest, OnlyBox4ReadsRssXyAlone) {
   Check(4);
   Run(1, 2);

@@ -143,7 +143,26 @@ TEST_F(ChartControlsTest, SaveChartWritesThePictureAndTheValuesOfAFullSweep) {
   EXPECT_TRUE(sim.notifier.texts.isEmpty()) << sim.notifier.texts.join(' ').toStdString();
   const QImage picture(Path("sweep.png"));
   ASSERT_FALSE(picture.isNull());
-  EXPECT_EQ(picture.size(), frame->Chart()->size() * frame->Chart()->devicePixelRatio());
+  // The chart framed by what makes it readable alone: larger than the plot, with the scale labels,
+  // the sample numbers and the legend at the places the layout gives them.
+  const ChartPictureLayout layout = frame->PictureToSave().layout;
+  EXPECT_EQ(picture.size(), layout.size);
+  EXPECT_GT(picture.width(), frame->Chart()->width() + 20);
+  EXPECT_GT(picture.height(), frame->Chart()->height() + 40);
+  const auto inked = [&picture](const QRect& area) {
+    int dark = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+      for (int x = area.left(); x <= area.right(); ++x) dark += qGray(picture.pixel(x, y)) < 100;
+    }
+    return dark;
+  };
+  for (const QRect& label : layout.scale_labels) EXPECT_GT(inked(label), 3);
+  for (const QRect& label : layout.tick_labels) EXPECT_GT(inked(label), 3);
+  EXPECT_GT(inked(layout.span), 20);
+  ASSERT_EQ(layout.legend_swatches.size(), 2u);  // X_Accel and Y_Accel, in their line colours
+  EXPECT_EQ(picture.pixel(layout.legend_swatches[0].center()), LineColour(2));
+  EXPECT_EQ(picture.pixel(layout.legend_swatches[1].center()), LineColour(3));
+  EXPECT_GT(inked(layout.legend_names[1]), 10);
   int x_pixels = 0;
   int y_pixels = 0;
   for (int y = 0; y < picture.height(); ++y) {
