@@ -1,5 +1,7 @@
 #include "cli/cli_options.h"
 
+#include "platform/usb_card_ids.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -182,6 +184,11 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString& erro
     if (option == QLatin1String("--interface")) {
       if (!ParseInterface(value, options, error)) return std::nullopt;
     } else if (option == QLatin1String("--usb-ids")) {
+      QString why;
+      if (!platform::ParseUsbIdsValue(value, why)) {
+        error = QStringLiteral("--usb-ids: %1").arg(why);
+        return std::nullopt;
+      }
       options.usb_ids = value;
     } else {
       options.trace_path = value;

@@ -94,6 +94,7 @@ TEST_F(CliAppTest, BadRequestsSendNothingAndExitWithStatus2) {
       {"--interface", "usb:1x", "dump"},
       {"--interface", "usb:4294967296", "dump"},
       {"--interface", "usb:", "dump"},
+      {"--usb-ids", "fffe", "--interface", "usb:0", "dump"},
       {"--bogus", "dump"},
       {},
   };
