@@ -120,8 +120,8 @@ namespace {
 // The locale's long time format without its time zone.
 QString LongTimeText(const QDateTime& when, const QLocale& locale) {
   QString pattern = locale.timeFormat(QLocale::LongFormat);
-  static const QRegularExpression zone(QStringLiteral("\\s*\\bt+\\b"));
-  pattern.remove(zone);
+  static const QRegularExpression kZone(QStringLiteral("\\s*\\bt+\\b"));
+  pattern.remove(kZone);
   return locale.toString(when.time(), pattern.trimmed());
 }
 
@@ -130,8 +130,8 @@ QString LongTimeText(const QDateTime& when, const QLocale& locale) {
 QString ShortDateText(const QDate& date, const QLocale& locale) {
   QString pattern = locale.dateFormat(QLocale::ShortFormat);
   // A two-digit year ("yy" alone, not part of "yyyy") becomes four digits.
-  static const QRegularExpression two_digit_year(QStringLiteral("(?<!y)yy(?!y)"));
-  pattern.replace(two_digit_year, QStringLiteral("yyyy"));
+  static const QRegularExpression kTwoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
+  pattern.replace(kTwoDigitYear, QStringLiteral("yyyy"));
   return locale.toString(date, pattern);
 }
 

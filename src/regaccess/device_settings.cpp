@@ -207,15 +207,15 @@ QString SettingWordProblem(const RegisterTable& table, int16_t index, uint16_t w
           "setting");
     }
     for (int alarm : {1, 2}) {
-      const QString problem = SourceFieldProblem(QStringLiteral("alarm %1").arg(alarm),
-                                                 registers::AlarmSource(word, alarm));
+      QString problem = SourceFieldProblem(QStringLiteral("alarm %1").arg(alarm),
+                                           registers::AlarmSource(word, alarm));
       if (!problem.isEmpty()) return problem;
     }
   }
   if (index == registers::kCaptCfg) {
     for (int buffer : {0, 1}) {
-      const QString problem = SourceFieldProblem(QStringLiteral("buffer #%1").arg(buffer + 1),
-                                                 registers::CaptSource(word, buffer));
+      QString problem = SourceFieldProblem(QStringLiteral("buffer #%1").arg(buffer + 1),
+                                           registers::CaptSource(word, buffer));
       if (!problem.isEmpty()) return problem;
     }
   }

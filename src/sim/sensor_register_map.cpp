@@ -69,21 +69,21 @@ constexpr int kAddressSlots = 128;  // the 7-bit byte address of a frame
 
 // Position in kRegisters by register index and by byte address (either byte of a register); -1
 // where there is none.
-constexpr std::array<int8_t, kIndexSlots> kByIndex = [] {
-  std::array<int8_t, kIndexSlots> by{};
+constexpr std::array<int16_t, kIndexSlots> kByIndex = [] {
+  std::array<int16_t, kIndexSlots> by{};
   by.fill(-1);
   for (int i = 0; i < static_cast<int>(std::size(kRegisters)); ++i) {
-    by[kRegisters[i].index] = static_cast<int8_t>(i);
+    by[kRegisters[i].index] = static_cast<int16_t>(i);
   }
   return by;
 }();
 
-constexpr std::array<int8_t, kAddressSlots> kByAddress = [] {
-  std::array<int8_t, kAddressSlots> by{};
+constexpr std::array<int16_t, kAddressSlots> kByAddress = [] {
+  std::array<int16_t, kAddressSlots> by{};
   by.fill(-1);
   for (int i = 0; i < static_cast<int>(std::size(kRegisters)); ++i) {
-    by[kRegisters[i].address] = static_cast<int8_t>(i);
-    by[kRegisters[i].address + 1] = static_cast<int8_t>(i);
+    by[kRegisters[i].address] = static_cast<int16_t>(i);
+    by[kRegisters[i].address + 1] = static_cast<int16_t>(i);
   }
   return by;
 }();

@@ -69,7 +69,7 @@ std::string Hex4(uint16_t value) {
 }
 
 QString TakeError(GError*& error) {
-  const QString text = error ? QString::fromUtf8(error->message) : QStringLiteral("unknown error");
+  QString text = error ? QString::fromUtf8(error->message) : QStringLiteral("unknown error");
   g_clear_error(&error);
   return text;
 }
@@ -618,9 +618,10 @@ std::unique_ptr<UsbCardEmulator> UsbCardEmulator::Start(sim::SimUsbDriver& cards
     if (!descriptors) return nullptr;
     described.push_back(std::move(*descriptors));
     const std::string bus = std::to_string(devices[k].bus);
-    device->devnode = "/dev/bus/usb/" + Padded(devices[k].bus) + "/" + Padded(devices[k].address);
-    device->syspath =
-        "/sys/devices/pci0000:00/0000:00:14.0/usb" + bus + "/" + bus + "-" + std::to_string(k + 1);
+    device->devnode = "/dev/bus/usb/" + Padded(devices[k].bus);
+    device->devnode.append("/").append(Padded(devices[k].address));
+    device->syspath = "/sys/devices/pci0000:00/0000:00:14.0/usb" + bus;
+    device->syspath.append("/").append(bus).append("-").append(std::to_string(k + 1));
     usb->devices.push_back(std::move(device));
   }
 

@@ -124,7 +124,7 @@ void frmCapDisplay::LayOut() {
   place(Picture1_, layout.picture.left, layout.picture.top, layout.picture.width,
         layout.picture.height);
   // A line frame draws its line through the middle of its 3-pixel height.
-  const auto place_line = [this, &px](QFrame* line, double y) {
+  const auto place_line = [&px](QFrame* line, double y) {
     line->setGeometry(px(kLineLeft), px(y) - 1, px(kLineRight) - px(kLineLeft), 3);
   };
   place_line(Line1_, layout.line1_y);
