@@ -14,6 +14,9 @@ namespace {
 
 // Standard output is handed on this often, so that a reader sees the rows as they come.
 constexpr double kFlushIntervalSeconds = 0.1;
+// A file's rows are put on the disk this often: a crash loses at most the rows of this last
+// stretch, a sample and a slice of the pause.
+constexpr double kSyncIntervalSeconds = 0.5;
 constexpr double kProgressIntervalSeconds = 0.25;
 
 QStringList ColumnNames(const registers::RegisterTable& table) {
@@ -125,15 +128,19 @@ QString LogHelpText(const registers::RegisterTable& table) {
              "  --samples N    samples to take, 1 to %2. Default: 1000\n"
              "  --delay MS     pause after each sample, 0 to %3 ms (fractions allowed).\n"
              "                 Default: 0. Each value read also pauses 0.1 ms\n"
-             "  --output FILE  the CSV file, replaced when the run ends (the old one is kept\n"
-             "                 when it cannot be written); - or no --output: standard output\n"
+             "  --output FILE  the CSV file; - or no --output: standard output. The rows go to\n"
+             "                 FILE.part as they come (on the disk at least once a second),\n"
+             "                 which replaces FILE when the run ends; a run that reads no row\n"
+             "                 keeps the old FILE. A FILE.part left by a run that did not end\n"
+             "                 (a crash, a full disk) holds its rows and is never overwritten:\n"
+             "                 move it away before logging to FILE again\n"
              "Progress (samples done, samples per second) goes to standard error when it is a\n"
              "terminal. Ctrl-C (SIGINT), SIGTERM or SIGHUP ends the run after the sample under\n"
              "way: every row read so far is written and flushed, and the status is 0.\n"
              "exit status: 0 all samples taken, or stopped by a signal; 1 the interface could\n"
              "not be opened, a read did not reach the sensor or was not answered (no row for\n"
              "that sample; the rows before it are written), or the output could not be\n"
-             "written; 2 bad command line (nothing was sent)\n")
+             "written; 2 bad command line, or a FILE.part in the way (nothing was sent)\n")
       .arg(ColumnNames(table).join(QStringLiteral(", ")))
       .arg(kMaxLogSamples)
       .arg(datalog::kMaxSampleDelayMs);
@@ -144,18 +151,30 @@ int RunLog(const LogOptions& options, Session& session, const platform::LibUsbDr
   Progress progress(hooks.progress, options.samples);
   platform::Clock& clock = session.clock();
   double flushed_at = clock.MonotonicSeconds();
+  bool unflushed = false;
+  bool output_failed = false;
   double seconds_so_far = 0;
+  const double interval = output.ToFile() ? kSyncIntervalSeconds : kFlushIntervalSeconds;
+  // Hands the rows on when the last hand-over is old enough: from each row, and from the stop
+  // questions during a long pause, so that no row waits longer than that.
+  const auto flush_when_due = [&] {
+    const double now = clock.MonotonicSeconds();
+    if (!unflushed || now - flushed_at < interval) return true;
+    flushed_at = now;
+    unflushed = false;
+    output_failed = !output.Flush(error);
+    return !output_failed;
+  };
   datalog::SampleLogHooks log_hooks;
   log_hooks.write = [&](const QByteArray& text) {
-    if (!output.Write(text, error)) return false;
-    // A reader of standard output sees the rows as they come; a file's rows reach its
-    // temporary file at least as often.
-    const double now = clock.MonotonicSeconds();
-    if (now - flushed_at < kFlushIntervalSeconds) return true;
-    flushed_at = now;
-    return output.Flush(error);
+    if (!output.Write(text, error)) {
+      output_failed = true;
+      return false;
+    }
+    unflushed = true;
+    return flush_when_due();
   };
-  log_hooks.stop_requested = hooks.stop_requested;
+  log_hooks.stop_requested = [&] { return !flush_when_due() || hooks.stop_requested(); };
   log_hooks.progress = [&](int64_t rows, double seconds) {
     seconds_so_far = seconds;
     progress.Show(rows, seconds, false);
@@ -164,19 +183,21 @@ int RunLog(const LogOptions& options, Session& session, const platform::LibUsbDr
       session, {options.selection, options.samples, options.delay_ms}, log_hooks);
   if (result.rows > 0) progress.Show(result.rows, seconds_so_far, true);
   progress.End();
-  switch (result.end) {
-    case datalog::SampleLogEnd::kCompleted:
-    case datalog::SampleLogEnd::kStopped:
-      return output.Finish(error) ? kExitOk : kExitDeviceError;
-    case datalog::SampleLogEnd::kOutputFailed:
-      return kExitDeviceError;
-    case datalog::SampleLogEnd::kReadFailed:
-      break;
+  if (output_failed) return kExitDeviceError;
+  if (result.end == datalog::SampleLogEnd::kOutputFailed) return kExitDeviceError;
+  if (result.end != datalog::SampleLogEnd::kReadFailed) {
+    if (result.rows == 0 && output.ToFile()) {
+      // Stopped before its first row: the old file stays.
+      output.Discard();
+      return kExitOk;
+    }
+    return output.Finish(error) ? kExitOk : kExitDeviceError;
   }
   error = ReadFailure(result.failed_sample, result.failed_column, session, libusb);
   if (output.ToFile() && result.rows == 0) {
     // Not a single row was read: a file of the header alone must not take the place of an
-    // earlier run's rows. The temporary file is given up with the output.
+    // earlier run's rows.
+    output.Discard();
     error += QStringLiteral("\nNothing was written to %1.").arg(output.path());
     return kExitDeviceError;
   }
