@@ -370,6 +370,7 @@ int RunCli(const QStringList& args, QTextStream& out, QTextStream& err, bool err
     LogHooks hooks;
     hooks.stop_requested = stop_requested;
     hooks.progress = err_is_terminal ? &err : nullptr;
+    hooks.account = &err;
     status = RunLog(*checked.log, *rig.session, rig.libusb.get(), *log_output, hooks, error);
   } else if (checked.capture) {
     status =

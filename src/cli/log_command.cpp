@@ -135,8 +135,10 @@ QString LogHelpText(const registers::RegisterTable& table) {
              "                 (a crash, a full disk) holds its rows and is never overwritten:\n"
              "                 move it away before logging to FILE again\n"
              "Progress (samples done, samples per second) goes to standard error when it is a\n"
-             "terminal. Ctrl-C (SIGINT), SIGTERM or SIGHUP ends the run after the sample under\n"
-             "way: every row read so far is written and flushed, and the status is 0.\n"
+             "terminal; at the end standard error gives the samples taken, the rate, the longest\n"
+             "gap between two samples and the samples that came late. Ctrl-C (SIGINT), SIGTERM\n"
+             "or SIGHUP ends the run after the sample under way: every row read so far is\n"
+             "written and flushed, and the status is 0.\n"
              "exit status: 0 all samples taken, or stopped by a signal; 1 the interface could\n"
              "not be opened, a read did not reach the sensor or was not answered (no row for\n"
              "that sample; the rows before it are written), or the output could not be\n"
@@ -183,6 +185,10 @@ int RunLog(const LogOptions& options, Session& session, const platform::LibUsbDr
       session, {options.selection, options.samples, options.delay_ms}, log_hooks);
   if (result.rows > 0) progress.Show(result.rows, seconds_so_far, true);
   progress.End();
+  if (hooks.account != nullptr && result.account.samples() > 0) {
+    *hooks.account << QStringLiteral("log: ") << result.account.Summary() << '\n';
+    hooks.account->flush();
+  }
   if (output_failed) return kExitDeviceError;
   if (result.end == datalog::SampleLogEnd::kOutputFailed) return kExitDeviceError;
   if (result.end != datalog::SampleLogEnd::kReadFailed) {

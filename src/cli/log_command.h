@@ -46,6 +46,9 @@ struct LogHooks {
   // Samples done and samples per second, rewritten in place about four times a second; nullptr
   // for none.
   QTextStream* progress = nullptr;
+  // The account of the samples (SampleAccount::Summary) at the end of a run that took any;
+  // nullptr for none.
+  QTextStream* account = nullptr;
 };
 
 // Runs the log on `session`, whose interface is up, into `output` (opened). Returns kExitOk when

@@ -28,7 +28,8 @@ DatalogRun::DatalogRun(Session& session, RunSettings settings, const QLocale& lo
     : session_(session),
       settings_(std::move(settings)),
       locale_(locale),
-      format_(DatalogFormatFor(locale)) {
+      format_(DatalogFormatFor(locale)),
+      account_(settings_.delay_ms) {
   run_start_ = session_.clock().MonotonicSeconds();
   last_report_ = run_start_;
   const int columns =
@@ -86,7 +87,9 @@ bool DatalogRun::Sample() {
   }
   std::array<float, kColumnCount> values{};
   int count = 0;
+  const double start = session_.clock().MonotonicSeconds();
   if (ReadDatalogSample(session_.link, settings_.selection, values.data(), count)) {
+    account_.Take(start, session_.clock().MonotonicSeconds());
     last_row_seconds_ = static_cast<float>(session_.clock().SecondsSinceMidnight());
     row_.truncate(0);
     AppendDatalogRow(row_, rows_taken_ + 1, values.data(), count, format_, locale_);

@@ -20,6 +20,7 @@
 
 #include "common/append_file.h"
 #include "datalog/datalog_format.h"
+#include "datalog/sample_account.h"
 #include "session/cooperative_loop.h"
 #include "session/session.h"
 
@@ -102,6 +103,8 @@ class DatalogRun {
   // Full paths of the files whose blocks were ended in this run, in order.
   const QStringList& written() const { return written_; }
   const DatalogFormat& format() const { return format_; }
+  // Of the samples that gave a row, over the run.
+  const SampleAccount& account() const { return account_; }
 
  private:
   // Sets up file `file`: its path, no rows yet.
@@ -139,6 +142,7 @@ class DatalogRun {
   double run_start_ = 0;
   double last_report_ = 0;
   long long samples_in_run_ = 0;
+  SampleAccount account_;
   QString message_;
   QStringList written_;
 };

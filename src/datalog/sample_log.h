@@ -6,6 +6,7 @@
 #pragma once
 
 #include "datalog/datalog_format.h"
+#include "datalog/sample_account.h"
 #include "session/session.h"
 
 #include <QByteArray>
@@ -42,6 +43,7 @@ struct SampleLogResult {
   int64_t rows = 0;           // rows written
   int64_t failed_sample = 0;  // kReadFailed: the sample (1..) whose read failed
   int failed_column = 0;      // and the column of that read
+  SampleAccount account;      // of the samples that gave a row
 };
 
 // "seconds" and the selected columns' names (ColumnName), comma-separated, with its line end.
