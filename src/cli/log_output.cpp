@@ -42,6 +42,7 @@ bool LogOutput::Open(QString& error) {
 bool LogOutput::Write(const QByteArray& text, QString& error) {
   if (!ToFile()) {
     out_ << QString::fromLatin1(text);
+    written_ += text.size();
     return true;
   }
   QString why;
@@ -51,6 +52,7 @@ bool LogOutput::Write(const QByteArray& text, QString& error) {
 bool LogOutput::Flush(QString& error) {
   if (!ToFile()) {
     out_.flush();
+    handed_on_ = written_;
     return true;
   }
   QString why;
@@ -60,6 +62,7 @@ bool LogOutput::Flush(QString& error) {
 bool LogOutput::Finish(QString& error) {
   if (!ToFile()) {
     out_.flush();
+    handed_on_ = written_;
     return true;
   }
   QString why;

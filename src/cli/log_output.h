@@ -36,6 +36,8 @@ class LogOutput {
   // The run read nothing worth keeping: the part is removed, the old file stays.
   void Discard();
 
+  // Bytes handed on at the last Flush: on the disk for a file, to the reader for standard output.
+  int64_t bytes_handed_on() const { return ToFile() ? file_.synced() : handed_on_; }
   bool PartInTheWay() const { return file_.part_left(); }
   bool ToFile() const { return !path_.isEmpty(); }
   const QString& path() const { return path_; }
@@ -46,6 +48,8 @@ class LogOutput {
   QString path_;  // empty for standard output
   QTextStream& out_;
   common::StreamedFile file_;
+  int64_t written_ = 0;    // to standard output
+  int64_t handed_on_ = 0;  // to standard output, at the last flush
 };
 
 }  // namespace talvix::cli

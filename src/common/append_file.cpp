@@ -73,6 +73,7 @@ bool AppendingFile::Open(const QString& path, Create create, QString& why) {
   }
   fd_ = fd;
   on_disk_ = end;
+  synced_ = end;
   waiting_.clear();
   waiting_appends_ = 0;
   appends_on_disk_ = 0;
@@ -135,6 +136,7 @@ bool AppendingFile::Sync(QString& why) {
   }
   if (!WriteOut(why)) return false;
   if (::fdatasync(fd_) != 0) return Failed(errno, why);
+  synced_ = on_disk_;
   return true;
 }
 

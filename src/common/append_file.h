@@ -52,6 +52,8 @@ class AppendingFile {
   int64_t end() const { return on_disk_ + static_cast<int64_t>(waiting_.size()); }
   // Appends that were written out whole, since Open.
   int64_t appends_on_disk() const { return appends_on_disk_; }
+  // The file's length at the last sync.
+  int64_t synced() const { return synced_; }
   // What is waiting to be written out.
   int64_t waiting_bytes() const { return waiting_.size(); }
 
@@ -62,6 +64,7 @@ class AppendingFile {
   int fd_ = -1;
   QByteArray native_path_;
   int64_t on_disk_ = 0;  // length of the file up to the end of the last write-out
+  int64_t synced_ = 0;   // length of the file at the last sync
   QByteArray waiting_;
   int64_t waiting_appends_ = 0;
   int64_t appends_on_disk_ = 0;

@@ -50,6 +50,8 @@ class StreamedFile {
   bool IsOpen() const { return file_.IsOpen(); }
   bool part_left() const { return part_left_; }
   const QString& part_path() const { return part_; }
+  // Bytes of the part on the disk at the last sync.
+  int64_t synced() const { return file_.synced(); }
   // Writes that are on the disk whole (Write calls since Open).
   int64_t writes_on_disk() const { return file_.appends_on_disk(); }
 

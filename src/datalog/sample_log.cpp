@@ -58,7 +58,7 @@ SampleLogResult RunSampleLog(Session& session, const SampleLogSettings& settings
       return result;
     }
     ++result.rows;
-    if (hooks.progress) hooks.progress(result.rows, clock.MonotonicSeconds() - start);
+    if (hooks.progress) hooks.progress(result.account, clock.MonotonicSeconds() - start);
     if (sample < settings.samples) {
       PauseAfterSample(clock, *session.delay, settings.delay_ms, go_on, hooks.stop_requested);
     }

@@ -27,8 +27,8 @@ struct SampleLogHooks {
   std::function<bool(const QByteArray& text)> write;
   // Asked before each sample and during each pause: true ends the log after the sample under way.
   std::function<bool()> stop_requested = [] { return false; };
-  // After each row: rows so far and the seconds since the first sample began.
-  std::function<void(int64_t rows, double seconds)> progress = nullptr;
+  // After each row: the account of the rows so far and the seconds since the first sample began.
+  std::function<void(const SampleAccount& account, double seconds)> progress = nullptr;
 };
 
 enum class SampleLogEnd {

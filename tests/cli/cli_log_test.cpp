@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
@@ -113,6 +115,28 @@ TEST(CliLogTest, ShowsProgressOnlyOnATerminal) {
   EXPECT_EQ(run.out.count('\n'), 11);
 }
 
+// For test benches: JSON lines in place of the progress and the account; the last one gives the
+// end, with every byte of the file on the disk.
+TEST(CliLogTest, StatusJsonlEndsWithTheAccountOfTheRun) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("run.csv");
+  const CliRun run =
+      RunTool({"log", "--samples", "20", "--status", "jsonl", "--output", path}, true);
+  ASSERT_EQ(run.status, kExitOk) << run.err.toStdString();
+  const QStringList lines = run.err.split('\n', Qt::SkipEmptyParts);
+  ASSERT_FALSE(lines.isEmpty());
+  for (const QString& line : lines) {
+    EXPECT_TRUE(QJsonDocument::fromJson(line.toUtf8()).isObject()) << line.toStdString();
+  }
+  const QJsonObject end = QJsonDocument::fromJson(lines.last().toUtf8()).object();
+  EXPECT_TRUE(end.value("end").toBool());
+  EXPECT_EQ(end.value("samples").toInt(), 20);
+  EXPECT_EQ(end.value("file").toString(), path);
+  EXPECT_EQ(end.value("bytes_synced").toInteger(), test::Contents(path).size());
+  EXPECT_GT(end.value("rate").toDouble(), 0);
+  EXPECT_GE(end.value("late").toInt(-1), 0);
+}
+
 TEST(CliLogTest, BadOptionsSendNothingAndWriteNothing) {
   const QList<QStringList> bad = {
       {"--samples", "0"},
@@ -129,6 +153,7 @@ TEST(CliLogTest, BadOptionsSendNothingAndWriteNothing) {
       {"--values", ""},
       {"--values", "STATUS"},
       {"--output", ""},
+      {"--status", "json"},
       {"--samples", "5", "--samples=6"},
       {"--bogus"},
       {"stray"},
