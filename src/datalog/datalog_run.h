@@ -8,14 +8,14 @@
 // and the current file's block is ended as at its last sample.
 //
 // The run is a cooperative loop (Run): the one yield before each file's first sample, then passes.
-// A pass is Sample (plain: the reads and the row), the pause after it, and EndSample (plain: the
-// file written when it is full or a stop was asked, the next file set up). The pause is waited in
-// slices of at most 0.1 s, with a yield to the window system after each, so that a stop acts
-// within a slice; with no pause there is exactly one yield per sample. The rows are synced from
-// the passes and the yields, so that a long pause does not hold them back. A read that does not
-// reach the sensor (or answers all ones, the idle data line: none of these eight registers can give
-// that word as data, see ReadDatalogSample) ends the run; the rows read before it are written and
-// no row holds a value that was not read.
+// A pass is Sample (plain: the reads and the row appended), the pause after it, and EndSample
+// (plain: the block ended when the file is full or a stop was asked, the next file set up). The
+// pause is waited in slices of at most 0.1 s, with a yield to the window system after each, so that
+// a stop acts within a slice; with no pause there is exactly one yield per sample. The rows are
+// synced from the passes and the yields, so that a long pause does not hold them back. A read that
+// does not reach the sensor (or answers all ones, the idle data line: none of these eight registers
+// can give that word as data, see ReadDatalogSample) ends the run; the rows read before it are
+// written and no row holds a value that was not read.
 #pragma once
 
 #include "common/append_file.h"
@@ -50,8 +50,8 @@ struct RunProgress {
 };
 
 enum class RunEnd {
-  kCompleted,  // every file written
-  kCancelled,  // a stop was asked; the current file was written
+  kCompleted,  // every file's block ended
+  kCancelled,  // a stop was asked; the current file's block was ended with the rows it has
   kFailed,     // a read or a file failed; message() says why (unless the interface has said it)
   kAborted,    // the loop was aborted during a yield; the run touched nothing after it
 };
@@ -59,9 +59,9 @@ enum class RunEnd {
 // What a pass leaves for the next one.
 enum class PassEnd {
   kNextSample,  // the file under way takes more samples
-  kNextFile,    // the file under way was written; the next pass begins the next file
-  kCompleted,   // the session's last file was written
-  kCancelled,   // a stop was asked: the file under way was written with the rows it has
+  kNextFile,    // the file under way was ended; the next pass begins the next file
+  kCompleted,   // the session's last file was ended
+  kCancelled,   // a stop was asked: the file under way was ended with the rows it has
   kFailed,      // the file under way could not be written; message() says why
 };
 
@@ -74,7 +74,7 @@ class DatalogRun {
   DatalogRun(const DatalogRun&) = delete;
   DatalogRun& operator=(const DatalogRun&) = delete;
 
-  // Runs the passes until the last file is written, a pass fails, or `passes` no longer continues:
+  // Runs the passes until the last file is ended, a pass fails, or `passes` no longer continues:
   // a stop request ends the run after the sample under way, an abort at once (kAborted). The
   // progress is reported at the start of each file, at most every 0.1 s during it, and at its end.
   RunEnd Run(CooperativeLoop::Run& passes, const ProgressFn& progress = nullptr);
