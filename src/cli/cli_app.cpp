@@ -348,7 +348,7 @@ int RunCli(const QStringList& args, QTextStream& out, QTextStream& err, bool err
     log_output.emplace(checked.log->output, out);
     if (!log_output->Open(error)) {
       err << "talvix-cli: " << error << '\n';
-      return kExitDeviceError;
+      return log_output->PartInTheWay() ? kExitUsage : kExitDeviceError;
     }
   }
   // From here on a signal asks the log or the capture to stop where it can do so cleanly.
@@ -370,6 +370,7 @@ int RunCli(const QStringList& args, QTextStream& out, QTextStream& err, bool err
     LogHooks hooks;
     hooks.stop_requested = stop_requested;
     hooks.progress = err_is_terminal ? &err : nullptr;
+    hooks.account = &err;
     status = RunLog(*checked.log, *rig.session, rig.libusb.get(), *log_output, hooks, error);
   } else if (checked.capture) {
     status =

@@ -95,6 +95,7 @@ QString HelpText() {
       "  write LABEL HEX   write a register (up to four hexadecimal digits)\n"
       "  dump              label, address and raw word of every readable register\n"
       "  log [--values LIST] [--samples N] [--delay MS] [--output FILE]\n"
+      "      [--status jsonl]\n"
       "                    the datalog's values as CSV, one row per sample\n"
       "  capture --source1 NAME --source2 NAME --length N --pretrigger M --trigger 1|2\n"
       "          --level VALUE --above|--below [--timeout S] [--output DIR]\n"

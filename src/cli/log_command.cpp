@@ -7,6 +7,8 @@
 #include "session/session.h"
 
 #include <QByteArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace talvix::cli {
 
@@ -14,7 +16,11 @@ namespace {
 
 // Standard output is handed on this often, so that a reader sees the rows as they come.
 constexpr double kFlushIntervalSeconds = 0.1;
+// A file's rows are put on the disk this often: a crash loses at most the rows of this last
+// stretch, a sample and a slice of the pause.
+constexpr double kSyncIntervalSeconds = 0.5;
 constexpr double kProgressIntervalSeconds = 0.25;
+constexpr double kStatusIntervalSeconds = 1.0;
 
 QStringList ColumnNames(const registers::RegisterTable& table) {
   QStringList names;
@@ -52,6 +58,35 @@ class Progress {
   bool shown_ = false;
 };
 
+// --status jsonl: one JSON object per line, a second apart and once at the end, for test benches
+// that watch a long run.
+class JsonStatus {
+ public:
+  JsonStatus(QTextStream* stream, const LogOutput& output) : stream_(stream), output_(output) {}
+  void Show(const datalog::SampleAccount& account, double elapsed, bool at_end) {
+    if (stream_ == nullptr || (!at_end && elapsed - shown_at_ < kStatusIntervalSeconds)) return;
+    shown_at_ = elapsed;
+    QJsonObject status{
+        {QStringLiteral("samples"), static_cast<double>(account.samples())},
+        {QStringLiteral("rate"), account.rate()},
+        {QStringLiteral("late"), static_cast<double>(account.late())},
+        {QStringLiteral("file"), output_.ToFile() ? output_.path() : QStringLiteral("-")},
+        {QStringLiteral("bytes_synced"), static_cast<double>(output_.bytes_handed_on())},
+    };
+    if (at_end) {
+      status.insert(QStringLiteral("longest_gap_ms"), account.longest_gap() * 1000.0);
+      status.insert(QStringLiteral("end"), true);
+    }
+    *stream_ << QJsonDocument(status).toJson(QJsonDocument::Compact) << '\n';
+    stream_->flush();
+  }
+
+ private:
+  QTextStream* stream_;
+  const LogOutput& output_;
+  double shown_at_ = 0;
+};
+
 // Why sample `sample` has no row: the read of `column` brought no value.
 QString ReadFailure(int64_t sample, int column, Session& session,
                     const platform::LibUsbDriver* libusb) {
@@ -60,15 +95,49 @@ QString ReadFailure(int64_t sample, int column, Session& session,
       .arg(datalog::ColumnName(session.table, column), NoValueCause(session, libusb));
 }
 
+// The end of a log: the file put in place, kept or given up by how the run ended, and the exit
+// status; `error` says why when it is not kExitOk.
+int EndOfLog(const datalog::SampleLogResult& result, bool output_failed, Session& session,
+             const platform::LibUsbDriver* libusb, LogOutput& output, QString& error) {
+  if (output_failed) return kExitDeviceError;
+  if (result.end == datalog::SampleLogEnd::kOutputFailed) return kExitDeviceError;
+  if (result.end != datalog::SampleLogEnd::kReadFailed) {
+    if (result.rows == 0 && output.ToFile()) {
+      // Stopped before its first row: the old file stays.
+      output.Discard();
+      return kExitOk;
+    }
+    return output.Finish(error) ? kExitOk : kExitDeviceError;
+  }
+  error = ReadFailure(result.failed_sample, result.failed_column, session, libusb);
+  if (output.ToFile() && result.rows == 0) {
+    // Not a single row was read: a file of the header alone must not take the place of an
+    // earlier run's rows.
+    output.Discard();
+    error += QStringLiteral("\nNothing was written to %1.").arg(output.path());
+    return kExitDeviceError;
+  }
+  QString finish_error;
+  if (!output.Finish(finish_error)) {
+    error += u'\n' + finish_error;
+  } else if (output.ToFile()) {
+    error += QStringLiteral("\nThe %1 rows read before it are in %2.")
+                 .arg(result.rows)
+                 .arg(output.path());
+  }
+  return kExitDeviceError;
+}
+
 }  // namespace
 
 std::optional<LogOptions> ParseLogOptions(const QStringList& operands,
                                           const registers::RegisterTable& table, QString& error) {
   CommandWords words;
-  if (!SplitCommandWords(QStringLiteral("log"), operands,
-                         {QStringLiteral("--values"), QStringLiteral("--samples"),
-                          QStringLiteral("--delay"), QStringLiteral("--output")},
-                         {}, words, error)) {
+  if (!SplitCommandWords(
+          QStringLiteral("log"), operands,
+          {QStringLiteral("--values"), QStringLiteral("--samples"), QStringLiteral("--delay"),
+           QStringLiteral("--output"), QStringLiteral("--status")},
+          {}, words, error)) {
     return std::nullopt;
   }
   LogOptions options;
@@ -103,6 +172,14 @@ std::optional<LogOptions> ParseLogOptions(const QStringList& operands,
       return std::nullopt;
     }
   }
+  if (words.values.contains(QStringLiteral("--status"))) {
+    const QString form = words.values.value(QStringLiteral("--status"));
+    if (form != QLatin1String("jsonl")) {
+      error = QStringLiteral("log: bad --status \"%1\": the one form is jsonl").arg(form);
+      return std::nullopt;
+    }
+    options.status_jsonl = true;
+  }
   options.output = words.values.value(QStringLiteral("--output"));
   if (words.values.contains(QStringLiteral("--output")) && options.output.isEmpty()) {
     error = QStringLiteral("log: --output needs a file name, or - for standard output");
@@ -114,7 +191,7 @@ std::optional<LogOptions> ParseLogOptions(const QStringList& operands,
 QString LogHelpText(const registers::RegisterTable& table) {
   return QStringLiteral(
              "usage: talvix-cli [GLOBAL OPTIONS] log [--values LIST] [--samples N]\n"
-             "                  [--delay MS] [--output FILE]\n"
+             "                  [--delay MS] [--output FILE] [--status jsonl]\n"
              "Samples the datalog window's values as its run does (the values one after\n"
              "another, then the delay) and writes CSV: a header row, then one row per sample\n"
              "whose first column is the seconds since the first sample began (monotonic).\n"
@@ -125,15 +202,24 @@ QString LogHelpText(const registers::RegisterTable& table) {
              "  --samples N    samples to take, 1 to %2. Default: 1000\n"
              "  --delay MS     pause after each sample, 0 to %3 ms (fractions allowed).\n"
              "                 Default: 0. Each value read also pauses 0.1 ms\n"
-             "  --output FILE  the CSV file, replaced when the run ends (the old one is kept\n"
-             "                 when it cannot be written); - or no --output: standard output\n"
+             "  --output FILE  the CSV file; - or no --output: standard output. The rows go to\n"
+             "                 FILE.part as they come (on the disk at least once a second),\n"
+             "                 which replaces FILE when the run ends; a run that reads no row\n"
+             "                 keeps the old FILE. A FILE.part left by a run that did not end\n"
+             "                 (a crash, a full disk) holds its rows and is never overwritten:\n"
+             "                 move it away before logging to FILE again\n"
+             "  --status jsonl one JSON object a second on standard error (samples, rate, late,\n"
+             "                 file, bytes_synced) and one at the end (with longest_gap_ms and\n"
+             "                 \"end\": true) in place of the progress and the account\n"
              "Progress (samples done, samples per second) goes to standard error when it is a\n"
-             "terminal. Ctrl-C (SIGINT), SIGTERM or SIGHUP ends the run after the sample under\n"
-             "way: every row read so far is written and flushed, and the status is 0.\n"
+             "terminal; at the end standard error gives the samples taken, the rate, the longest\n"
+             "gap between two samples and the samples that came late. Ctrl-C (SIGINT), SIGTERM\n"
+             "or SIGHUP ends the run after the sample under way: every row read so far is\n"
+             "written and flushed, and the status is 0.\n"
              "exit status: 0 all samples taken, or stopped by a signal; 1 the interface could\n"
              "not be opened, a read did not reach the sensor or was not answered (no row for\n"
              "that sample; the rows before it are written), or the output could not be\n"
-             "written; 2 bad command line (nothing was sent)\n")
+             "written; 2 bad command line, or a FILE.part in the way (nothing was sent)\n")
       .arg(ColumnNames(table).join(QStringLiteral(", ")))
       .arg(kMaxLogSamples)
       .arg(datalog::kMaxSampleDelayMs);
@@ -141,54 +227,58 @@ QString LogHelpText(const registers::RegisterTable& table) {
 
 int RunLog(const LogOptions& options, Session& session, const platform::LibUsbDriver* libusb,
            LogOutput& output, const LogHooks& hooks, QString& error) {
-  Progress progress(hooks.progress, options.samples);
+  Progress progress(options.status_jsonl ? nullptr : hooks.progress, options.samples);
+  JsonStatus status(options.status_jsonl ? hooks.account : nullptr, output);
+  const datalog::SampleAccount* live_account = nullptr;
   platform::Clock& clock = session.clock();
   double flushed_at = clock.MonotonicSeconds();
+  bool unflushed = false;
+  bool output_failed = false;
   double seconds_so_far = 0;
+  const double interval = output.ToFile() ? kSyncIntervalSeconds : kFlushIntervalSeconds;
+  // Hands the rows on when the last hand-over is old enough: from each row, and from the stop
+  // questions during a long pause, so that no row waits longer than that.
+  const auto flush_when_due = [&] {
+    const double now = clock.MonotonicSeconds();
+    if (!unflushed || now - flushed_at < interval) return true;
+    flushed_at = now;
+    unflushed = false;
+    output_failed = !output.Flush(error);
+    return !output_failed;
+  };
   datalog::SampleLogHooks log_hooks;
   log_hooks.write = [&](const QByteArray& text) {
-    if (!output.Write(text, error)) return false;
-    // A reader of standard output sees the rows as they come; a file's rows reach its
-    // temporary file at least as often.
-    const double now = clock.MonotonicSeconds();
-    if (now - flushed_at < kFlushIntervalSeconds) return true;
-    flushed_at = now;
-    return output.Flush(error);
+    if (!output.Write(text, error)) {
+      output_failed = true;
+      return false;
+    }
+    unflushed = true;
+    return flush_when_due();
   };
-  log_hooks.stop_requested = hooks.stop_requested;
-  log_hooks.progress = [&](int64_t rows, double seconds) {
+  const double start = clock.MonotonicSeconds();
+  log_hooks.stop_requested = [&] {
+    if (!flush_when_due()) return true;
+    if (live_account != nullptr)
+      status.Show(*live_account, clock.MonotonicSeconds() - start, false);
+    return hooks.stop_requested();
+  };
+  log_hooks.progress = [&](const datalog::SampleAccount& account, double seconds) {
+    live_account = &account;
     seconds_so_far = seconds;
-    progress.Show(rows, seconds, false);
+    progress.Show(account.samples(), seconds, false);
   };
   const datalog::SampleLogResult result = datalog::RunSampleLog(
       session, {options.selection, options.samples, options.delay_ms}, log_hooks);
   if (result.rows > 0) progress.Show(result.rows, seconds_so_far, true);
   progress.End();
-  switch (result.end) {
-    case datalog::SampleLogEnd::kCompleted:
-    case datalog::SampleLogEnd::kStopped:
-      return output.Finish(error) ? kExitOk : kExitDeviceError;
-    case datalog::SampleLogEnd::kOutputFailed:
-      return kExitDeviceError;
-    case datalog::SampleLogEnd::kReadFailed:
-      break;
+  live_account = nullptr;
+  if (!options.status_jsonl && hooks.account != nullptr && result.account.samples() > 0) {
+    *hooks.account << QStringLiteral("log: ") << result.account.Summary() << '\n';
+    hooks.account->flush();
   }
-  error = ReadFailure(result.failed_sample, result.failed_column, session, libusb);
-  if (output.ToFile() && result.rows == 0) {
-    // Not a single row was read: a file of the header alone must not take the place of an
-    // earlier run's rows. The temporary file is given up with the output.
-    error += QStringLiteral("\nNothing was written to %1.").arg(output.path());
-    return kExitDeviceError;
-  }
-  QString finish_error;
-  if (!output.Finish(finish_error)) {
-    error += u'\n' + finish_error;
-  } else if (output.ToFile()) {
-    error += QStringLiteral("\nThe %1 rows read before it are in %2.")
-                 .arg(result.rows)
-                 .arg(output.path());
-  }
-  return kExitDeviceError;
+  const int exit_status = EndOfLog(result, output_failed, session, libusb, output, error);
+  status.Show(result.account, clock.MonotonicSeconds() - start, true);
+  return exit_status;
 }
 
 }  // namespace talvix::cli

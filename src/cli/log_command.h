@@ -29,6 +29,8 @@ struct LogOptions {
   int64_t samples = 1000;
   double delay_ms = 0;
   QString output;  // "-" or empty: standard output
+  // --status jsonl: one JSON object a second on standard error, and one at the end.
+  bool status_jsonl = false;
 };
 
 inline constexpr int64_t kMaxLogSamples = 1000000000;
@@ -46,6 +48,9 @@ struct LogHooks {
   // Samples done and samples per second, rewritten in place about four times a second; nullptr
   // for none.
   QTextStream* progress = nullptr;
+  // Standard error, for the account of the samples at the end of a run that took any
+  // (SampleAccount::Summary), or with --status jsonl for the status objects; nullptr for none.
+  QTextStream* account = nullptr;
 };
 
 // Runs the log on `session`, whose interface is up, into `output` (opened). Returns kExitOk when

@@ -5,25 +5,44 @@ namespace talvix::cli {
 LogOutput::LogOutput(const QString& path, QTextStream& out)
     : path_(path == QLatin1String("-") ? QString() : path), out_(out) {}
 
-bool LogOutput::Failed(const QString& why, QString& error) const {
-  error = QStringLiteral("cannot write the log file %1: %2; the file was left as it was")
-              .arg(path_, why);
+bool LogOutput::Failed(const QString& why, QString& error) {
+  error = QStringLiteral("cannot write the log file %1: %2; ").arg(path_, why);
+  error += file_.writes_on_disk() > 1
+               ? QStringLiteral(
+                     "the header and the first %1 rows are in %2, and %3 was left as "
+                     "it was")
+                     .arg(file_.writes_on_disk() - 1)
+                     .arg(file_.part_path(), path_)
+               : QStringLiteral("the file was left as it was");
+  if (file_.writes_on_disk() > 1) {
+    file_.Keep();
+  } else {
+    file_.Discard();
+  }
   return false;
 }
 
 bool LogOutput::Open(QString& error) {
   if (!ToFile()) return true;
   QString why;
-  if (!file_.Open(path_, why)) {
-    error = QStringLiteral("cannot write the log file %1: %2").arg(path_, why);
+  if (file_.Open(path_, why)) return true;
+  if (file_.part_left()) {
+    const QString part = common::StreamedFile::PartPath(path_);
+    error = QStringLiteral(
+                "log: %1 is left from a run that did not end, and holds its rows up to its last "
+                "sync; it is never overwritten. Rename it (for example to %2) or remove it, then "
+                "run again")
+                .arg(part, part.chopped(5) + QStringLiteral(".earlier"));
     return false;
   }
-  return true;
+  error = QStringLiteral("cannot write the log file %1: %2").arg(path_, why);
+  return false;
 }
 
 bool LogOutput::Write(const QByteArray& text, QString& error) {
   if (!ToFile()) {
     out_ << QString::fromLatin1(text);
+    written_ += text.size();
     return true;
   }
   QString why;
@@ -33,19 +52,25 @@ bool LogOutput::Write(const QByteArray& text, QString& error) {
 bool LogOutput::Flush(QString& error) {
   if (!ToFile()) {
     out_.flush();
+    handed_on_ = written_;
     return true;
   }
   QString why;
-  return file_.Flush(why) || Failed(why, error);
+  return file_.Sync(why) || Failed(why, error);
 }
 
 bool LogOutput::Finish(QString& error) {
   if (!ToFile()) {
     out_.flush();
+    handed_on_ = written_;
     return true;
   }
   QString why;
   return file_.Commit(why) || Failed(why, error);
+}
+
+void LogOutput::Discard() {
+  file_.Discard();
 }
 
 }  // namespace talvix::cli

@@ -2,62 +2,70 @@
 
 #include "common/file_target.h"
 
+#include <QFile>
+
+#include <sys/stat.h>
 #include <cerrno>
+#include <cstdio>
 
 namespace talvix::common {
 
-bool StreamedFile::Open(const QString& path, QString& why) {
-  file_.reset();
-  QString target;
-  if (Resolve(path, target, why) == Target::kRefused) return false;
-  // Without QSaveFile's direct-write fallback (its default): where no temporary file can be made
-  // beside the target, Open fails instead of truncating the old file.
-  auto file = std::make_unique<QSaveFile>(target);
-  if (!file->open(QIODevice::WriteOnly)) {
-    why = file->errorString();
-    return false;
-  }
-  file_ = std::move(file);
-  return true;
+StreamedFile::~StreamedFile() {
+  Discard();
 }
 
-bool StreamedFile::Fail(QString& why) {
-  // A failed write or flush leaves QFileDevice's error text at "Unknown error": the system's own
-  // reason, read at once, names the cause.
-  const int error_number = errno;
-  why = error_number != 0 ? ErrorText(error_number) : file_->errorString();
-  file_.reset();  // removes the temporary file
-  return false;
+QString StreamedFile::PartPath(const QString& path) {
+  QString target;
+  QString why;
+  if (Resolve(path, target, why) == Target::kRefused) target = path;
+  return target + QStringLiteral(".part");
+}
+
+bool StreamedFile::Open(const QString& path, QString& why) {
+  Discard();
+  part_left_ = false;
+  if (Resolve(path, target_, why) == Target::kRefused) return false;
+  part_ = target_ + QStringLiteral(".part");
+  struct stat info {};
+  if (::lstat(QFile::encodeName(part_).constData(), &info) == 0) {
+    part_left_ = true;
+    why = QStringLiteral("%1 exists").arg(part_);
+    return false;
+  }
+  owns_part_ = file_.Open(part_, AppendingFile::Create::kNew, why);
+  return owns_part_;
 }
 
 bool StreamedFile::Write(const QByteArray& bytes, QString& why) {
-  if (!file_) {
-    why = QStringLiteral("the file is not open");
-    return false;
-  }
-  errno = 0;
-  if (file_->write(bytes) != bytes.size()) return Fail(why);
-  return true;
+  return file_.Append(bytes, why);
 }
 
-bool StreamedFile::Flush(QString& why) {
-  if (!file_) {
-    why = QStringLiteral("the file is not open");
-    return false;
-  }
-  errno = 0;
-  if (!file_->flush()) return Fail(why);
-  return true;
+bool StreamedFile::Sync(QString& why) {
+  return file_.Sync(why);
 }
 
 bool StreamedFile::Commit(QString& why) {
-  // The flush puts the last buffered bytes out first, so that a full disk shows here and not as a
-  // short file after the rename.
-  if (!Flush(why)) return false;
-  errno = 0;
-  if (!file_->commit()) return Fail(why);
-  file_.reset();
+  if (!file_.Close(why)) return false;
+  if (std::rename(QFile::encodeName(part_).constData(), QFile::encodeName(target_).constData()) !=
+      0) {
+    why = ErrorText(errno);
+    return false;
+  }
+  owns_part_ = false;
   return true;
+}
+
+void StreamedFile::Discard() {
+  QString why;
+  file_.Close(why);
+  if (owns_part_) QFile::remove(part_);
+  owns_part_ = false;
+}
+
+void StreamedFile::Keep() {
+  QString why;
+  file_.Close(why);
+  owns_part_ = false;
 }
 
 }  // namespace talvix::common

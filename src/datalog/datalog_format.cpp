@@ -135,9 +135,26 @@ QString ShortDateText(const QDate& date, const QLocale& locale) {
   return locale.toString(date, pattern);
 }
 
+namespace {
+
+constexpr char kEndSecondsLine[] = "\r\nEnd Seconds";
+
+}  // namespace
+
+QByteArray EndSecondsField(std::optional<float> end_seconds, const QLocale& locale) {
+  const QString text =
+      end_seconds ? DatalogNumber(*end_seconds, locale) : QStringLiteral("unfinished");
+  return text.leftJustified(kEndSecondsWidth, u' ').toLatin1();
+}
+
+qsizetype EndSecondsOffset(const QByteArray& header) {
+  // After the line's title and its one-byte delimiter.
+  return header.indexOf(kEndSecondsLine) + qsizetype{sizeof(kEndSecondsLine) - 1} + 1;
+}
+
 QByteArray DatalogHeader(const QString& file_name, const QDateTime& written, float begin_seconds,
-                         float end_seconds, const Selection& selection, const DatalogFormat& format,
-                         const QLocale& locale) {
+                         std::optional<float> end_seconds, const Selection& selection,
+                         const DatalogFormat& format, const QLocale& locale) {
   const QString d = format.delimiter;
   QString text;
   text += QStringLiteral("File Name,") + file_name + QStringLiteral("\r\n");
@@ -146,8 +163,8 @@ QByteArray DatalogHeader(const QString& file_name, const QDateTime& written, flo
   text += QStringLiteral("Time") + d + LongTimeText(written, locale) + QStringLiteral("\r\n");
   text += QStringLiteral("Begin Seconds") + d + DatalogNumber(begin_seconds, locale) +
           QStringLiteral("\r\n");
-  text += QStringLiteral("End Seconds") + d + DatalogNumber(end_seconds, locale) +
-          QStringLiteral("\r\n");
+  text += QStringLiteral("End Seconds") + d +
+          QString::fromLatin1(EndSecondsField(end_seconds, locale)) + QStringLiteral("\r\n");
   text += QStringLiteral(" \r\n");
   text += QStringLiteral("Sample #") + d;
   for (int column = 0; column < kColumnCount; ++column) {

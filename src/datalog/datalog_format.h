@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace talvix::datalog {
 
@@ -73,12 +74,22 @@ QString DatalogNumber(float value, const QLocale& locale);
 // "12/6/26"; "06.12.2026" in German).
 QString ShortDateText(const QDate& date, const QLocale& locale);
 
+// The End Seconds field is this many characters wide, padded with blanks after the number, so
+// that it can be filled in place when the block ends; until then it reads "unfinished".
+inline constexpr int kEndSecondsWidth = 12;
+
+// The End Seconds field: the number, or "unfinished" for none, padded to kEndSecondsWidth.
+QByteArray EndSecondsField(std::optional<float> end_seconds, const QLocale& locale);
+
 // The seven header lines of a block: file name (always "File Name," then the name), date and time
 // of `written`, begin and end seconds, a line holding one space, and the column titles of the
 // selected values.
 QByteArray DatalogHeader(const QString& file_name, const QDateTime& written, float begin_seconds,
-                         float end_seconds, const Selection& selection, const DatalogFormat& format,
-                         const QLocale& locale);
+                         std::optional<float> end_seconds, const Selection& selection,
+                         const DatalogFormat& format, const QLocale& locale);
+
+// Where the End Seconds field starts in `header` (made by DatalogHeader), in bytes.
+qsizetype EndSecondsOffset(const QByteArray& header);
 
 // One data row: the sample number, then the values given (those of the selected columns, in
 // order), each followed by the delimiter.

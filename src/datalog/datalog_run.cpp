@@ -1,6 +1,5 @@
 #include "datalog/datalog_run.h"
 
-#include "common/append_file.h"
 #include "datalog/datalog_sample.h"
 
 #include <QDateTime>
@@ -16,6 +15,9 @@ namespace {
 
 // Progress is shown at most this often during a file (and always at its start and end).
 constexpr double kReportIntervalSeconds = 0.1;
+// The rows are put on the disk this often: a crash loses at most this stretch, a sample and a
+// slice of the pause.
+constexpr double kSyncIntervalSeconds = 0.5;
 // Bytes a row takes at most: the sample number and each value with its delimiter, and CR LF.
 constexpr int kRowNumberBytes = 8;
 constexpr int kValueBytes = 16;
@@ -26,27 +28,30 @@ DatalogRun::DatalogRun(Session& session, RunSettings settings, const QLocale& lo
     : session_(session),
       settings_(std::move(settings)),
       locale_(locale),
-      format_(DatalogFormatFor(locale)) {
+      format_(DatalogFormatFor(locale)),
+      account_(settings_.delay_ms) {
   run_start_ = session_.clock().MonotonicSeconds();
   last_report_ = run_start_;
   const int columns =
       static_cast<int>(std::count(settings_.selection.begin(), settings_.selection.end(), true));
-  rows_.reserve(static_cast<qsizetype>(settings_.samples_per_file) *
-                (kRowNumberBytes + columns * kValueBytes));
+  row_.reserve(kRowNumberBytes + columns * kValueBytes);
   SetUpFile(1);
 }
 
 void DatalogRun::SetUpFile(int file) {
   file_ = file;
   path_ = settings_.folder + u'/' + DatalogFileName(settings_.base_name, file, format_);
-  rows_.truncate(0);
   rows_taken_ = 0;
   file_begun_ = false;
-  file_pending_ = false;
 }
 
 RunEnd DatalogRun::Run(CooperativeLoop::Run& passes, const ProgressFn& progress) {
-  const std::function<bool()> yield = [&passes] { return passes.Yield(); };
+  // A yield during the pause also puts the rows on the disk when due; a failure there ends the
+  // run at the end of the pass.
+  const std::function<bool()> yield = [this, &passes] {
+    if (!file_failed_) SyncWhenDue();
+    return passes.Yield();
+  };
   const std::function<bool()> stop_requested = [&passes] { return !passes.Continue(); };
   for (;;) {
     if (FileDue()) {
@@ -79,21 +84,23 @@ bool DatalogRun::Sample() {
   if (!file_begun_) {
     begin_seconds_ = static_cast<float>(session_.clock().SecondsSinceMidnight());
     file_begun_ = true;
-    file_pending_ = true;
   }
   std::array<float, kColumnCount> values{};
   int count = 0;
+  const double start = session_.clock().MonotonicSeconds();
   if (ReadDatalogSample(session_.link, settings_.selection, values.data(), count)) {
-    const int sample = rows_taken_ + 1;
-    AppendDatalogRow(rows_, sample, values.data(), count, format_, locale_);
+    account_.Take(start, session_.clock().MonotonicSeconds());
     last_row_seconds_ = static_cast<float>(session_.clock().SecondsSinceMidnight());
+    row_.truncate(0);
+    AppendDatalogRow(row_, rows_taken_ + 1, values.data(), count, format_, locale_);
+    if (!AppendRow()) return false;
     ++rows_taken_;
     ++samples_in_run_;
     return true;
   }
   const bool interface_said = session_.link.LastStatus == link::LinkStatus::kLinkFailed;
   const int rows = rows_taken_;
-  if (!WriteCurrentFile() || interface_said) return false;
+  if (!EndCurrentFile() || interface_said) return false;
   message_ =
       QStringLiteral(
           "The device did not answer while sample %1 of file %2 was being read: the datalog has "
@@ -107,9 +114,48 @@ bool DatalogRun::Sample() {
   return false;
 }
 
+bool DatalogRun::AppendRow() {
+  QString why;
+  if (!log_file_.IsOpen()) {
+    // The block's first row: the file is opened, and the header goes before the row.
+    if (!log_file_.Open(path_, common::AppendingFile::Create::kIfMissing, why)) {
+      FileFailed(why);
+      return false;
+    }
+    const QString name = DatalogFileName(settings_.base_name, file_, format_);
+    const QByteArray header = DatalogHeader(name, QDateTime::currentDateTime(), begin_seconds_,
+                                            std::nullopt, settings_.selection, format_, locale_);
+    end_field_at_ = log_file_.end() + EndSecondsOffset(header);
+    synced_at_ = session_.clock().MonotonicSeconds();
+    if (!log_file_.Append(header, why)) {
+      FileFailed(why);
+      return false;
+    }
+  }
+  if (!log_file_.Append(row_, why)) {
+    FileFailed(why);
+    return false;
+  }
+  return true;
+}
+
+bool DatalogRun::SyncWhenDue() {
+  if (!log_file_.IsOpen()) return true;
+  const double now = session_.clock().MonotonicSeconds();
+  if (now - synced_at_ < kSyncIntervalSeconds) return true;
+  synced_at_ = now;
+  QString why;
+  if (log_file_.Sync(why)) return true;
+  FileFailed(why);
+  return false;
+}
+
 PassEnd DatalogRun::EndSample(bool stop) {
-  if (!stop && rows_taken_ < settings_.samples_per_file) return PassEnd::kNextSample;
-  if (!WriteCurrentFile()) return PassEnd::kFailed;
+  if (file_failed_) return PassEnd::kFailed;
+  if (!stop && rows_taken_ < settings_.samples_per_file) {
+    return SyncWhenDue() ? PassEnd::kNextSample : PassEnd::kFailed;
+  }
+  if (!EndCurrentFile()) return PassEnd::kFailed;
   if (stop) return PassEnd::kCancelled;
   if (file_ >= settings_.files) return PassEnd::kCompleted;
   SetUpFile(file_ + 1);
@@ -134,21 +180,32 @@ void DatalogRun::Report(const ProgressFn& progress, bool always) {
   progress(Progress());
 }
 
-bool DatalogRun::WriteCurrentFile() {
-  if (!file_pending_) return true;
-  file_pending_ = false;  // one attempt only, whatever comes of it
-  if (rows_taken_ == 0) return true;
-  const QString name = DatalogFileName(settings_.base_name, file_, format_);
-  QByteArray block = DatalogHeader(name, QDateTime::currentDateTime(), begin_seconds_,
-                                   last_row_seconds_, settings_.selection, format_, locale_);
-  block += rows_;
+void DatalogRun::FileFailed(const QString& why) {
+  file_failed_ = true;
+  // The header and the rows that reached the disk before the failure stay; the block keeps
+  // "unfinished", as it is cut short.
+  const int64_t on_disk = log_file_.appends_on_disk();
+  QString ignored;
+  log_file_.Close(ignored);
+  const QString kept = on_disk == 0
+                           ? QStringLiteral("the file holds what it held before.")
+                           : QStringLiteral(
+                                 "the file holds the rows up to sample %1; its block's End "
+                                 "Seconds reads \"unfinished\".")
+                                 .arg(on_disk - 1);
+  message_ =
+      QStringLiteral("The datalog file %1 could not be written: %2.\r\nThe datalog has stopped; %3")
+          .arg(path_, why, kept);
+}
+
+bool DatalogRun::EndCurrentFile() {
+  if (file_failed_) return false;
+  if (!log_file_.IsOpen()) return true;  // no row was taken for it, or it was ended already
   QString why;
-  if (!common::AppendToFile(path_, block, why)) {
-    message_ = QStringLiteral(
-                   "The datalog file %1 could not be written: %2.\r\nThe datalog has stopped; "
-                   "the %3 rows of this file are lost, and the file holds what it held before.")
-                   .arg(path_, why)
-                   .arg(rows_taken_);
+  const QByteArray field = EndSecondsField(last_row_seconds_, locale_);
+  if ((field.size() == kEndSecondsWidth && !log_file_.Overwrite(end_field_at_, field, why)) ||
+      !log_file_.Close(why)) {
+    FileFailed(why);
     return false;
   }
   written_ << path_;
@@ -156,7 +213,7 @@ bool DatalogRun::WriteCurrentFile() {
 }
 
 void DatalogRun::FinishCurrentFile() {
-  WriteCurrentFile();
+  EndCurrentFile();
 }
 
 }  // namespace talvix::datalog

@@ -22,6 +22,7 @@ QByteArray SampleLogHeader(const registers::RegisterTable& table, const Selectio
 SampleLogResult RunSampleLog(Session& session, const SampleLogSettings& settings,
                              const SampleLogHooks& hooks) {
   SampleLogResult result;
+  result.account = SampleAccount(settings.delay_ms);
   if (!hooks.write(SampleLogHeader(session.table, settings.selection))) {
     result.end = SampleLogEnd::kOutputFailed;
     return result;
@@ -45,6 +46,7 @@ SampleLogResult RunSampleLog(Session& session, const SampleLogSettings& settings
       result.failed_sample = sample;
       return result;
     }
+    result.account.Take(start + at, clock.MonotonicSeconds());
     row = QByteArray::number(at, 'f', 6);
     for (int i = 0; i < count; ++i) {
       row += ',';
@@ -56,7 +58,7 @@ SampleLogResult RunSampleLog(Session& session, const SampleLogSettings& settings
       return result;
     }
     ++result.rows;
-    if (hooks.progress) hooks.progress(result.rows, clock.MonotonicSeconds() - start);
+    if (hooks.progress) hooks.progress(result.account, clock.MonotonicSeconds() - start);
     if (sample < settings.samples) {
       PauseAfterSample(clock, *session.delay, settings.delay_ms, go_on, hooks.stop_requested);
     }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "datalog/datalog_format.h"
+#include "datalog/sample_account.h"
 #include "session/session.h"
 
 #include <QByteArray>
@@ -26,8 +27,8 @@ struct SampleLogHooks {
   std::function<bool(const QByteArray& text)> write;
   // Asked before each sample and during each pause: true ends the log after the sample under way.
   std::function<bool()> stop_requested = [] { return false; };
-  // After each row: rows so far and the seconds since the first sample began.
-  std::function<void(int64_t rows, double seconds)> progress = nullptr;
+  // After each row: the account of the rows so far and the seconds since the first sample began.
+  std::function<void(const SampleAccount& account, double seconds)> progress = nullptr;
 };
 
 enum class SampleLogEnd {
@@ -42,6 +43,7 @@ struct SampleLogResult {
   int64_t rows = 0;           // rows written
   int64_t failed_sample = 0;  // kReadFailed: the sample (1..) whose read failed
   int failed_column = 0;      // and the column of that read
+  SampleAccount account;      // of the samples that gave a row
 };
 
 // "seconds" and the selected columns' names (ColumnName), comma-separated, with its line end.

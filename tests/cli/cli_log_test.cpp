@@ -8,7 +8,10 @@
 #include "support/sim_session.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
@@ -16,6 +19,9 @@
 
 #include <cmath>
 #include <csignal>
+#include <cstring>
+#include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -53,7 +59,11 @@ TEST(CliLogTest, WritesAHeaderAndOneRowPerSampleOfWhatTheSensorGave) {
       {"--interface", "sim-usb", "log", "--samples", "1000", "--delay", "0", "--output", path});
   ASSERT_EQ(run.status, kExitOk) << run.err.toStdString();
   EXPECT_TRUE(run.out.isEmpty());
-  EXPECT_TRUE(run.err.isEmpty()) << "no progress unless standard error is a terminal";
+  // No progress unless standard error is a terminal: only the account at the end.
+  EXPECT_TRUE(run.err.startsWith("log: 1000 samples in ")) << run.err.toStdString();
+  EXPECT_TRUE(run.err.contains(" late (more than 1 ms past their delay)\n") &&
+              run.err.count('\n') == 1)
+      << run.err.toStdString();
 
   const QStringList lines = FileLines(path);
   ASSERT_EQ(lines.size(), 1001);
@@ -101,8 +111,30 @@ TEST(CliLogTest, ShowsProgressOnlyOnATerminal) {
   const CliRun run = RunTool({"log", "--samples", "10", "--values", "SUPPLY"}, true);
   ASSERT_EQ(run.status, kExitOk);
   EXPECT_TRUE(run.err.contains("log: 10 of 10 samples, ")) << run.err.toStdString();
-  EXPECT_TRUE(run.err.endsWith("samples/s   \n")) << run.err.toStdString();
+  EXPECT_TRUE(run.err.contains("samples/s   \nlog: 10 samples in ")) << run.err.toStdString();
   EXPECT_EQ(run.out.count('\n'), 11);
+}
+
+// For test benches: JSON lines in place of the progress and the account; the last one gives the
+// end, with every byte of the file on the disk.
+TEST(CliLogTest, StatusJsonlEndsWithTheAccountOfTheRun) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("run.csv");
+  const CliRun run =
+      RunTool({"log", "--samples", "20", "--status", "jsonl", "--output", path}, true);
+  ASSERT_EQ(run.status, kExitOk) << run.err.toStdString();
+  const QStringList lines = run.err.split('\n', Qt::SkipEmptyParts);
+  ASSERT_FALSE(lines.isEmpty());
+  for (const QString& line : lines) {
+    EXPECT_TRUE(QJsonDocument::fromJson(line.toUtf8()).isObject()) << line.toStdString();
+  }
+  const QJsonObject end = QJsonDocument::fromJson(lines.last().toUtf8()).object();
+  EXPECT_TRUE(end.value("end").toBool());
+  EXPECT_EQ(end.value("samples").toInt(), 20);
+  EXPECT_EQ(end.value("file").toString(), path);
+  EXPECT_EQ(end.value("bytes_synced").toInteger(), test::Contents(path).size());
+  EXPECT_GT(end.value("rate").toDouble(), 0);
+  EXPECT_GE(end.value("late").toInt(-1), 0);
 }
 
 TEST(CliLogTest, BadOptionsSendNothingAndWriteNothing) {
@@ -121,6 +153,7 @@ TEST(CliLogTest, BadOptionsSendNothingAndWriteNothing) {
       {"--values", ""},
       {"--values", "STATUS"},
       {"--output", ""},
+      {"--status", "json"},
       {"--samples", "5", "--samples=6"},
       {"--bogus"},
       {"stray"},
@@ -182,6 +215,7 @@ struct LogFault {
   test::SimWiring wiring;
   void (*inject)(test::SimSession& sim);
   const char* cause;
+  int rows_before = 3;  // rows read before the fault: 0 leaves the older file as it was
 };
 
 void PrintTo(const LogFault& fault, std::ostream* os) {
@@ -196,6 +230,11 @@ TEST_P(CliLogFaultTest, NoRowForTheSampleWhoseReadFailed) {
   ASSERT_TRUE(sim.setup_error.isEmpty()) << sim.setup_error.toStdString();
   QTemporaryDir dir;
   const QString path = dir.filePath("run.csv");
+  {
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("an older run\n");
+  }
   QString error;
   registers::RegisterTable& table = sim.session->table;
   const std::optional<LogOptions> options = ParseLogOptions(
@@ -205,21 +244,28 @@ TEST_P(CliLogFaultTest, NoRowForTheSampleWhoseReadFailed) {
   QTextStream out(&out_text);
   LogOutput output(path, out);
   ASSERT_TRUE(output.Open(error)) << error.toStdString();
-  // The run asks whether to stop before each sample and once in each pause: its seventh question
-  // comes just before the fourth sample.
+  // The run asks whether to stop before each sample and once in each pause: its (2n + 1)th
+  // question comes just before sample n + 1.
   int asked = 0;
   LogHooks hooks;
   hooks.stop_requested = [&] {
-    if (++asked == 7) fault.inject(sim);
+    if (++asked == 2 * fault.rows_before + 1) fault.inject(sim);
     return false;
   };
 
   const int status = RunLog(*options, *sim.session, nullptr, output, hooks, error);
 
   EXPECT_EQ(status, kExitDeviceError);
-  EXPECT_TRUE(error.startsWith("stopped at sample 4, whose SUPPLY was not read: "))
+  EXPECT_TRUE(error.startsWith(QStringLiteral("stopped at sample %1, whose SUPPLY was not read: ")
+                                   .arg(fault.rows_before + 1)))
       << error.toStdString();
   EXPECT_TRUE(error.contains(fault.cause)) << error.toStdString();
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"run.csv"}) << "no part is left";
+  if (fault.rows_before == 0) {
+    EXPECT_TRUE(error.contains("Nothing was written to " + path)) << error.toStdString();
+    EXPECT_EQ(test::Contents(path), "an older run\n");
+    return;
+  }
   EXPECT_TRUE(error.contains("The 3 rows read before it are in " + path)) << error.toStdString();
   const QStringList lines = FileLines(path);
   ASSERT_EQ(lines.size(), 4) << lines.join('|').toStdString();
@@ -235,13 +281,29 @@ INSTANTIATE_TEST_SUITE_P(
                                "the USB SPI card Ezusb-0 failed during a transfer"},
                       LogFault{"SensorSilent", test::SimWiring::kParallelPort,
                                [](test::SimSession& sim) { sim.sensor.SetAnswering(false); },
-                               "the sensor did not answer (it read all ones)"}),
+                               "the sensor did not answer (it read all ones)"},
+                      LogFault{"SensorSilentFromTheStart", test::SimWiring::kParallelPort,
+                               [](test::SimSession& sim) { sim.sensor.SetAnswering(false); },
+                               "the sensor did not answer (it read all ones)", 0}),
     [](const ::testing::TestParamInfo<LogFault>& info) { return info.param.name; });
 
-// The built program, stopped by Ctrl-C part-way through a long run.
-TEST(CliLogSignalTest, SigintLeavesTheRowsSoFarInAWellFormedFile) {
+// The seconds of the last whole row of `text` (-1 for none).
+double LastRowSeconds(const QByteArray& text) {
+  const QList<QByteArray> lines = text.left(text.lastIndexOf('\n')).split('\n');
+  bool ok = false;
+  const double seconds = lines.size() > 1 ? lines.last().split(',').first().toDouble(&ok) : 0;
+  return ok ? seconds : -1;
+}
+
+// The built program, ended part-way through a long run by a signal. A stop signal puts every row
+// read in the file; SIGKILL leaves the file as it was and the rows up to the last sync (at most a
+// second old) in the part.
+class CliLogSignalTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(CliLogSignalTest, TheRowsSoFarAreInAWellFormedFile) {
   QTemporaryDir dir;
   const QString path = dir.filePath("run.csv");
+  const QString part = path + ".part";
   QFile old(path);
   ASSERT_TRUE(old.open(QIODevice::WriteOnly));
   old.write("an older run\n");
@@ -250,22 +312,63 @@ TEST(CliLogSignalTest, SigintLeavesTheRowsSoFarInAWellFormedFile) {
   cli.start(QStringLiteral(TALVIX_CLI_PATH), {"--interface", "sim-usb", "log", "--samples",
                                               "1000000", "--delay", "1", "--output", path});
   ASSERT_TRUE(cli.waitForStarted());
-  QThread::msleep(800);
+  // The first rows on the disk, and when they were seen.
+  QElapsedTimer timer;
+  timer.start();
+  double seen_seconds = -1;
+  while (seen_seconds < 0 && timer.elapsed() < 5000) {
+    QThread::msleep(20);
+    seen_seconds = LastRowSeconds(test::Contents(part));
+  }
+  ASSERT_GE(seen_seconds, 0) << "no row reached the part";
+  const double seen_at = timer.elapsed() / 1000.0;
+  QThread::msleep(1500);
   ASSERT_EQ(cli.state(), QProcess::Running);
-  ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+  const double signalled_at = timer.elapsed() / 1000.0;
+  ::kill(static_cast<pid_t>(cli.processId()), GetParam());
   ASSERT_TRUE(cli.waitForFinished(5000));
 
-  EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(cli.exitCode(), kExitOk) << cli.readAllStandardError().toStdString();
-  const QStringList lines = FileLines(path);
-  ASSERT_GT(lines.size(), 50);  // about 1.8 ms a sample
-  EXPECT_LT(lines.size(), 1000);
+  const bool killed = GetParam() == SIGKILL;
+  EXPECT_EQ(cli.exitStatus(), killed ? QProcess::CrashExit : QProcess::NormalExit);
+  if (!killed) {
+    EXPECT_EQ(cli.exitCode(), kExitOk) << cli.readAllStandardError().toStdString();
+  }
+  EXPECT_EQ(QFile::exists(part), killed);
+  EXPECT_EQ(test::Contents(path) == "an older run\n", killed);
+  const QByteArray text = test::Contents(killed ? part : path);
+  EXPECT_TRUE(text.endsWith('\n')) << "the last row is whole";
+  const QStringList lines = QString::fromLatin1(text).split('\n', Qt::SkipEmptyParts);
+  ASSERT_GT(lines.size(), 50);  // about 2.8 ms a sample
   EXPECT_EQ(lines[0], kAllColumns);
   ExpectWellFormedRows(lines.mid(1), 8);
-  QFile written(path);
-  ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-  EXPECT_TRUE(written.readAll().endsWith('\n')) << "the last row is whole";
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1) << "no temporary file is left";
+  EXPECT_GT(LastRowSeconds(text), seen_seconds + (signalled_at - seen_at) - 1.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, CliLogSignalTest, ::testing::Values(SIGINT, SIGTERM, SIGKILL),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return std::string(sigabbrev_np(info.param));
+                         });
+
+// A part left by a run that crashed holds its rows: a new run naming the same file sends nothing,
+// touches neither file, and says what to do.
+TEST(CliLogTest, APartLeftByACrashedRunIsNeverOverwritten) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("run.csv");
+  const QString trace = dir.filePath("trace.txt");
+  for (const auto& [name, text] : {std::pair{path, "an older run\n"},
+                                   std::pair{path + ".part", "seconds,SUPPLY\n0.000001,3.3\n"}}) {
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+  }
+  const CliRun run = RunTool({"--sim-trace", trace, "log", "--samples", "3", "--output", path});
+  EXPECT_EQ(run.status, kExitUsage);
+  EXPECT_TRUE(run.err.contains(path + ".part is left from a run that did not end"))
+      << run.err.toStdString();
+  EXPECT_TRUE(run.err.contains("Rename it")) << run.err.toStdString();
+  EXPECT_EQ(test::Contents(path), "an older run\n");
+  EXPECT_EQ(test::Contents(path + ".part"), "seconds,SUPPLY\n0.000001,3.3\n");
+  EXPECT_FALSE(QFile::exists(trace));
 }
 
 }  // namespace

@@ -45,5 +45,30 @@ TEST(AppendFileTest, AFailedWriteCutsTheFileBackToItsLengthBeforeTheBlock) {
   EXPECT_FALSE(why.isEmpty());
 }
 
+// A log's file: a write-out that fails part-way leaves the file as the last sync left it, ending
+// with a whole row, and every later step fails with the same reason; kNew never takes over a file.
+TEST(AppendingFileTest, AFailedWriteOutLeavesTheRowsOfTheLastSync) {
+  QTemporaryDir folder;
+  const QString path = folder.filePath("log.csv");
+  QString why;
+  ASSERT_TRUE(AppendToFile(path, "earlier\r\n", why));
+  AppendingFile exclusive;
+  EXPECT_FALSE(exclusive.Open(path, AppendingFile::Create::kNew, why));
+  AppendingFile file;
+  ASSERT_TRUE(file.Open(path, AppendingFile::Create::kIfMissing, why)) << why.toStdString();
+  ASSERT_TRUE(file.Append("1,3.3,\r\n", why) && file.Sync(why)) << why.toStdString();
+  EXPECT_EQ(file.synced(), 17);
+  {
+    const test::FileSizeLimit limit(24);
+    ASSERT_TRUE(file.Append("2,3.3,\r\n", why));
+    EXPECT_FALSE(file.Sync(why));
+  }
+  EXPECT_TRUE(why.contains("too large")) << why.toStdString();
+  EXPECT_FALSE(file.Append("3,3.3,\r\n", why));
+  EXPECT_FALSE(file.Close(why));
+  EXPECT_EQ(file.appends_on_disk(), 1);
+  EXPECT_EQ(test::Contents(path), "earlier\r\n1,3.3,\r\n");
+}
+
 }  // namespace
 }  // namespace talvix::common

@@ -48,8 +48,12 @@ TEST(DatalogTextTest, NumbersAndHeaderFollowTheLocale) {
   // The time without its zone; the space before AM is the locale's own.
   EXPECT_TRUE(lines[2].startsWith("Time,12:08:44") && lines[2].endsWith("AM\r"))
       << lines[2].toStdString();
-  EXPECT_EQ(lines.mid(3), (QList<QByteArray>{"Begin Seconds,512.25\r", "End Seconds,523.5\r", " \r",
-                                             "Sample #,Power V,X acc,Temperature,\r", ""}));
+  // End Seconds is a fixed-width field, to be filled in place when the block ends.
+  EXPECT_EQ(lines.mid(3), (QList<QByteArray>{"Begin Seconds,512.25\r", "End Seconds,523.5       \r",
+                                             " \r", "Sample #,Power V,X acc,Temperature,\r", ""}));
+  const QByteArray unfinished = DatalogHeader("DATALOG_1.csv", written, 512.25f, std::nullopt,
+                                              selection, DatalogFormatFor(german), german);
+  EXPECT_EQ(unfinished.mid(EndSecondsOffset(unfinished), kEndSecondsWidth + 2), "unfinished  \r\n");
   QByteArray rows;
   const float values[] = {3.30132f, -0.017125f};
   AppendDatalogRow(rows, 7, values, 2, DatalogFormatFor(german), german);

@@ -100,8 +100,47 @@ TEST_F(DatalogPassTest, EndSecondsIsWhenTheLastRowWasReadEvenAfterAFault) {
   const QStringList header = QString::fromLatin1(test::Contents(folder.filePath("LOG_1.csv")))
                                  .split(QStringLiteral("\r\n"));
   ASSERT_GT(header.size(), 4);
-  EXPECT_EQ(header[4], QStringLiteral("End Seconds,%1").arg(last_row));
+  EXPECT_EQ(header[4].trimmed(), QStringLiteral("End Seconds,%1").arg(last_row));
 }
+
+// The rows reach the file while the block goes on (synced from the pass once half a second has
+// passed), under a header whose End Seconds reads "unfinished" until the block ends; an earlier
+// block in the file stays as it was.
+class DatalogStreamingTest : public DatalogPassTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(DatalogStreamingTest, RowsAreInTheFileBeforeTheBlockEnds) {
+  const QString path = folder.filePath("LOG_1.csv");
+  if (GetParam()) {
+    Start(1, 1);
+    ASSERT_TRUE(run->Sample());
+    ASSERT_EQ(run->EndSample(false), PassEnd::kCompleted);
+  }
+  const QByteArray earlier = test::Contents(path);
+  DatalogRun& streaming = Start(3, 1);
+  for (int sample = 1; sample <= 2; ++sample) {
+    ASSERT_TRUE(streaming.Sample());
+    sim.Advance(0.6);
+    ASSERT_EQ(streaming.EndSample(false), PassEnd::kNextSample);
+  }
+  QByteArray text = test::Contents(path);
+  ASSERT_TRUE(text.startsWith(earlier));
+  QStringList lines = QString::fromLatin1(text.mid(earlier.size())).split(QStringLiteral("\r\n"));
+  ASSERT_EQ(lines.size(), 10);  // seven header lines, two rows, and the end of the last
+  EXPECT_EQ(lines[4], "End Seconds,unfinished  ");
+  EXPECT_EQ(lines.mid(7, 2), (QStringList{"1,3.3001,", "2,3.3001,"}));
+
+  ASSERT_TRUE(streaming.Sample());
+  const double last_row = sim.clock.SecondsSinceMidnight();
+  ASSERT_EQ(streaming.EndSample(false), PassEnd::kCompleted);
+  text = test::Contents(path);
+  ASSERT_TRUE(text.startsWith(earlier));
+  lines = QString::fromLatin1(text.mid(earlier.size())).split(QStringLiteral("\r\n"));
+  ASSERT_EQ(lines.size(), 11);
+  EXPECT_EQ(lines[4], QStringLiteral("End Seconds,%1").arg(last_row).leftJustified(24));
+  EXPECT_EQ(lines[9], "3,3.3001,");
+}
+
+INSTANTIATE_TEST_SUITE_P(EarlierBlock, DatalogStreamingTest, ::testing::Bool());
 
 struct RolloverCase {
   int samples_per_file;

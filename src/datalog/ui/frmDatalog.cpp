@@ -296,10 +296,13 @@ void frmDatalog::RunDatalog() {
   const QString done = end == RunEnd::kCompleted   ? QStringLiteral("Finished")
                        : end == RunEnd::kCancelled ? QStringLiteral("Cancelled")
                                                    : QStringLiteral("Stopped");
-  lblProgress_->setText(
-      QStringLiteral("%1: %2 file(s) written").arg(done).arg(run.written().size()));
+  lblProgress_->setText(QStringLiteral("%1: %2 file(s) written; %3")
+                            .arg(done)
+                            .arg(run.written().size())
+                            .arg(run.account().Summary()));
   if (!run.message().isEmpty()) {
-    session_.notifier().Message(run.message(), common::MessageTitle());
+    session_.notifier().Message(run.message() + QStringLiteral("\r\n") + run.account().Summary(),
+                                common::MessageTitle());
   }
 }
 

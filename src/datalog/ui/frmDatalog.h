@@ -1,7 +1,7 @@
 // "Datalog Control": records the chosen output values sample after sample into one or more text
 // files in the data folder. The main window opens it modally; the run is a cooperative loop, so
-// the Cancel click, a close of the window and the exit path all end it with the current file
-// written.
+// the Cancel click, a close of the window and the exit path all end it with the current file's
+// block ended (its rows are on the disk as the run goes, see datalog_run.h).
 #pragma once
 
 #include "datalog/datalog_format.h"
@@ -27,7 +27,7 @@ class frmDatalog : public QDialog {
  public:
   // Builds the controls and runs Form_Load.
   explicit frmDatalog(Session& session, QWidget* parent = nullptr);
-  // A run under way gets its current file written.
+  // A run under way gets its current file's block ended.
   ~frmDatalog() override;
 
   // The defaults: 1000 samples per file, no delay, one file, "DATALOG" in the data folder.
