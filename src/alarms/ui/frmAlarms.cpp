@@ -189,7 +189,7 @@ void frmAlarms::LayOutControls() {
 void frmAlarms::ConnectControls() {
   connect(alarms_[0].source, &QComboBox::currentIndexChanged, this, &frmAlarms::cmboAsource1_Click);
   connect(alarms_[1].source, &QComboBox::currentIndexChanged, this, &frmAlarms::cmboAsource2_Click);
-  connect(alarms_[0].update, &QPushButton::clicked, this, &frmAlarms::cmdWiteA1_Click);
+  connect(alarms_[0].update, &QPushButton::clicked, this, &frmAlarms::cmdWriteA1_Click);
   connect(alarms_[1].update, &QPushButton::clicked, this, &frmAlarms::cmdWriteA2_Click);
   // Enter in a level box does what that alarm's Update does.
   for (const AlarmGroup& group : alarms_) {
@@ -299,7 +299,7 @@ void frmAlarms::SourceChanged(int alarm) {
   UpdateWarning(alarm);
 }
 
-void frmAlarms::cmdWiteA1_Click() {
+void frmAlarms::cmdWriteA1_Click() {
   WriteAlarms();
 }
 

@@ -36,7 +36,7 @@ class frmAlarms : public QDialog {
   void cmboAsource1_Click();
   void cmboAsource2_Click();
   // Either alarm's Update writes both alarms (sources, levels, directions), then reads them back.
-  void cmdWiteA1_Click();
+  void cmdWriteA1_Click();
   void cmdWriteA2_Click();
   void cmdAdio_Click();
   void cmdFlash_Click();

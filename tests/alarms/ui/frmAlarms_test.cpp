@@ -161,7 +161,7 @@ TEST_P(FrmAlarmsSilentTest, SilentDeviceShowsNothingWritesNothingUntilARead) {
   for (const char* button : {"cmdWiteA1", "cmdWriteA2", "cmdAdio", "cmdFlash"}) {
     EXPECT_FALSE(Find(button)->isEnabled()) << button;
   }
-  window->cmdWiteA1_Click();
+  window->cmdWriteA1_Click();
   window->cmdAdio_Click();
   window->cmdFlash_Click();
   EXPECT_TRUE(device.sent().empty());
