@@ -161,6 +161,7 @@ bool TakesOptions(const QString& command) {
 
 std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString& error) {
   CliOptions options;
+  bool interface_given = false;
   qsizetype i = 0;
   for (; i < args.size() && (args[i].startsWith(QLatin1String("--")) || IsHelp(args[i])); ++i) {
     const QString& option = args[i];
@@ -183,6 +184,11 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString& erro
     }
     const QString& value = args[++i];
     if (option == QLatin1String("--interface")) {
+      if (interface_given) {
+        error = QStringLiteral("--interface given twice");
+        return std::nullopt;
+      }
+      interface_given = true;
       if (!ParseInterface(value, options, error)) return std::nullopt;
     } else if (option == QLatin1String("--usb-ids")) {
       QString why;

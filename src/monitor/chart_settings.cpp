@@ -12,6 +12,12 @@ namespace talvix::monitor {
 namespace {
 
 const QString kRangeKey = QStringLiteral("Chart/Range");
+// The file holds one short line; anything larger is not ours, and is neither read nor rewritten.
+constexpr qint64 kMaxSettingsFileBytes = 1024 * 1024;
+
+bool TooLarge(const QString& target) {
+  return QFileInfo(target).size() > kMaxSettingsFileBytes;
+}
 
 }  // namespace
 
@@ -24,7 +30,7 @@ RangeChoice LoadRangeChoice(const QString& path) {
   QString target;
   QString why;
   // Only a regular file is opened: a named pipe in its place would block the start.
-  if (common::Resolve(path, target, why) != common::Target::kRegularFile) {
+  if (common::Resolve(path, target, why) != common::Target::kRegularFile || TooLarge(target)) {
     return RangeChoice::kPlusMinus30;
   }
   const QSettings settings(target, QSettings::IniFormat);
@@ -36,6 +42,12 @@ bool SaveRangeChoice(const QString& path, RangeChoice choice, QString& why) {
   QString target;
   if (common::Resolve(path, target, why) == common::Target::kRefused) return false;
   if (target.isEmpty()) target = path;
+  if (TooLarge(target)) {
+    why = QStringLiteral(
+        "it is larger than 1 MB, so it is no settings file of this program "
+        "(move it away to keep the range)");
+    return false;
+  }
   const QString folder = QFileInfo(target).absolutePath();
   if (!QDir().mkpath(folder)) {
     why = QStringLiteral("the folder %1 could not be made").arg(folder);

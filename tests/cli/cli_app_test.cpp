@@ -95,6 +95,7 @@ TEST_F(CliAppTest, BadRequestsSendNothingAndExitWithStatus2) {
       {"--interface", "usb:4294967296", "dump"},
       {"--interface", "usb:", "dump"},
       {"--usb-ids", "fffe", "--interface", "usb:0", "dump"},
+      {"--interface", "sim-usb", "--interface", "sim-lpt", "dump"},
       {"--bogus", "dump"},
       {},
   };

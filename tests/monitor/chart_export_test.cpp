@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -79,7 +80,8 @@ TEST_F(ChartSettingsTest, AChoiceKeptIsTheChoiceReadBack) {
 }
 
 // What is in the file's place decides nothing but the default: an unknown word, a folder, a
-// named pipe (which must not block the start). Writing over a folder fails with its reason.
+// named pipe (which must not block the start), a file over 1 MB. Writing over a folder or the large
+// file fails with its reason.
 TEST_F(ChartSettingsTest, AnythingButAKnownChoiceReadsAsTheDefault) {
   QFile garbage(Path("garbage.ini"));
   ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
@@ -92,6 +94,16 @@ TEST_F(ChartSettingsTest, AnythingButAKnownChoiceReadsAsTheDefault) {
   QString why;
   EXPECT_FALSE(SaveRangeChoice(Path("pipe.ini"), RangeChoice::kPlusMinus5, why));
   EXPECT_FALSE(why.isEmpty());
+
+  QFile large(Path("large.ini"));  // over 1 MB: neither read nor rewritten
+  ASSERT_TRUE(large.open(QIODevice::WriteOnly));
+  large.write("[Chart]\nRange=Auto\n" + QByteArray(1024 * 1024, '#'));
+  large.close();
+  EXPECT_EQ(LoadRangeChoice(Path("large.ini")), RangeChoice::kPlusMinus30);
+  why.clear();
+  EXPECT_FALSE(SaveRangeChoice(Path("large.ini"), RangeChoice::kPlusMinus5, why));
+  EXPECT_TRUE(why.contains("1 MB"));
+  EXPECT_EQ(QFileInfo(Path("large.ini")).size(), 1024 * 1024 + 19);
 
   ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.ini")));
   EXPECT_EQ(LoadRangeChoice(Path("folder.ini")), RangeChoice::kPlusMinus30);
