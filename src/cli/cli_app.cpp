@@ -17,8 +17,6 @@
 #include "simbench/simulated_bench.h"
 #include "startup/port_access.h"
 
-#include <QRegularExpression>
-
 #include <functional>
 #include <memory>
 #include <optional>
@@ -110,10 +108,9 @@ struct Target {
 };
 
 bool ParseHexValue(const QString& text, int32_t& value) {
-  static const QRegularExpression kHex(QStringLiteral("^(0[xX])?[0-9A-Fa-f]{1,4}$"));
-  if (!kHex.match(text).hasMatch()) return false;
-  value = common::HexToLong(text);
-  return true;
+  const std::optional<uint16_t> word = common::ParseHexWord(text);
+  if (word) value = *word;
+  return word.has_value();
 }
 
 // Checks every operand before anything is sent.

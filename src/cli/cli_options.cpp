@@ -1,5 +1,6 @@
 #include "cli/cli_options.h"
 
+#include "common/hex_text.h"
 #include "platform/usb_card_ids.h"
 
 #include <QRegularExpression>
@@ -13,7 +14,6 @@ namespace {
 constexpr uint kLastUsbDevice = 3;  // the cards are "Ezusb-0" .. "Ezusb-3"
 
 bool ParseInterface(const QString& text, CliOptions& options, QString& error) {
-  static const QRegularExpression kHex(QStringLiteral("^(0[xX])?([0-9A-Fa-f]{1,4})$"));
   if (text == QLatin1String("sim-lpt")) {
     options.interface = InterfaceChoice::kSimParallel;
     return true;
@@ -23,14 +23,14 @@ bool ParseInterface(const QString& text, CliOptions& options, QString& error) {
     return true;
   }
   if (text.startsWith(QLatin1String("lpt:"))) {
-    const QRegularExpressionMatch m = kHex.match(text.mid(4));
-    if (!m.hasMatch() || m.captured(2).toUInt(nullptr, 16) == 0) {
+    const std::optional<uint16_t> address = common::ParseHexWord(QStringView(text).mid(4));
+    if (!address || *address == 0) {
       error = QStringLiteral("bad port address in \"%1\": give it in hexadecimal, as lpt:378")
                   .arg(text);
       return false;
     }
     options.interface = InterfaceChoice::kParallel;
-    options.port_address = static_cast<uint16_t>(m.captured(2).toUInt(nullptr, 16));
+    options.port_address = *address;
     return true;
   }
   if (text.startsWith(QLatin1String("usb:"))) {

@@ -30,4 +30,17 @@ int16_t HexToInt(QStringView text) {
   return static_cast<int16_t>(value);
 }
 
+std::optional<uint16_t> ParseHexWord(QStringView text) {
+  if (text.startsWith(u"0x") || text.startsWith(u"0X")) text = text.mid(2);
+  if (text.isEmpty() || text.size() > 4) return std::nullopt;
+  uint16_t value = 0;
+  for (const QChar c : text) {
+    const bool digit =
+        (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
+    if (!digit) return std::nullopt;
+    value = static_cast<uint16_t>(value * 16 + DigitValue(c));
+  }
+  return value;
+}
+
 }  // namespace talvix::common

@@ -4,6 +4,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <optional>
 
 namespace talvix::common {
 
@@ -14,5 +15,9 @@ int32_t HexToLong(QStringView text);
 
 // As HexToLong, read as a 16-bit two's-complement number: 8000 is -32768, FFFF is -1.
 int16_t HexToInt(QStringView text);
+
+// A strict reading for command lines and settings files: 1 to 4 hex digits, "0x" allowed, nothing
+// else (no blanks, no sign). Nothing for any other text.
+std::optional<uint16_t> ParseHexWord(QStringView text);
 
 }  // namespace talvix::common

@@ -1,8 +1,9 @@
 #include "platform/usb_card_ids.h"
 
+#include "common/hex_text.h"
+
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <array>
@@ -12,10 +13,7 @@ namespace talvix::platform {
 namespace {
 
 std::optional<uint16_t> ParseId(const QString& text) {
-  static const QRegularExpression kId(QStringLiteral("^(0[xX])?([0-9A-Fa-f]{1,4})$"));
-  const QRegularExpressionMatch match = kId.match(text.trimmed());
-  if (!match.hasMatch()) return std::nullopt;
-  return static_cast<uint16_t>(match.captured(2).toUInt(nullptr, 16));
+  return common::ParseHexWord(QStringView(text).trimmed());
 }
 
 QString IdText(uint16_t id) {

@@ -2,6 +2,7 @@
 
 #include "common/message_titles.h"
 #include "common/ui/file_dialogs.h"
+#include "common/ui/mnemonic_text.h"
 #include "common/ui/named_widgets.h"
 #include "common/whole_file.h"
 #include "monitor/chart_export.h"
@@ -324,7 +325,8 @@ void DataPlotWidget::LayOut() {
 
   // The chart's controls: the range at the left under the chart, the buttons at its right.
   const int controls_top = readout_top + row + kGap;
-  const int range_label_width = metrics.horizontalAdvance(lblRange_->text().remove(u'&')) + kGap;
+  const int range_label_width =
+      metrics.horizontalAdvance(common::WithoutMnemonic(lblRange_->text())) + kGap;
   lblRange_->setGeometry(chart.left(), controls_top, range_label_width, control_height);
   cmboRange_->setGeometry(chart.left() + range_label_width + kGap, controls_top,
                           cmboRange_->sizeHint().width(), control_height);

@@ -1,6 +1,7 @@
 #include "monitor/ui/output_registers_widget.h"
 
 #include "common/ui/indicator_colours.h"
+#include "common/ui/mnemonic_text.h"
 #include "monitor/entry_corrections.h"
 #include "monitor/stale_values.h"
 #include "monitor/ui/strip_chart_widget.h"
@@ -266,7 +267,7 @@ void OutputRegistersWidget::ShowInterfaceState() {
 }
 
 void OutputRegistersWidget::ShowRefusal(const QString& action) {
-  ShowStale(NoInterfaceRefusal(QString(action).remove(u'&'), last_read_seconds_));
+  ShowStale(NoInterfaceRefusal(common::WithoutMnemonic(action), last_read_seconds_));
 }
 
 void OutputRegistersWidget::changeEvent(QEvent* event) {
