@@ -1,8 +1,9 @@
 // A datalog of one full file, 65526 samples of all eight values with no sample delay, over the
 // simulated USB SPI card, yielding to the window system after each sample as the window does.
 // Each sample makes eight reads, each followed by the program's 0.1 ms pause: 0.8 ms per sample
-// is its mandated minimum, and the run should stay within 1.10 of it. The file's block (about
-// 5 MB) is written in one go after the last sample; that write should take under 100 ms.
+// is its mandated minimum, and the run should stay within 1.10 of it. The rows (about 5 MB) go
+// to the file as they come; ending the block after the last sample (the last rows written out,
+// End Seconds filled in, the file synced) should take under 100 ms.
 // One run gives both figures (a run takes about a minute).
 #include "bench_support.h"
 
@@ -48,8 +49,8 @@ const RunFigures& MeasuredRun() {
   loop.SetRunning(true);
 
   using Clock = std::chrono::steady_clock;
-  // The run reports its progress once more after the file's last sample, just before it writes
-  // the file: the time from there to the end of the run is the write.
+  // The run reports its progress once more after the file's last sample, just before it ends
+  // the block: the time from there to the end of the run is the block's end.
   Clock::time_point last_sample{};
   const auto on_progress = [&last_sample](const datalog::RunProgress& progress) {
     if (progress.sample == kSamples) last_sample = Clock::now();

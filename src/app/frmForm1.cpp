@@ -351,6 +351,13 @@ void frmForm1::RunExitPath(bool on_signal) {
   exiting_ = true;
   session_.loops.StopAll();
   session_.delay->DelayMs(250.0);
+  // Rows that a full disk took (the datalog's, including its last ones written just now by
+  // StopAll) are named on standard error whatever ended the program: nobody may have read the
+  // message that said so.
+  for (const QString& lost : session_.LostRows()) {
+    std::fprintf(stderr, "talvix: %s\n", qPrintable(lost));
+    exit_status_ = 1;
+  }
   if (!startup::SaveConfig(session_, config_path_, exit_error_)) {
     exit_status_ = 1;
     // Nobody may be there to close a message after a signal: it goes to the standard error.

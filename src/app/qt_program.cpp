@@ -7,6 +7,7 @@
 #include "platform/libusb_driver.h"
 #include "platform/ppdev_port.h"
 #include "platform/usb_card_ids.h"
+#include "sim/frame_trace.h"
 #include "simbench/simulated_bench.h"
 #include "startup/config_file.h"
 #include "startup/start_up.h"
@@ -75,6 +76,14 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     std::fprintf(stderr, "talvix: --sim-trace and --sim-shocks need --simulate\n");
     return false;
   }
+  // Refused before any window opens: a named pipe there would block the start for good.
+  if (!options.trace_path.isEmpty()) {
+    const QString problem = sim::FrameTrace::TargetProblem(options.trace_path);
+    if (!problem.isEmpty()) {
+      std::fprintf(stderr, "talvix: %s\n", qPrintable(problem));
+      return false;
+    }
+  }
   return true;
 }
 
@@ -120,7 +129,7 @@ void RouteSignalsTo(frmForm1& window) {
 
 }  // namespace
 
-int RunProgram(int argc, char** argv) {
+int RunProgram(int argc, char** argv, const ShownHook& once_shown) {
   Options options;
   if (!ParseOptions(argc, argv, options)) return 2;
   if (!HaveDisplay()) {
@@ -160,7 +169,7 @@ int RunProgram(int argc, char** argv) {
     if (!options.trace_path.isEmpty() &&
         !bench->sensor.trace().WriteTo(options.trace_path, error)) {
       std::fprintf(stderr, "talvix: %s\n", qPrintable(error));
-      return 1;
+      return 2;  // as for a bad option: the trace file was named on the command line
     }
     owned_session = bench->MakeSession(notifier, events);
     if (options.shocks) {
@@ -207,6 +216,9 @@ int RunProgram(int argc, char** argv) {
   // The window appears set up: its title, its boxes and the first reading are in place first.
   window.Form_Load();
   window.show();
+  if (once_shown) {
+    QTimer::singleShot(0, &window, [&] { once_shown(session, window); });
+  }
   return QApplication::exec();
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/hex_text.h"
 #include "platform/usb_card_ids.h"
+#include "sim/frame_trace.h"
 
 #include <QRegularExpression>
 
@@ -222,6 +223,10 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString& erro
   if (!options.trace_path.isEmpty() && !IsSimulated(options.interface)) {
     error = QStringLiteral("--sim-trace needs a simulated interface (sim-lpt or sim-usb)");
     return std::nullopt;
+  }
+  if (!options.trace_path.isEmpty()) {
+    error = sim::FrameTrace::TargetProblem(options.trace_path);
+    if (!error.isEmpty()) return std::nullopt;
   }
   if (options.sim_shocks && !IsSimulated(options.interface)) {
     error = QStringLiteral("--sim-shocks needs a simulated interface (sim-lpt or sim-usb)");

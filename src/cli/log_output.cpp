@@ -1,5 +1,7 @@
 #include "cli/log_output.h"
 
+#include <algorithm>
+
 namespace talvix::cli {
 
 LogOutput::LogOutput(const QString& path, QTextStream& out)
@@ -7,6 +9,10 @@ LogOutput::LogOutput(const QString& path, QTextStream& out)
 
 bool LogOutput::Failed(const QString& why, QString& error) {
   error = QStringLiteral("cannot write the log file %1: %2; ").arg(path_, why);
+  // The header is the first write; every later one is a row.
+  const int64_t rows_lost =
+      std::max<int64_t>(writes_ - 1, 0) - std::max<int64_t>(file_.writes_on_disk() - 1, 0);
+  if (rows_lost > 0) error += QStringLiteral("%1 row(s) read were not written; ").arg(rows_lost);
   error += file_.writes_on_disk() > 1
                ? QStringLiteral(
                      "the header and the first %1 rows are in %2, and %3 was left as "
@@ -46,6 +52,7 @@ bool LogOutput::Write(const QByteArray& text, QString& error) {
     return true;
   }
   QString why;
+  ++writes_;
   return file_.Write(text, why) || Failed(why, error);
 }
 

@@ -48,6 +48,7 @@ class LogOutput {
   QString path_;  // empty for standard output
   QTextStream& out_;
   common::StreamedFile file_;
+  int64_t writes_ = 0;     // Write calls to the file: the header, then one per row
   int64_t written_ = 0;    // to standard output
   int64_t handed_on_ = 0;  // to standard output, at the last flush
 };

@@ -15,9 +15,6 @@ namespace {
 
 // Progress is shown at most this often during a file (and always at its start and end).
 constexpr double kReportIntervalSeconds = 0.1;
-// The rows are put on the disk this often: a crash loses at most this stretch, a sample and a
-// slice of the pause.
-constexpr double kSyncIntervalSeconds = 0.5;
 // Bytes a row takes at most: the sample number and each value with its delimiter, and CR LF.
 constexpr int kRowNumberBytes = 8;
 constexpr int kValueBytes = 16;
@@ -119,7 +116,7 @@ bool DatalogRun::AppendRow() {
   if (!log_file_.IsOpen()) {
     // The block's first row: the file is opened, and the header goes before the row.
     if (!log_file_.Open(path_, common::AppendingFile::Create::kIfMissing, why)) {
-      FileFailed(why);
+      FileFailed(why, true);
       return false;
     }
     const QString name = DatalogFileName(settings_.base_name, file_, format_);
@@ -128,12 +125,12 @@ bool DatalogRun::AppendRow() {
     end_field_at_ = log_file_.end() + EndSecondsOffset(header);
     synced_at_ = session_.clock().MonotonicSeconds();
     if (!log_file_.Append(header, why)) {
-      FileFailed(why);
+      FileFailed(why, true);
       return false;
     }
   }
   if (!log_file_.Append(row_, why)) {
-    FileFailed(why);
+    FileFailed(why, true);
     return false;
   }
   return true;
@@ -142,7 +139,7 @@ bool DatalogRun::AppendRow() {
 bool DatalogRun::SyncWhenDue() {
   if (!log_file_.IsOpen()) return true;
   const double now = session_.clock().MonotonicSeconds();
-  if (now - synced_at_ < kSyncIntervalSeconds) return true;
+  if (now - synced_at_ < settings_.sync_interval_seconds) return true;
   synced_at_ = now;
   QString why;
   if (log_file_.Sync(why)) return true;
@@ -180,11 +177,12 @@ void DatalogRun::Report(const ProgressFn& progress, bool always) {
   progress(Progress());
 }
 
-void DatalogRun::FileFailed(const QString& why) {
+void DatalogRun::FileFailed(const QString& why, bool row_in_hand) {
   file_failed_ = true;
   // The header and the rows that reached the disk before the failure stay; the block keeps
-  // "unfinished", as it is cut short.
+  // "unfinished", as it is cut short. The header is the block's first append.
   const int64_t on_disk = log_file_.appends_on_disk();
+  const int64_t rows_lost = rows_taken_ + (row_in_hand ? 1 : 0) - std::max<int64_t>(on_disk - 1, 0);
   QString ignored;
   log_file_.Close(ignored);
   const QString kept = on_disk == 0
@@ -196,6 +194,14 @@ void DatalogRun::FileFailed(const QString& why) {
   message_ =
       QStringLiteral("The datalog file %1 could not be written: %2.\r\nThe datalog has stopped; %3")
           .arg(path_, why, kept);
+  if (rows_lost > 0) {
+    const QString lost =
+        QStringLiteral("%1 row(s) read for the datalog file %2 were not written: %3")
+            .arg(rows_lost)
+            .arg(path_, why);
+    message_ += QStringLiteral("\r\n") + lost + u'.';
+    session_.ReportLostRows(lost);
+  }
 }
 
 bool DatalogRun::EndCurrentFile() {

@@ -40,6 +40,9 @@ struct RunSettings {
   int files = 1;
   double delay_ms = 0;
   Selection selection{};
+  // The rows are synced to the disk at least this often, in seconds (and at the end of each
+  // file): a crash loses at most this stretch, a sample and a slice of the pause.
+  double sync_interval_seconds = 0.5;
 };
 
 struct RunProgress {
@@ -119,8 +122,10 @@ class DatalogRun {
   bool SyncWhenDue();
   // Ends the current file's block; false (with the message set) when it could not.
   bool EndCurrentFile();
-  // The message for a file that failed with `why`; the file is closed.
-  void FileFailed(const QString& why);
+  // The message for a file that failed with `why`; the file is closed. `row_in_hand`: the row
+  // of the sample just read could not be appended, and is lost with the rows not yet on the
+  // disk; the session is told of every lost row.
+  void FileFailed(const QString& why, bool row_in_hand = false);
 
   Session& session_;
   RunSettings settings_;

@@ -18,6 +18,7 @@
 #include "session/cooperative_loop.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -38,8 +39,8 @@ struct Platform {
   // The delay to pace the link with; the program's own delay on `clock` when empty.
   std::unique_ptr<link::Delay> delay = nullptr;
   // Ends the program at once with `exit_status` (0, or 1 when the exit path failed to save the
-  // configuration), whatever loop is running: the last step of the exit path. Tests record the
-  // call instead; the program exits the process.
+  // configuration or rows read were lost), whatever loop is running: the last step of the exit
+  // path. Tests record the call instead; the program exits the process.
   std::function<void(int exit_status)> end_program = nullptr;
   // The USB card ids of this installation (platform/usb_card_ids.h); none by default, so that no
   // card is looked for.
@@ -104,6 +105,12 @@ class Session {
   QString DataFolder() const;
   QString data_folder;
 
+  // Rows read from the sensor that no file could keep (a full disk): one text each, naming the
+  // file, the rows and the reason. The exit path gives them on standard error and ends with
+  // status 1, so that neither a message nobody read nor a signal hides them.
+  void ReportLostRows(const QString& text) { lost_rows_ << text; }
+  const QStringList& LostRows() const { return lost_rows_; }
+
   // Runs the platform's end of program (see Platform::end_program).
   void EndProgram(int exit_status);
 
@@ -115,6 +122,7 @@ class Session {
   std::function<void(int exit_status)> end_program_;
   std::unique_ptr<platform::PortIo> port_;
   int16_t opened_port_address_ = 0;
+  QStringList lost_rows_;
 };
 
 }  // namespace talvix

@@ -1,6 +1,11 @@
 #include "sim/frame_trace.h"
 
+#include "common/file_target.h"
 #include "common/number_text.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+#include <cerrno>
 
 namespace talvix::sim {
 
@@ -23,10 +28,41 @@ void FrameTrace::Record(uint16_t sent, uint16_t answered) {
   if (file_) file_->write((FormatLine(frame) + u'\n').toLatin1());
 }
 
+namespace {
+
+QString CannotWrite(const QString& path, const QString& why) {
+  return QStringLiteral("Cannot write the frame trace %1: %2").arg(path, why);
+}
+
+}  // namespace
+
+QString FrameTrace::TargetProblem(const QString& path) {
+  QString target;
+  QString why;
+  if (common::Resolve(path, target, why) == common::Target::kRefused) {
+    return CannotWrite(path, why);
+  }
+  return {};
+}
+
 bool FrameTrace::WriteTo(const QString& path, QString& error) {
-  auto file = std::make_unique<QFile>(path);
-  if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-    error = QStringLiteral("Cannot write the frame trace %1: %2").arg(path, file->errorString());
+  QString target;
+  QString why;
+  if (common::Resolve(path, target, why) == common::Target::kRefused) {
+    error = CannotWrite(path, why);
+    return false;
+  }
+  // Non-blocking and not through a link: what Resolve found is opened, or nothing.
+  const int fd = ::open(QFile::encodeName(target).constData(),
+                        O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    error = CannotWrite(path, common::ErrorText(errno));
+    return false;
+  }
+  auto file = std::make_unique<QFile>();
+  if (!file->open(fd, QIODevice::WriteOnly | QIODevice::Text, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    error = CannotWrite(path, file->errorString());
     return false;
   }
   file_ = std::move(file);

@@ -24,8 +24,13 @@ class FrameTrace {
 
   void Record(uint16_t sent, uint16_t answered);
 
+  // Why `path` cannot take the trace, naming the file (for a message at start, before anything
+  // is opened); empty when it can. Only a regular file is written, or a link to one: a folder,
+  // a named pipe, a device, a socket or a link that leads nowhere is refused.
+  static QString TargetProblem(const QString& path);
   // Also writes every frame from now on to `path`, replacing the file. False, with the reason in
-  // `error` (naming the file), when it cannot be opened.
+  // `error` (naming the file), when it is refused (TargetProblem) or cannot be opened. Opening
+  // never blocks, not even on a named pipe put there meanwhile.
   bool WriteTo(const QString& path, QString& error);
   // Flushes the file written to; false with the reason when a write failed.
   bool Flush(QString& error);

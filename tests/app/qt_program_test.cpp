@@ -3,13 +3,11 @@
 // in place of its files, and the configured interface under --simulate. A hang shows as the
 // test's time-out in ctest.
 #include "support/file_faults.h"
+#include "support/program_run.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -20,46 +18,14 @@
 namespace talvix::app {
 namespace {
 
-// True once the process catches SIGTERM (its handler is installed), by /proc/<pid>/status.
-bool CatchesSigterm(qint64 pid) {
-  QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-  if (!status.open(QIODevice::ReadOnly)) return false;
-  for (const QByteArray& line : status.readAll().split('\n')) {
-    if (!line.startsWith("SigCgt:")) continue;
-    bool ok = false;
-    const qulonglong caught = line.mid(7).trimmed().toULongLong(&ok, 16);
-    return ok && (caught & (1ull << (SIGTERM - 1))) != 0;
-  }
-  return false;
-}
-
-struct ProgramRun {
-  int exit_code = -1;
-  bool crashed = true;
-  QString standard_error;
-};
+using test::ProgramRun;
 
 // Starts the program in `folder`, sends it SIGTERM once it catches it, and waits for its end.
 ProgramRun StartAndTerminate(const QString& folder, const QStringList& arguments,
                              const std::function<void()>& in_child = nullptr) {
-  QProcess program;
-  program.setWorkingDirectory(folder);
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  program.setProcessEnvironment(environment);
-  if (in_child) program.setChildProcessModifier(in_child);
-  program.start(QStringLiteral(TALVIX_GUI_PATH), arguments);
-  ProgramRun run;
-  if (!program.waitForStarted(-1)) return run;
-  while (!CatchesSigterm(program.processId()) && program.state() == QProcess::Running) {
-    QThread::msleep(5);
-  }
-  ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
-  program.waitForFinished(-1);
-  run.crashed = program.exitStatus() != QProcess::NormalExit;
-  run.exit_code = program.exitCode();
-  run.standard_error = QString::fromLocal8Bit(program.readAllStandardError());
-  return run;
+  test::Program program(QStringLiteral(TALVIX_GUI_PATH), folder, arguments, in_child);
+  program.WaitUntilItCatchesSignals();
+  return program.Signal(SIGTERM);
 }
 
 class ProgramTest : public ::testing::Test {
