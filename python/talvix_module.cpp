@@ -188,7 +188,8 @@ PYBIND11_MODULE(talvix, m) {
                       "One register read: label, address, the raw word, the code the read rule "
                       "takes from it (sign-extended where the register is signed) and the value "
                       "(code x scale + offset, in the register's unit).")
-      .def_property_readonly("label", [](const Reading& r) { return S(r.label); })
+      .def_property_readonly(
+          "label", [](const Reading& r) { return S(r.label); }, "The register's label.")
       .def_readonly("address", &Reading::address, "Byte address of the low byte.")
       .def_readonly("word", &Reading::word, "The 16-bit word the sensor answered.")
       .def_readonly("code", &Reading::code, "The register's field of the word.")
@@ -198,21 +199,23 @@ PYBIND11_MODULE(talvix, m) {
   py::class_<RegisterInfo>(m, "Register",
                            "A register of the sensor's map: label, address, width, access, unit "
                            "and the range of codes and values it can hold.")
-      .def_property_readonly("label", [](const RegisterInfo& r) { return S(r.label); })
-      .def_readonly("address", &RegisterInfo::address)
+      .def_property_readonly(
+          "label", [](const RegisterInfo& r) { return S(r.label); },
+          "The label as the table holds it (read() and write() take it in any case).")
+      .def_readonly("address", &RegisterInfo::address, "Byte address of the low byte.")
       .def_readonly("bits", &RegisterInfo::bits, "Significant bits of the word read back.")
       .def_readonly("signed", &RegisterInfo::is_signed, "The field is two's complement.")
-      .def_readonly("readable", &RegisterInfo::readable)
-      .def_readonly("writable", &RegisterInfo::writable)
+      .def_readonly("readable", &RegisterInfo::readable, "read() and dump() may read it.")
+      .def_readonly("writable", &RegisterInfo::writable, "write() may write it.")
       .def_readonly("scale", &RegisterInfo::scale, "value = code x scale + offset")
-      .def_readonly("offset", &RegisterInfo::offset)
+      .def_readonly("offset", &RegisterInfo::offset, "value = code x scale + offset")
       .def_property_readonly(
           "unit", [](const RegisterInfo& r) { return S(r.unit); },
           "The unit of a measured register (Volts, G, V, degC); empty for codes and bits.")
-      .def_readonly("code_min", &RegisterInfo::code_min)
-      .def_readonly("code_max", &RegisterInfo::code_max)
-      .def_readonly("value_min", &RegisterInfo::value_min)
-      .def_readonly("value_max", &RegisterInfo::value_max)
+      .def_readonly("code_min", &RegisterInfo::code_min, "The smallest code of the field.")
+      .def_readonly("code_max", &RegisterInfo::code_max, "The largest code of the field.")
+      .def_readonly("value_min", &RegisterInfo::value_min, "The smallest value the codes give.")
+      .def_readonly("value_max", &RegisterInfo::value_max, "The largest value the codes give.")
       .def("__repr__", [](const RegisterInfo& r) {
         return S(QStringLiteral("Register(label='%1', address=0x%2, unit='%3')")
                      .arg(r.label)
