@@ -207,15 +207,19 @@ Sensor::Sensor(const OpenOptions& options) : interface_(options.interface) {
 }
 
 Sensor::~Sensor() {
-  Close();
+  try {
+    Close();
+  } catch (const std::exception&) {
+    // Dropped without close(): nobody is left to tell that the trace's last frames were lost.
+  }
 }
 
 void Sensor::Close() {
   const std::lock_guard lock(mutex_);
   if (!session_) return;
-  FlushTrace();
   session_.reset();
   libusb_.reset();
+  FlushTrace();  // the interface is let go even when the trace cannot be written
 }
 
 bool Sensor::closed() const {

@@ -103,7 +103,8 @@ class Sensor {
   Sensor(const Sensor&) = delete;
   Sensor& operator=(const Sensor&) = delete;
 
-  // Lets the interface go (and flushes the frame trace). Later calls throw std::invalid_argument.
+  // Lets the interface go, then flushes the frame trace (FileError when it cannot be written).
+  // Later calls throw std::invalid_argument.
   void Close();
   bool closed() const;
   const QString& interface_name() const { return interface_; }

@@ -120,6 +120,18 @@ CaptureResult ToCaptureResult(const CaptureData& data) {
   return result;
 }
 
+// The failures without a class of their own, as Python's built-in exceptions. pybind11 hands the
+// exception over by value.
+void TranslateErrors(std::exception_ptr raised) {  // NOLINT(performance-unnecessary-value-param)
+  try {
+    if (raised) std::rethrow_exception(raised);
+  } catch (const CaptureTimeout& e) {
+    PyErr_SetString(PyExc_TimeoutError, e.what());
+  } catch (const FileError& e) {
+    PyErr_SetString(PyExc_OSError, e.what());
+  }
+}
+
 std::unique_ptr<Sensor> Open(const std::string& interface, const py::object& trace, bool shocks,
                              const std::optional<std::string>& usb_ids) {
   OpenOptions options;
@@ -174,15 +186,7 @@ PYBIND11_MODULE(talvix, m) {
   read_back_error.attr("__doc__") =
       "settings_load wrote the settings, but some registers read back other words (each is "
       "named in the message).";
-  py::register_exception_translator([](std::exception_ptr raised) {
-    try {
-      if (raised) std::rethrow_exception(raised);
-    } catch (const CaptureTimeout& e) {
-      PyErr_SetString(PyExc_TimeoutError, e.what());
-    } catch (const FileError& e) {
-      PyErr_SetString(PyExc_OSError, e.what());
-    }
-  });
+  py::register_exception_translator(&TranslateErrors);
 
   py::class_<Reading>(m, "Reading",
                       "One register read: label, address, the raw word, the code the read rule "
