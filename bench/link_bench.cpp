@@ -6,6 +6,7 @@
 // layer and the decoding add on top.
 #include "bench_support.h"
 
+#include "link/register_access.h"
 #include "registers/register_table.h"
 
 namespace talvix::bench {
@@ -47,11 +48,22 @@ void BM_ReadRegUsb(benchmark::State& state) {
 void BM_WriteRegUsb(benchmark::State& state) {
   WriteRegLoop<SimulatedUsbRig>(state, kUsbPauseMs);
 }
+// The read of talvix-cli read and of the Python module's Sensor.read, with the answer rule;
+// bench/python_read_bench.py sets the Python call against it.
+void BM_ReadConfirmedUsb(benchmark::State& state) {
+  SimulatedUsbRig rig;
+  PauseReport report(state, kUsbPauseMs);
+  for (auto _ : state) {
+    const PauseReport::Lap lap(report);
+    benchmark::DoNotOptimize(link::ReadConfirmed(rig.session->link, registers::kXAccl));
+  }
+}
 
 BENCHMARK(BM_ReadRegParallel)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_WriteRegParallel)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_ReadRegUsb)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 BENCHMARK(BM_WriteRegUsb)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_ReadConfirmedUsb)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 }  // namespace
 }  // namespace talvix::bench

@@ -2,48 +2,27 @@
 
 #include "capture/capture_config.h"
 #include "capture/capture_files.h"
+#include "capture/capture_setup.h"
 #include "cli/cli_app.h"
 #include "cli/command_words.h"
 #include "common/advice_texts.h"
 #include "common/data_folder.h"
 #include "common/number_text.h"
 #include "monitor/arm_logic.h"
-#include "monitor/status_flags.h"
-#include "registers/capture_trace.h"
+#include "monitor/capture_wait.h"
 #include "registers/register_bits.h"
-#include "registers/register_index.h"
-#include "registers/value_conversion.h"
 #include "session/session.h"
+#include "startup/link_failure.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 
-#include <algorithm>
 #include <bit>
 
 namespace talvix::cli {
 
 namespace {
-
-// How often the status is read while waiting, in ms (each read also pauses 0.1 ms).
-constexpr double kStatusPollMs = 10.0;
-// After the trigger the buffers fill for (length - pre-trigger) sample periods; the wait for the
-// "buffers full" status bit ends at twice that plus this margin, by which time they are full
-// whether or not the sensor shows the bit.
-constexpr double kFillMarginSeconds = 0.2;
-
-QString Normalised(const QString& name) {
-  return name.trimmed().toLower().replace(u' ', u'_');
-}
-
-std::optional<int> FindSource(const QString& name) {
-  const QStringList texts = capture::SourceListTexts();
-  for (int source = 0; source < texts.size(); ++source) {
-    if (Normalised(texts[source]) == Normalised(name)) return source;
-  }
-  return std::nullopt;
-}
 
 // The n of 2^n for a power of two from 2^low to 2^high.
 std::optional<int> PowerOfTwoCode(const QString& text, int low, int high) {
@@ -80,13 +59,6 @@ QString PowersOfTwo(int low, int high) {
   return texts.join(QStringLiteral(", "));
 }
 
-// The limit that replaces `probe` (far beyond every source's range) for `source`.
-QString RangeLimit(const registers::RegisterTable& table, int source, const char* probe) {
-  QString text = QString::fromLatin1(probe);
-  registers::UnitsToRaw(table, static_cast<int16_t>(source), text);
-  return text;
-}
-
 bool ParseLevel(const QString& text, int source, const registers::RegisterTable& table,
                 QString& error) {
   double value = 0;
@@ -98,12 +70,9 @@ bool ParseLevel(const QString& text, int source, const registers::RegisterTable&
                 .arg(text, source_name);
     return false;
   }
-  QString checked = text;
-  registers::UnitsToRaw(table, static_cast<int16_t>(source), checked);
-  if (checked != text) {
-    error = QStringLiteral("capture: --level %1 is outside the range of %2, %3 to %4")
-                .arg(text, source_name, RangeLimit(table, source, "-999999"),
-                     RangeLimit(table, source, "999999"));
+  const QString problem = capture::LevelRangeProblem(table, source, text);
+  if (!problem.isEmpty()) {
+    error = QStringLiteral("capture: --level %1").arg(problem);
     return false;
   }
   return true;
@@ -114,7 +83,7 @@ bool ParseSources(const CommandWords& words, CaptureOptions& options, QString& e
   for (int buffer = 0; buffer < 2; ++buffer) {
     const QString option = QStringLiteral("--source%1").arg(buffer + 1);
     const QString name = words.values.value(option);
-    const std::optional<int> source = FindSource(name);
+    const std::optional<int> source = capture::FindCaptureSource(name);
     if (!source) {
       error = QStringLiteral(
                   "capture: unknown %1 \"%2\"; the sources are %3 (blanks or "
@@ -206,58 +175,13 @@ bool ParseWaitAndFolder(const CommandWords& words, CaptureOptions& options, QStr
 
 // Why the last register operation brought nothing, after `what` failed.
 QString Failure(const QString& what, Session& session, const platform::LibUsbDriver* libusb) {
-  return QStringLiteral("%1: %2").arg(what, NoValueCause(session, libusb));
+  return QStringLiteral("%1: %2").arg(what, startup::NoValueCause(session, libusb));
 }
 
 // The capture is no longer wanted: the sensor stops waiting for a trigger. Best effort: the
 // outcome the caller reports is the time-out or the stop, not this.
 void Disarm(Session& session) {
   monitor::Disarm(session.link, session.capture);
-}
-
-enum class Wait { kTriggered, kTimedOut, kStopped, kFailed };
-
-// The main window's status read, repeated until it sees the capture triggered; then the
-// snapshots are taken as that read takes them.
-Wait WaitForTrigger(Session& session, double timeout_seconds,
-                    const std::function<bool()>& stop_requested) {
-  link::RegisterAccess& link = session.link;
-  platform::Clock& clock = session.clock();
-  const double deadline = clock.MonotonicSeconds() + timeout_seconds;
-  for (;;) {
-    if (!link::Answered(link.ReadReg(registers::kStatus), link.RawWord)) return Wait::kFailed;
-    if (monitor::CaptureTriggered(link.RegRaw, session.capture.Armed,
-                                  session.capture.CaptTrigSelect)) {
-      break;
-    }
-    if (stop_requested()) return Wait::kStopped;
-    if (clock.MonotonicSeconds() >= deadline) return Wait::kTimedOut;
-    session.delay->DelayMs(kStatusPollMs);
-  }
-  // Without both snapshots the buffers' layout is not known: nothing is written.
-  return monitor::RecordTrigger(link, session.capture) ? Wait::kTriggered : Wait::kFailed;
-}
-
-// The samples after the trigger are still coming in: waits for the "buffers full" status bit,
-// at most for twice the time they take.
-Wait WaitForFullBuffers(Session& session, const std::function<bool()>& stop_requested) {
-  link::RegisterAccess& link = session.link;
-  platform::Clock& clock = session.clock();
-  const auto capt_cfg = static_cast<uint16_t>(session.capture.CaptCfgSnapshot);
-  const std::optional<int> length = registers::CaptureLength(capt_cfg);
-  if (!length) return Wait::kTriggered;  // the read-out says what is wrong with it
-  const int after_trigger = *length - (1 << registers::CaptPreTriggerCode(capt_cfg));
-  const double fill_seconds =
-      std::max(after_trigger, 0) *
-      registers::SamplePeriodMs(static_cast<uint16_t>(session.capture.SmplPrdSnapshot)) / 1000.0;
-  const double deadline = clock.MonotonicSeconds() + 2 * fill_seconds + kFillMarginSeconds;
-  for (;;) {
-    if (!link::Answered(link.ReadReg(registers::kStatus), link.RawWord)) return Wait::kFailed;
-    if ((link.RegRaw & registers::kStatusCaptureFull) != 0) return Wait::kTriggered;
-    if (clock.MonotonicSeconds() >= deadline) return Wait::kTriggered;
-    if (stop_requested()) return Wait::kStopped;
-    session.delay->DelayMs(kStatusPollMs);
-  }
 }
 
 QString AsLines(QString message) {
@@ -334,70 +258,60 @@ QString CaptureHelpText() {
 int RunCapture(const CaptureOptions& options, Session& session,
                const platform::LibUsbDriver* libusb, QTextStream& out,
                const std::function<bool()>& stop_requested, QString& error) {
-  link::RegisterAccess& link = session.link;
-  link::Delay& delay = *session.delay;
-
-  // What the configuration window reads when it opens: the other comparator's level is written
-  // back as it was.
-  const capture::CaptConfigWords words = capture::ReadCaptConfigWords(link);
-  if (!words.answered) {
-    error = Failure(QStringLiteral("the capture configuration could not be read"), session, libusb);
-    return kExitDeviceError;
+  capture::CaptureSetup setup;
+  setup.source = options.source;
+  setup.length_code = options.length_code;
+  setup.pre_trigger_code = options.pre_trigger_code;
+  setup.trigger = options.trigger;
+  setup.level = options.level;
+  setup.above = options.above;
+  const capture::SetupResult written = capture::WriteCaptureSetup(session, setup);
+  switch (written.end) {
+    case capture::SetupEnd::kDone:
+      break;
+    case capture::SetupEnd::kConfigNotRead:
+      error =
+          Failure(QStringLiteral("the capture configuration could not be read"), session, libusb);
+      return kExitDeviceError;
+    case capture::SetupEnd::kNoSense:
+      error = QStringLiteral(
+                  "the sensor's answers make no sense (ALM_CTRL = 0x%1). %2 Then run the command "
+                  "again.")
+                  .arg(common::Hex4(written.alm_ctrl), common::CheckConnectionsAdvice());
+      return kExitDeviceError;
+    case capture::SetupEnd::kStep1Failed:
+      error = Failure(QStringLiteral("CAPT_CFG and ALM_CTRL could not be set"), session, libusb);
+      return kExitDeviceError;
+    case capture::SetupEnd::kStep2Failed:
+      error = Failure(QStringLiteral("ALM_MAG1 and ALM_MAG2 could not be set"), session, libusb);
+      return kExitDeviceError;
   }
-  if (capture::DecideCaptConfigLoad(session.table, words, session.capture.CaptTrigSelect)
-          .no_communication) {
-    error = QStringLiteral(
-                "the sensor's answers make no sense (ALM_CTRL = 0x%1). %2 Then run the command "
-                "again.")
-                .arg(common::Hex4(words.alm_ctrl), common::CheckConnectionsAdvice());
-    return kExitDeviceError;
-  }
-
-  // Step 1: CAPT_CFG, and the comparators' sources in ALM_CTRL.
-  const uint16_t capt_cfg = capture::CaptCfgForStep1(options.source[0], options.source[1],
-                                                     options.length_code - capture::kLengthCodeMin,
-                                                     options.pre_trigger_code);
-  if (!capture::WriteStep1(link, delay, capt_cfg, options.source[0], options.source[1])) {
-    error = Failure(QStringLiteral("CAPT_CFG and ALM_CTRL could not be set"), session, libusb);
-    return kExitDeviceError;
-  }
-  // Step 2: the level and direction of the chosen comparator.
-  std::array<uint16_t, 2> magnitude = {static_cast<uint16_t>(words.alm_mag[0]),
-                                       static_cast<uint16_t>(words.alm_mag[1])};
-  const int trigger_buffer = options.trigger - 1;
-  magnitude[trigger_buffer] = capture::MagnitudeWordForStep2(
-      session.table, options.source[trigger_buffer], options.level,
-      options.above ? capture::kGreaterThanPosition : 0, capture::FilledLevel{}, QLocale::c());
-  if (!capture::WriteStep2(link, delay, magnitude[0], magnitude[1])) {
-    error = Failure(QStringLiteral("ALM_MAG1 and ALM_MAG2 could not be set"), session, libusb);
-    return kExitDeviceError;
-  }
-  // Step 3, then Arm.
-  session.capture.SelectTrigger(options.trigger == 1 ? monitor::kCaptTrigger1
-                                                     : monitor::kCaptTrigger2);
-  if (!monitor::Arm(link, delay, session.capture)) {
+  if (!monitor::Arm(session.link, *session.delay, session.capture)) {
     error = Failure(QStringLiteral("the capture could not be armed"), session, libusb);
     return kExitDeviceError;
   }
 
-  Wait wait = WaitForTrigger(session, options.timeout_seconds, stop_requested);
-  if (wait == Wait::kTriggered) wait = WaitForFullBuffers(session, stop_requested);
+  monitor::CaptureWait wait =
+      monitor::WaitForTrigger(session, options.timeout_seconds, stop_requested);
+  if (wait == monitor::CaptureWait::kTriggered) {
+    wait = monitor::WaitForFullBuffers(session, stop_requested);
+  }
   switch (wait) {
-    case Wait::kTriggered:
+    case monitor::CaptureWait::kTriggered:
       break;
-    case Wait::kFailed:
+    case monitor::CaptureWait::kFailed:
       error = Failure(QStringLiteral("stopped while waiting for the capture: the status could "
                                      "not be read"),
                       session, libusb);
       return kExitDeviceError;
-    case Wait::kTimedOut:
+    case monitor::CaptureWait::kTimedOut:
       Disarm(session);
       error = QStringLiteral(
                   "no trigger within %1 s: the capture was disarmed and nothing was "
                   "written")
                   .arg(options.timeout_seconds);
       return kExitTimedOut;
-    case Wait::kStopped:
+    case monitor::CaptureWait::kStopped:
       Disarm(session);
       error = QStringLiteral(
           "stopped by a signal while waiting for the capture: it was "

@@ -7,14 +7,15 @@
 #include "cli/settings_command.h"
 #include "cli/stop_signals.h"
 #include "cli/udev_rules.h"
-#include "common/advice_texts.h"
 #include "common/hex_text.h"
 #include "common/number_text.h"
 #include "platform/libusb_driver.h"
 #include "platform/ppdev_port.h"
 #include "platform/usb_card_ids.h"
 #include "session/session.h"
+#include "simbench/sim_knocks.h"
 #include "simbench/simulated_bench.h"
+#include "startup/link_failure.h"
 #include "startup/port_access.h"
 
 #include <functional>
@@ -36,22 +37,6 @@ struct Rig {
   std::unique_ptr<Session> session;
 };
 
-// With --sim-shocks: a knock on the simulated sensor, a 20 ms half-sine of 4 g on X and 1.5 g on
-// Y, 1 s after the start (time enough to configure and arm a capture) and every 2 s after it,
-// for ten minutes (the knocks are planned at the start).
-constexpr sim::Shock kSimKnock{0.0, 4.0, 1.5, 0.02};
-constexpr double kFirstKnockSeconds = 1.0;
-constexpr double kKnockIntervalSeconds = 2.0;
-constexpr double kKnockingSeconds = 600.0;
-
-void PlanKnocks(sim::SimSensor& sensor, double now) {
-  for (double at = kFirstKnockSeconds; at < kKnockingSeconds; at += kKnockIntervalSeconds) {
-    sim::Shock knock = kSimKnock;
-    knock.at_seconds = now + at;
-    sensor.AddShock(knock);
-  }
-}
-
 // The commands whose timing is part of their result (the seconds of a log, its delay; the
 // capture's waits, during which the simulated sensor samples on the clock) wait on the simulated
 // sensor as on a real one. The others need no pacing there.
@@ -61,7 +46,7 @@ bool RunsInRealTime(const CliOptions& options) {
 
 // Builds the session on the chosen interface; false with the reason in `error`.
 bool Connect(const CliOptions& options, Rig& rig, QString& error) {
-  if (IsSimulated(options.interface)) {
+  if (startup::IsSimulated(options.interface)) {
     // A different seed each run: the simulated sensor moves between runs as a real one would.
     const auto seed = static_cast<uint32_t>(rig.clock.MonotonicSeconds() * 1000.0);
     rig.sim = std::make_unique<simbench::SimulatedBench>(
@@ -70,7 +55,7 @@ bool Connect(const CliOptions& options, Rig& rig, QString& error) {
         !rig.sim->sensor.trace().WriteTo(options.trace_path, error)) {
       return false;
     }
-    if (options.sim_shocks) PlanKnocks(rig.sim->sensor, rig.clock.MonotonicSeconds());
+    if (options.sim_shocks) simbench::PlanKnocks(rig.sim->sensor, rig.clock.MonotonicSeconds());
     rig.session = rig.sim->MakeSession(
         rig.notifier, rig.events,
         RunsInRealTime(options) ? nullptr : std::make_unique<link::RecordingDelay>(rig.clock));
@@ -87,16 +72,17 @@ bool Connect(const CliOptions& options, Rig& rig, QString& error) {
   }
   link::RegisterAccess& link = rig.session->link;
   switch (options.interface) {
-    case InterfaceChoice::kSimParallel:
-    case InterfaceChoice::kParallel:
+    case startup::InterfaceChoice::kSimParallel:
+    case startup::InterfaceChoice::kParallel:
       link.InterfaceType = link::kInterfaceParallel;
       link.PortAddress = static_cast<int16_t>(options.port_address);
       rig.session->startup.OsName = startup::DetectOsName();
       return startup::BringUpParallelPort(*rig.session);  // says why when it cannot
-    case InterfaceChoice::kSimUsb:
-    case InterfaceChoice::kUsb: {
-      const int device = options.interface == InterfaceChoice::kUsb ? options.usb_device : 0;
-      return ConnectUsbCard(*rig.session, device, rig.libusb.get(), error);
+    case startup::InterfaceChoice::kSimUsb:
+    case startup::InterfaceChoice::kUsb: {
+      const int device =
+          options.interface == startup::InterfaceChoice::kUsb ? options.usb_device : 0;
+      return startup::ConnectUsbCard(*rig.session, device, rig.libusb.get(), error);
     }
   }
   return false;
@@ -147,98 +133,7 @@ bool ResolveTargets(const CliOptions& options, const registers::RegisterTable& t
   return true;
 }
 
-QString CardName(int device) {
-  return QStringLiteral("Ezusb-%1").arg(device);
-}
-
 }  // namespace
-
-QString LinkFailure(link::LinkStatus status, const Session& session,
-                    const platform::LibUsbDriver* libusb) {
-  const link::RegisterAccess& link = session.link;
-  const QString again = QStringLiteral("then run the command again.");
-  const QString port = QString::number(static_cast<uint16_t>(link.PortAddress), 16).toUpper();
-  const QString card = session.ezusb.CurrentCard.DevName;
-  switch (link.InterfaceType) {
-    case link::kInterfaceUsb:
-      if (status == link::LinkStatus::kLinkFailed && libusb && !libusb->LastError().isEmpty()) {
-        return libusb->LastError();  // says what happened to the transfer and what to do
-      }
-      return QStringLiteral("the USB SPI card %1 %2. Check its cable, unplug and replug it, %3")
-          .arg(card,
-               status == link::LinkStatus::kLinkFailed ? QStringLiteral("failed during a transfer")
-                                                       : QStringLiteral("is not ready"),
-               again);
-    case link::kInterfaceParallel:
-      return QStringLiteral(
-                 "%1 the parallel port at %2. Check that the port (or its adapter) is still there "
-                 "and that no other program has claimed it, %3")
-          .arg(status == link::LinkStatus::kLinkFailed ? QStringLiteral("an access failed on")
-                                                       : QStringLiteral("nothing is open at"),
-               port, again);
-    default:
-      return QStringLiteral("no interface is chosen.");
-  }
-}
-
-QString NoValueCause(const Session& session, const platform::LibUsbDriver* libusb) {
-  const link::LinkStatus status = session.link.LastStatus;
-  if (!link::Reached(status)) return LinkFailure(status, session, libusb);
-  return QStringLiteral(
-             "the sensor did not answer (it read all ones). %1 Then run the command "
-             "again.")
-      .arg(common::CheckConnectionsAdvice());
-}
-
-QString UsbOpenFailure(int device, const link::EzUsb& ezusb, const QString& driver_error) {
-  const QString name = CardName(device);
-  const bool named = device >= 0 && device < static_cast<int>(ezusb.UsbCards.size()) &&
-                     !ezusb.UsbCards[device].DevName.isEmpty();
-  if (named) {
-    // Found, but it failed while its board information was read or while it was set up.
-    return QStringLiteral("the USB SPI card %1 (%2) was found but did not answer: %3")
-        .arg(name, ezusb.UsbCards[device].CardType,
-             driver_error.isEmpty()
-                 ? QStringLiteral("unplug and replug it, then run the command again.")
-                 : driver_error);
-  }
-  if (!driver_error.isEmpty()) {
-    return QStringLiteral("cannot reach the USB SPI card %1: %2").arg(name, driver_error);
-  }
-  QStringList found;
-  int first_found = -1;
-  for (int i = 0; i < static_cast<int>(ezusb.UsbCards.size()); ++i) {
-    const link::UsbCardInfo& card = ezusb.UsbCards[i];
-    if (card.DevName.isEmpty()) continue;
-    found << QStringLiteral("%1 (%2)").arg(card.DevName, card.CardType);
-    if (first_found < 0) first_found = i;
-  }
-  if (found.isEmpty()) {
-    return QStringLiteral(
-               "no USB SPI card found (asked for %1). Check that the card is plugged in and "
-               "powered, its cable, that its ids are the ones set (lsusb shows them), and that "
-               "the udev rule of talvix-cli udev-rules is installed.")
-        .arg(name);
-  }
-  return QStringLiteral("there is no USB SPI card at %1; found %2. Name one of these, as usb:%3.")
-      .arg(name, found.join(QStringLiteral(", ")))
-      .arg(first_found);
-}
-
-bool ConnectUsbCard(Session& session, int device, platform::LibUsbDriver* libusb, QString& error) {
-  session.link.InterfaceType = link::kInterfaceUsb;
-  if (!session.ezusb.card_ids().ids) {  // nothing to look for: no scan
-    error = platform::NoUsbCardIdsText(session.ezusb.card_ids());
-    return false;
-  }
-  if (!startup::BringUpUsbCard(session, device)) {
-    error = UsbOpenFailure(device, session.ezusb, libusb ? libusb->LastError() : QString());
-    return false;
-  }
-  // The scan may have failed to open other cards: only failures from here on are this run's.
-  if (libusb) libusb->ClearLastError();
-  return true;
-}
 
 int RunCommand(const CliOptions& options, Session& session, const platform::LibUsbDriver* libusb,
                QTextStream& out, QString& error) {
@@ -252,7 +147,7 @@ int RunCommand(const CliOptions& options, Session& session, const platform::LibU
       const link::LinkStatus status = link.WriteReg(t.index, t.value);
       if (!link::Reached(status)) {
         error = QStringLiteral("stopped at %1, which was not written: %2")
-                    .arg(entry.Label.trimmed(), LinkFailure(status, session, libusb));
+                    .arg(entry.Label.trimmed(), startup::LinkFailure(status, session, libusb));
         return kExitDeviceError;
       }
       continue;
@@ -261,7 +156,7 @@ int RunCommand(const CliOptions& options, Session& session, const platform::LibU
     // words are no register's.
     if (!link::ReadConfirmed(link, t.index)) {
       error = QStringLiteral("stopped at %1, which was not read: %2")
-                  .arg(entry.Label.trimmed(), NoValueCause(session, libusb));
+                  .arg(entry.Label.trimmed(), startup::NoValueCause(session, libusb));
       return kExitDeviceError;
     }
     if (options.command == QLatin1String("dump")) {

@@ -16,8 +16,6 @@
 #pragma once
 
 #include "cli/cli_options.h"
-#include "link/ezusb.h"
-#include "link/register_access.h"
 
 #include <QString>
 #include <QStringList>
@@ -46,27 +44,8 @@ int RunCli(const QStringList& args, QTextStream& out, QTextStream& err,
 // Runs the command of a checked command line on `session`, whose interface is up: one row on
 // `out` per register read. Stops at the first read or write that did not reach the sensor, prints
 // no row for it, and returns kExitDeviceError with the cause and what to check in `error`.
-// `libusb` is the USB driver under the session, or nullptr (simulated card, parallel port); its
-// account of a failed transfer becomes the cause.
+// `libusb` is the USB driver under the session, or nullptr (startup::LinkFailure).
 int RunCommand(const CliOptions& options, Session& session, const platform::LibUsbDriver* libusb,
                QTextStream& out, QString& error);
-
-// Why an operation that ended with `status` did not reach the sensor, and what to check.
-QString LinkFailure(link::LinkStatus status, const Session& session,
-                    const platform::LibUsbDriver* libusb);
-// Why the last register operation brought no value: it did not reach the sensor (LinkFailure), or
-// the sensor answered all ones.
-QString NoValueCause(const Session& session, const platform::LibUsbDriver* libusb);
-
-// Makes the USB SPI card at "Ezusb-<device>" the interface of `session` and sets it up. When it
-// cannot, `error` says why and what to do (see UsbOpenFailure).
-bool ConnectUsbCard(Session& session, int device, platform::LibUsbDriver* libusb, QString& error);
-
-// Why the card at "Ezusb-<device>" could not be brought up, from what the card scan left in
-// `ezusb` and the USB driver's last failure (empty when it reported none): a card that was found
-// but did not answer, a card that could not be opened (the driver says why, for example a
-// permission the udev rules grant), no card at all (cable, udev rules), or cards at other
-// indexes only (they are listed).
-QString UsbOpenFailure(int device, const link::EzUsb& ezusb, const QString& driver_error);
 
 }  // namespace talvix::cli

@@ -1,10 +1,7 @@
 #include "cli/cli_options.h"
 
-#include "common/hex_text.h"
 #include "platform/usb_card_ids.h"
 #include "sim/frame_trace.h"
-
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -12,53 +9,16 @@ namespace talvix::cli {
 
 namespace {
 
-constexpr uint kLastUsbDevice = 3;  // the cards are "Ezusb-0" .. "Ezusb-3"
-
 bool ParseInterface(const QString& text, CliOptions& options, QString& error) {
-  if (text == QLatin1String("sim-lpt")) {
-    options.interface = InterfaceChoice::kSimParallel;
-    return true;
-  }
-  if (text == QLatin1String("sim-usb")) {
-    options.interface = InterfaceChoice::kSimUsb;
-    return true;
-  }
-  if (text.startsWith(QLatin1String("lpt:"))) {
-    const std::optional<uint16_t> address = common::ParseHexWord(QStringView(text).mid(4));
-    if (!address || *address == 0) {
-      error = QStringLiteral("bad port address in \"%1\": give it in hexadecimal, as lpt:378")
-                  .arg(text);
-      return false;
-    }
-    options.interface = InterfaceChoice::kParallel;
-    options.port_address = *address;
-    return true;
-  }
-  if (text.startsWith(QLatin1String("usb:"))) {
-    // Digits only: no sign, blanks, base prefix or anything after the number.
-    static const QRegularExpression kDecimal(QStringLiteral("^[0-9]+$"));
-    const QString index = text.mid(4);
-    bool ok = kDecimal.match(index).hasMatch();
-    const uint n = ok ? index.toUInt(&ok) : 0;  // not ok when it overflows
-    if (!ok || n > kLastUsbDevice) {
-      error = QStringLiteral("bad USB device in \"%1\": give 0 to %2, as usb:0")
-                  .arg(text)
-                  .arg(kLastUsbDevice);
-      return false;
-    }
-    options.interface = InterfaceChoice::kUsb;
-    options.usb_device = static_cast<int>(n);
-    return true;
-  }
-  error = QStringLiteral("unknown interface \"%1\"").arg(text);
-  return false;
+  startup::InterfaceSpec spec;
+  if (!startup::ParseInterface(text, spec, error)) return false;
+  options.interface = spec.choice;
+  options.port_address = spec.port_address;
+  options.usb_device = spec.usb_device;
+  return true;
 }
 
 }  // namespace
-
-bool IsSimulated(InterfaceChoice choice) {
-  return choice == InterfaceChoice::kSimParallel || choice == InterfaceChoice::kSimUsb;
-}
 
 QString UsageText() {
   return QStringLiteral(
@@ -220,7 +180,7 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString& erro
     options.command_help = true;
     return options;
   }
-  if (!options.trace_path.isEmpty() && !IsSimulated(options.interface)) {
+  if (!options.trace_path.isEmpty() && !startup::IsSimulated(options.interface)) {
     error = QStringLiteral("--sim-trace needs a simulated interface (sim-lpt or sim-usb)");
     return std::nullopt;
   }
@@ -228,7 +188,7 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString& erro
     error = sim::FrameTrace::TargetProblem(options.trace_path);
     if (!error.isEmpty()) return std::nullopt;
   }
-  if (options.sim_shocks && !IsSimulated(options.interface)) {
+  if (options.sim_shocks && !startup::IsSimulated(options.interface)) {
     error = QStringLiteral("--sim-shocks needs a simulated interface (sim-lpt or sim-usb)");
     return std::nullopt;
   }

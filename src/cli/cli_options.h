@@ -1,6 +1,8 @@
 // The command line of talvix-cli, parsed and checked before anything is sent to the sensor.
 #pragma once
 
+#include "startup/interface_choice.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,10 +11,8 @@
 
 namespace talvix::cli {
 
-enum class InterfaceChoice { kSimParallel, kParallel, kSimUsb, kUsb };
-
 struct CliOptions {
-  InterfaceChoice interface = InterfaceChoice::kSimParallel;
+  startup::InterfaceChoice interface = startup::InterfaceChoice::kSimParallel;
   uint16_t port_address = 0x378;   // for the parallel port
   int usb_device = 0;              // for the USB card: the n of "Ezusb-n"
   QString trace_path;              // --sim-trace
@@ -33,7 +33,5 @@ QString UsageText();
 QString HelpText();
 // `talvix-cli read|write|dump --help`; empty for the other commands, whose help is their own.
 QString RegisterCommandHelpText(const QString& command);
-
-bool IsSimulated(InterfaceChoice choice);
 
 }  // namespace talvix::cli

@@ -5,6 +5,7 @@
 #include "datalog/datalog_sample.h"
 #include "datalog/sample_log.h"
 #include "session/session.h"
+#include "startup/link_failure.h"
 
 #include <QByteArray>
 #include <QJsonDocument>
@@ -92,7 +93,7 @@ QString ReadFailure(int64_t sample, int column, Session& session,
                     const platform::LibUsbDriver* libusb) {
   return QStringLiteral("stopped at sample %1, whose %2 was not read: %3")
       .arg(sample)
-      .arg(datalog::ColumnName(session.table, column), NoValueCause(session, libusb));
+      .arg(datalog::ColumnName(session.table, column), startup::NoValueCause(session, libusb));
 }
 
 // The end of a log: the file put in place, kept or given up by how the run ended, and the exit

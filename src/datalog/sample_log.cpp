@@ -47,6 +47,7 @@ SampleLogResult RunSampleLog(Session& session, const SampleLogSettings& settings
       return result;
     }
     result.account.Take(start + at, clock.MonotonicSeconds());
+    if (hooks.row_values) hooks.row_values(at, values.data(), count);
     row = QByteArray::number(at, 'f', 6);
     for (int i = 0; i < count; ++i) {
       row += ',';

@@ -29,6 +29,9 @@ struct SampleLogHooks {
   std::function<bool()> stop_requested = [] { return false; };
   // After each row: the account of the rows so far and the seconds since the first sample began.
   std::function<void(const SampleAccount& account, double seconds)> progress = nullptr;
+  // With each row, before `write` takes its text: the seconds column and the `count` selected
+  // values, as numbers (the Python module's log builds its array from them).
+  std::function<void(double seconds, const float* values, int count)> row_values = nullptr;
 };
 
 enum class SampleLogEnd {

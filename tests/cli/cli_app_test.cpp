@@ -3,6 +3,7 @@
 
 #include "session/session.h"
 #include "sim/sim_port.h"
+#include "startup/link_failure.h"
 #include "support/sim_session.h"
 
 #include <QFile>
@@ -356,7 +357,7 @@ TEST_P(CliUsbOpenTest, SaysWhyTheCardCannotBeUsedAndWhatToDo) {
   test::SimSession sim(1, test::SimWiring::kUsbCard);
   c.arrange(sim.usb);
   QString error;
-  EXPECT_FALSE(ConnectUsbCard(*sim.session, c.device, nullptr, error));
+  EXPECT_FALSE(startup::ConnectUsbCard(*sim.session, c.device, nullptr, error));
   for (const char* text : c.said) EXPECT_TRUE(error.contains(text)) << error.toStdString();
   EXPECT_FALSE(sim.session->usb.CardReady());
 }

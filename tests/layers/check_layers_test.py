@@ -29,6 +29,7 @@ PLANTED_CASES = [
     ("src/common/planted_upward.h", 3, "common/ may not include link/"),
     ("src/startup/ui/planted_other_ui.cpp", 2, "startup/ui/ may not include monitor/ui/"),
     ("src/cli/planted_window.cpp", 2, "cli/ may not include monitor/ui/"),
+    ("python/planted_cli.cpp", 2, "python/ may not include cli/"),
     ("tests/monitor/planted_ui_support_test.cpp", 2,
      "tests/monitor/ may not include tests/support/ui"),
     ("fuzz/planted_app_fuzzer.cpp", 3, "fuzz may not include app/"),
