@@ -1,7 +1,9 @@
 // What putting a long run's rows on the disk as it goes costs a sample: the datalog window's run
 // and talvix-cli log's sampling, each once with its rows synced every 0.5 s (as the programs do)
 // and once with them written out only at the end, over the simulated USB SPI card with all eight
-// values and no sample delay. The synced run should stay within 1.05 of the other.
+// values and no sample delay. The synced run should stay within 1.05 of the other. The two kinds
+// of run take turns, three times each, and the fastest of each kind counts: on a shared machine a
+// run slowed by another process says nothing about syncing.
 #include "bench_support.h"
 
 #include "common/streamed_file.h"
@@ -10,6 +12,7 @@
 
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <chrono>
 #include <limits>
 #include <optional>
@@ -17,7 +20,8 @@
 namespace talvix::bench {
 namespace {
 
-constexpr int kSamples = 10000;
+constexpr int kSamples = 4000;
+constexpr int kRunsOfEachKind = 3;
 constexpr double kSyncIntervalSeconds = 0.5;
 constexpr double kNever = std::numeric_limits<double>::infinity();
 
@@ -80,11 +84,17 @@ std::optional<double> CliLogMsPerSample(double sync_interval_seconds) {
 void ReportSyncCost(benchmark::State& state, std::optional<double> (*ms_per_sample)(double)) {
   EnsureApplication();
   for (auto _ : state) {
-    const std::optional<double> unsynced = ms_per_sample(kNever);
-    const std::optional<double> synced = ms_per_sample(kSyncIntervalSeconds);
-    if (!unsynced || !synced) {
-      state.SkipWithError("the run did not complete over the simulated USB card");
-      return;
+    std::optional<double> unsynced;
+    std::optional<double> synced;
+    for (int run = 0; run < kRunsOfEachKind; ++run) {
+      const std::optional<double> plain = ms_per_sample(kNever);
+      const std::optional<double> syncing = ms_per_sample(kSyncIntervalSeconds);
+      if (!plain || !syncing) {
+        state.SkipWithError("the run did not complete over the simulated USB card");
+        return;
+      }
+      unsynced = std::min(unsynced.value_or(*plain), *plain);
+      synced = std::min(synced.value_or(*syncing), *syncing);
     }
     state.counters["synced_ms"] = *synced;
     state.counters["unsynced_ms"] = *unsynced;
