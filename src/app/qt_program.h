@@ -4,7 +4,8 @@
 
 namespace talvix::app {
 
-//   talvix [--simulate] [--sim-trace FILE] [--sim-shocks] [--usb-ids VVVV:PPPP,QQQQ]
+//   talvix [--simulate] [--sim-trace FILE] [--sim-shocks] [--sim-vibration HZ:G[:AXIS]]
+//          [--usb-ids VVVV:PPPP,QQQQ]
 int RunProgram(int argc, char** argv);
 
 }  // namespace talvix::app

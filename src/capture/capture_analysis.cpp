@@ -48,8 +48,9 @@ std::optional<std::vector<double>> ParseSampleText(const QByteArray& text, QStri
     const bool header = first;
     first = false;
     if (fields.size() > 2) {
-      why = QStringLiteral("line %1 has %2 columns; give one column of values, or a sample number "
-                           "and its value")
+      why = QStringLiteral(
+                "line %1 has %2 columns; give one column of values, or a sample number "
+                "and its value")
                 .arg(line_number)
                 .arg(fields.size());
       return std::nullopt;

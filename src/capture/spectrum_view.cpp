@@ -48,13 +48,12 @@ double SpectrumMapping::Amplitude(double pixel_y) const {
 
 QString PeakText(const SpectralPeak& peak, const QString& units, const QLocale& locale) {
   return QStringLiteral("%1 Hz  %2 %3")
-      .arg(locale.toString(peak.frequency_hz, 'f', 1), common::ReadoutNumber(peak.amplitude, locale),
-           units)
+      .arg(locale.toString(peak.frequency_hz, 'f', 1),
+           common::ReadoutNumber(peak.amplitude, locale), units)
       .trimmed();
 }
 
-QString SpectrumReadout(double hz, double amplitude, const QString& units,
-                        const QLocale& locale) {
+QString SpectrumReadout(double hz, double amplitude, const QString& units, const QLocale& locale) {
   return QStringLiteral("Frequency %1 Hz  Amplitude %2 %3")
       .arg(locale.toString(hz, 'f', 1), common::ReadoutNumber(amplitude, locale), units)
       .trimmed();
@@ -70,8 +69,9 @@ common::CursorReadout TraceCursorReadout(const registers::CaptTrace& trace,
   if (!inside(readout.a) || !inside(readout.b)) return readout;
   readout.delta_ms = (readout.b - readout.a) * trace.sample_period_ms;
   readout.delta_value = trace.Values[readout.b] - trace.Values[readout.a];
-  readout.statistics = common::StatisticsOf(
-      std::span<const double>(trace.Values).subspan(cursors.Left(), cursors.Right() - cursors.Left() + 1));
+  readout.statistics =
+      common::StatisticsOf(std::span<const double>(trace.Values)
+                               .subspan(cursors.Left(), cursors.Right() - cursors.Left() + 1));
   return readout;
 }
 

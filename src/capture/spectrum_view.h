@@ -22,7 +22,7 @@ struct SpectrumMapping {
   double height = 1.0;
   double top_hz = 1.0;  // at the right edge
   bool logarithmic = false;
-  double top = 1.0;  // amplitude at the top edge
+  double top = 1.0;     // amplitude at the top edge
   double bottom = 0.0;  // and at the bottom edge (linear 0; logarithmic top / 10^4)
 
   // The top is 10 % above the strongest bin (1 for a spectrum of nothing but 0).

@@ -22,8 +22,9 @@ bool ParsePeriod(const CommandWords& words, AnalyseOptions& options, QString& er
   const QString sps_key = QStringLiteral("--sps");
   const bool period_given = words.values.contains(period_key);
   if (period_given == words.values.contains(sps_key)) {
-    error = QStringLiteral("analyse: give the sample period as --period-ms P or the rate as "
-                           "--sps N (one of them)");
+    error = QStringLiteral(
+        "analyse: give the sample period as --period-ms P or the rate as "
+        "--sps N (one of them)");
     return false;
   }
   const QString key = period_given ? period_key : sps_key;

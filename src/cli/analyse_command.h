@@ -16,7 +16,7 @@ namespace talvix::cli {
 struct AnalyseOptions {
   QString file;
   double sample_period_seconds = 0.0;  // from --period-ms or --sps
-  int source = 0;                      // --source: the codes' data source; 0 leaves them as they are
+  int source = 0;  // --source: the codes' data source; 0 leaves them as they are
 };
 
 // The words after "analyse": FILE first, then --period-ms P or --sps N (one of them), and

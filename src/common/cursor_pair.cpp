@@ -24,8 +24,8 @@ void CursorPair::Place(Cursor cursor, int position) {
 void CursorPair::Step(int steps) {
   int& moved = active_ == Cursor::kA ? a_ : b_;
   // In 64 bits: a page of steps at the end of a long run does not overflow.
-  moved = static_cast<int>(std::clamp<long long>(static_cast<long long>(moved) + steps, first_,
-                                                 last_));
+  moved =
+      static_cast<int>(std::clamp<long long>(static_cast<long long>(moved) + steps, first_, last_));
 }
 
 }  // namespace talvix::common

@@ -26,16 +26,18 @@ std::optional<AddedVibration> ParseVibrationOption(const QString& text, QString&
   }
   const std::optional<double> hz = Number(parts[0]);
   if (!hz || *hz <= 0.0 || *hz > kMaxVibrationHz) {
-    error = QStringLiteral("--sim-vibration \"%1\": the frequency must be a number of hertz above "
-                           "0 and at most %2")
+    error = QStringLiteral(
+                "--sim-vibration \"%1\": the frequency must be a number of hertz above "
+                "0 and at most %2")
                 .arg(text)
                 .arg(kMaxVibrationHz);
     return std::nullopt;
   }
   const std::optional<double> g = Number(parts[1]);
   if (!g || *g <= 0.0 || *g > kMaxVibrationG) {
-    error = QStringLiteral("--sim-vibration \"%1\": the amplitude must be a number of g above 0 "
-                           "and at most %2")
+    error = QStringLiteral(
+                "--sim-vibration \"%1\": the amplitude must be a number of g above 0 "
+                "and at most %2")
                 .arg(text)
                 .arg(kMaxVibrationG);
     return std::nullopt;

@@ -34,15 +34,14 @@ TEST_P(SampleTextTest, ReadsTheValuesOrSaysWhichLineIsWrong) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, SampleTextTest,
-    ::testing::Values(
-        TextCase{"CaptureFile", "1,-312\r\n2,0\r\n3,8191\r\n", {-312, 0, 8191}, ""},
-        TextCase{"TabSeparated", "1\t5\r\n2\t-6\r\n", {5, -6}, ""},
-        TextCase{"OneColumnWithHeader", "value\n0.5\n\n-1.25\n", {0.5, -1.25}, ""},
-        TextCase{"HeaderOfTwoColumns", "sample;code\n1;7\n", {7}, ""},
-        TextCase{"BadLine", "1,2\n2,x\n", {}, "line 2 is not a number"},
-        TextCase{"ThreeColumns", "1,2,3\n", {}, "line 1 has 3 columns"},
-        TextCase{"NoSamples", "\r\n\r\n", {}, "it holds no samples"},
-        TextCase{"OnlyAHeader", "frequency\n", {}, "it holds no samples"}),
+    ::testing::Values(TextCase{"CaptureFile", "1,-312\r\n2,0\r\n3,8191\r\n", {-312, 0, 8191}, ""},
+                      TextCase{"TabSeparated", "1\t5\r\n2\t-6\r\n", {5, -6}, ""},
+                      TextCase{"OneColumnWithHeader", "value\n0.5\n\n-1.25\n", {0.5, -1.25}, ""},
+                      TextCase{"HeaderOfTwoColumns", "sample;code\n1;7\n", {7}, ""},
+                      TextCase{"BadLine", "1,2\n2,x\n", {}, "line 2 is not a number"},
+                      TextCase{"ThreeColumns", "1,2,3\n", {}, "line 1 has 3 columns"},
+                      TextCase{"NoSamples", "\r\n\r\n", {}, "it holds no samples"},
+                      TextCase{"OnlyAHeader", "frequency\n", {}, "it holds no samples"}),
     [](const ::testing::TestParamInfo<TextCase>& info) { return std::string(info.param.name); });
 
 TEST(CaptureAnalysisTest, AMissingFileSaysSo) {
@@ -54,9 +53,11 @@ TEST(CaptureAnalysisTest, AMissingFileSaysSo) {
 
 TEST(CaptureAnalysisTest, TheTextListsStatisticsAndPeaksInTheUnit) {
   std::vector<double> values;
-  for (int i = 0; i < 1024; ++i) values.push_back(std::sin(2 * std::numbers::pi * 200 * i / 4096.0));
+  for (int i = 0; i < 1024; ++i)
+    values.push_back(std::sin(2 * std::numbers::pi * 200 * i / 4096.0));
   const QString text = AnalysisText(Analyse(values, 1.0 / 4096), 1.0 / 4096, "G");
-  EXPECT_TRUE(text.startsWith("samples\t1024\nperiod_ms\t0.244141\nunit\tG\n")) << text.toStdString();
+  EXPECT_TRUE(text.startsWith("samples\t1024\nperiod_ms\t0.244141\nunit\tG\n"))
+      << text.toStdString();
   EXPECT_TRUE(text.contains("\nrms\t0.7071")) << text.toStdString();
   EXPECT_TRUE(text.contains("\npeak_to_peak\t2\n")) << text.toStdString();
   EXPECT_TRUE(text.contains("\nbin_hz\t4.0000\npeak\t1\t200.000\t1\n")) << text.toStdString();

@@ -23,11 +23,29 @@ QStringList FirstPeak(const QString& out, const QString& after = {}) {
 // at that period reads the same peak.
 TEST(CliAnalyseTest, ACapturedVibrationShowsItsFrequencyAndAmplitude) {
   QTemporaryDir dir;
-  const CliRun capture = RunTool(
-      {"--interface", "sim-usb", "--sim-vibration", "200:1:X", "capture", "--source1",
-       "X_Acceleration", "--source2", "Y_Acceleration", "--length", "1024", "--pretrigger", "2",
-       "--trigger", "1", "--level", "0.5", "--above", "--timeout", "5", "--output", dir.path(),
-       "--analyse"});
+  const CliRun capture = RunTool({"--interface",
+                                  "sim-usb",
+                                  "--sim-vibration",
+                                  "200:1:X",
+                                  "capture",
+                                  "--source1",
+                                  "X_Acceleration",
+                                  "--source2",
+                                  "Y_Acceleration",
+                                  "--length",
+                                  "1024",
+                                  "--pretrigger",
+                                  "2",
+                                  "--trigger",
+                                  "1",
+                                  "--level",
+                                  "0.5",
+                                  "--above",
+                                  "--timeout",
+                                  "5",
+                                  "--output",
+                                  dir.path(),
+                                  "--analyse"});
   ASSERT_EQ(capture.status, kExitOk) << capture.err.toStdString();
   const QString capture_file = dir.filePath("CapDat_0.csv");
   const QStringList peak = FirstPeak(capture.out, "file\t" + capture_file);
@@ -73,13 +91,19 @@ INSTANTIATE_TEST_SUITE_P(
     Inputs, CliAnalyseBadInputTest,
     ::testing::Values(
         BadCase{"Missing", false, {}, {"--sps", "4096"}, "samples.csv: there is no such file"},
-        BadCase{"NotNumbers", true, "1,4\n2,four\n", {"--sps", "4096"},
+        BadCase{"NotNumbers",
+                true,
+                "1,4\n2,four\n",
+                {"--sps", "4096"},
                 "samples.csv: line 2 is not a number"},
         BadCase{"Empty", true, "", {"--period-ms", "0.244"}, "samples.csv: it holds no samples"},
         BadCase{"NoRate", true, "1\n2\n", {}, "--period-ms P or the rate as --sps N"},
         BadCase{"BothRates", true, "1\n2\n", {"--sps", "1", "--period-ms", "1"}, "(one of them)"},
         BadCase{"ZeroPeriod", true, "1\n2\n", {"--period-ms", "0"}, "bad --period-ms \"0\""},
-        BadCase{"UnknownSource", true, "1\n2\n", {"--sps", "10", "--source", "Disabled"},
+        BadCase{"UnknownSource",
+                true,
+                "1\n2\n",
+                {"--sps", "10", "--source", "Disabled"},
                 "unknown or empty --source"}),
     [](const ::testing::TestParamInfo<BadCase>& info) { return std::string(info.param.name); });
 

@@ -1,5 +1,5 @@
-#include "common/cursor_pair.h"
 #include "common/range_statistics.h"
+#include "common/cursor_pair.h"
 
 #include <cmath>
 #include <numbers>
@@ -12,7 +12,8 @@ namespace {
 
 TEST(RangeStatisticsTest, ASineOverWholePeriods) {
   std::vector<double> values;
-  for (int i = 0; i < 400; ++i) values.push_back(0.5 + 2.0 * std::sin(2 * std::numbers::pi * i / 40));
+  for (int i = 0; i < 400; ++i)
+    values.push_back(0.5 + 2.0 * std::sin(2 * std::numbers::pi * i / 40));
   const std::optional<RangeStatistics> s = StatisticsOf(values);
   ASSERT_TRUE(s);
   EXPECT_EQ(s->count, 400);

@@ -54,8 +54,8 @@ TEST(AddedVibrationTest, TheSineGoesOnItsAxisOnly) {
   MotionModel shaken(1);
   shaken.AddVibration({.frequency_hz = 200, .amplitude_g = 1, .on_x = true, .on_y = false});
   for (const double t : {0.0, 0.00125, 0.0101}) {
-    EXPECT_NEAR(shaken.At(t, 5).x_g - plain.At(t, 5).x_g,
-                std::sin(2 * std::numbers::pi * 200 * t), 1e-12);
+    EXPECT_NEAR(shaken.At(t, 5).x_g - plain.At(t, 5).x_g, std::sin(2 * std::numbers::pi * 200 * t),
+                1e-12);
     EXPECT_DOUBLE_EQ(shaken.At(t, 5).y_g, plain.At(t, 5).y_g);
   }
 }
