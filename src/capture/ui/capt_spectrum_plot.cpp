@@ -8,6 +8,9 @@
 #include <QPainter>
 #include <QPolygonF>
 
+#include <algorithm>
+#include <array>
+
 namespace talvix::capture {
 
 namespace {
@@ -52,24 +55,12 @@ void CaptSpectrumPlot::paintEvent(QPaintEvent* /*event*/) {
   const SpectrumMapping map = SpectrumMapping::For(spectrum_, width(), height(), logarithmic_);
   const QLocale locale;
 
-  // Frequency ticks along the bottom and the amplitude of the top edge.
-  painter.setPen(QColor(200, 200, 200));
-  const QFontMetrics metrics = painter.fontMetrics();
+  // The tick lines under the spectrum.
+  painter.setPen(QColor(220, 220, 220));
   for (int i = 0; i <= kFrequencyTicks; ++i) {
-    const double hz = map.top_hz * i / kFrequencyTicks;
-    const double x = map.PixelX(hz);
-    painter.setPen(QColor(220, 220, 220));
+    const double x = map.PixelX(map.top_hz * i / kFrequencyTicks);
     painter.drawLine(QPointF(x, 0), QPointF(x, height()));
-    painter.setPen(QColor(90, 90, 90));
-    const QString text = locale.toString(hz, 'f', 0) + QStringLiteral(" Hz");
-    const double left = std::clamp(x - metrics.horizontalAdvance(text) / 2.0, 2.0,
-                                   width() - metrics.horizontalAdvance(text) - 2.0);
-    painter.drawText(QPointF(left, height() - 3), text);
   }
-  painter.drawText(QPointF(3, metrics.ascent() + 2),
-                   QStringLiteral("%1 %2%3")
-                       .arg(common::ReadoutNumber(map.top, locale), units_,
-                            logarithmic_ ? QStringLiteral("  (log)") : QString()));
 
   QPolygonF line;
   line.reserve(static_cast<qsizetype>(spectrum_.amplitude.size()));
@@ -79,17 +70,42 @@ void CaptSpectrumPlot::paintEvent(QPaintEvent* /*event*/) {
   painter.setPen(QPen(CaptTracePlot::TraceColour(), 1));
   painter.drawPolyline(line);
 
+  // Frequency ticks along the bottom and the amplitude of the top edge, on a light ground so that
+  // the line does not hide them.
+  const QFontMetrics metrics = painter.fontMetrics();
+  const auto label = [&painter, &metrics](QPointF baseline, const QString& text) {
+    const QRectF box(baseline.x() - 1, baseline.y() - metrics.ascent(),
+                     metrics.horizontalAdvance(text) + 2, metrics.height());
+    painter.fillRect(box, QColor(255, 255, 255, 200));
+    painter.drawText(baseline, text);
+  };
+  painter.setPen(QColor(90, 90, 90));
+  for (int i = 0; i <= kFrequencyTicks; ++i) {
+    const double hz = map.top_hz * i / kFrequencyTicks;
+    const QString text = locale.toString(hz, 'f', 0) + QStringLiteral(" Hz");
+    const double left = std::clamp(map.PixelX(hz) - metrics.horizontalAdvance(text) / 2.0, 2.0,
+                                   width() - metrics.horizontalAdvance(text) - 2.0);
+    label(QPointF(left, height() - metrics.descent() - 2), text);
+  }
+  label(QPointF(3, metrics.ascent() + 2),
+        QStringLiteral("%1 %2%3").arg(common::ReadoutNumber(map.top, locale), units_,
+                                      logarithmic_ ? QStringLiteral("  (log)") : QString()));
+
   if (!strongest_) return;
-  const QPointF top(map.PixelX(strongest_->frequency_hz), map.PixelY(strongest_->amplitude));
+  // The marker points down at the peak, kept inside the plot when the peak is at its top.
+  const QPointF top(map.PixelX(strongest_->frequency_hz),
+                    std::max(map.PixelY(strongest_->amplitude), 12.0));
   painter.setPen(QPen(PeakColour(), 1));
   painter.setBrush(PeakColour());
-  const QPointF marker[] = {top + QPointF(0, -2), top + QPointF(-5, -10), top + QPointF(5, -10)};
-  painter.drawPolygon(marker, 3);
+  const std::array<QPointF, 3> marker = {top + QPointF(0, -2), top + QPointF(-5, -10),
+                                         top + QPointF(5, -10)};
+  painter.drawPolygon(marker.data(), static_cast<int>(marker.size()));
   const QString text = PeakText(*strongest_, units_, locale);
   const double text_width = metrics.horizontalAdvance(text);
   const double left = std::clamp(top.x() + 8, 2.0, width() - text_width - 2.0);
   const double baseline = std::clamp(top.y() - 4, metrics.ascent() * 2.0 + 4, height() - 20.0);
-  painter.drawText(QPointF(left, baseline), text);
+  painter.setPen(PeakColour());
+  label(QPointF(left, baseline), text);
 }
 
 void CaptSpectrumPlot::mouseMoveEvent(QMouseEvent* event) {
