@@ -165,10 +165,13 @@ void frmCapDisplay::ShowTrace() {
   lblBuffLength_->setText(trace.length_text);
   LblFullScale_->setText(trace.full_scale_text);
   LblMinScale_->setText(trace.min_scale_text);
-  picSpectrum_->SetSpectrum(
-      AmplitudeSpectrum(std::span<const double>(trace.Values).subspan(1, trace.length),
-                        trace.sample_period_ms / 1000.0),
-      trace.Units);
+  // Samples 1..length; index 0 is unused.
+  const int count = std::min(trace.length, static_cast<int>(trace.Values.size()) - 1);
+  const std::span<const double> samples =
+      count > 0 ? std::span<const double>(trace.Values).subspan(1, count)
+                : std::span<const double>();
+  picSpectrum_->SetSpectrum(AmplitudeSpectrum(samples, trace.sample_period_ms / 1000.0),
+                            trace.Units);
   cmdWriteSpectrum_->setEnabled(!picSpectrum_->spectrum().Empty());
   lblSpectrumReadout_->clear();
   lblSpectrumReadout_->hide();
