@@ -18,6 +18,7 @@
 #include "registers/capture_trace.h"
 #include "registers/register_bits.h"
 #include "session/session.h"
+#include "sim/vibration_option.h"
 #include "simbench/sim_knocks.h"
 #include "simbench/simulated_bench.h"
 #include "startup/interface_choice.h"
@@ -150,6 +151,14 @@ void CheckOpenOptions(const OpenOptions& options) {
   if (options.shocks && !simulated) {
     Refuse(QStringLiteral("shocks needs a simulated interface (sim-lpt or sim-usb)"));
   }
+  if (!options.vibrations.isEmpty() && !simulated) {
+    Refuse(QStringLiteral("vibration needs a simulated interface (sim-lpt or sim-usb)"));
+  }
+  for (const QString& vibration : options.vibrations) {
+    QString why;
+    if (!sim::ParseVibrationOption(vibration, why))
+      Refuse(QStringLiteral("vibration: %1").arg(why));
+  }
   if (options.usb_ids) {
     QString why;
     if (!platform::ParseUsbIdsValue(*options.usb_ids, why)) {
@@ -171,6 +180,12 @@ Sensor::Sensor(const OpenOptions& options) : interface_(options.interface) {
       throw FileError(error.toStdString());
     }
     if (options.shocks) simbench::PlanKnocks(sim_->sensor, clock_.MonotonicSeconds());
+    for (const QString& vibration : options.vibrations) {
+      QString ignored;  // checked by CheckOpenOptions
+      if (const auto added = sim::ParseVibrationOption(vibration, ignored)) {
+        sim_->sensor.AddVibration(*added);
+      }
+    }
     // The program's own delay: the mandated pauses are kept on the simulated sensor too.
     session_ = sim_->MakeSession(notifier_, events_);
   } else {

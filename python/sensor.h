@@ -39,8 +39,9 @@ struct OpenOptions {
   QString trace_path;                             // --sim-trace: every SPI frame to this file
   bool shocks = false;                            // --sim-shocks
   std::optional<QString> usb_ids;                 // --usb-ids VVVV:PPPP,QQQQ
-  // The simulator's further options (talvix-cli --sim-vibration, --sim-usb-latency) join these
-  // here, with their checks in CheckOpenOptions and their effect in Sensor's constructor.
+  QStringList vibrations;                         // --sim-vibration HZ:G[:AXIS], each one given
+  // The simulator's further options (talvix-cli --sim-usb-latency) join these here, with their
+  // checks in CheckOpenOptions and their effect in Sensor's constructor.
 };
 
 // Throws std::invalid_argument when an option is not valid or needs a simulated interface.

@@ -133,11 +133,18 @@ void TranslateErrors(std::exception_ptr raised) {  // NOLINT(performance-unneces
 }
 
 std::unique_ptr<Sensor> Open(const std::string& interface, const py::object& trace, bool shocks,
+                             const py::object& vibration,
                              const std::optional<std::string>& usb_ids) {
   OpenOptions options;
   options.interface = Q(interface);
   if (!trace.is_none()) options.trace_path = PathArgument(trace);
   options.shocks = shocks;
+  if (py::isinstance<py::str>(vibration)) {
+    options.vibrations << Q(vibration.cast<std::string>());
+  } else if (!vibration.is_none()) {
+    for (const py::handle item : vibration)
+      options.vibrations << Q(py::str(item).cast<std::string>());
+  }
   if (usb_ids) options.usb_ids = Q(*usb_ids);
   CheckOpenOptions(options);
   const py::gil_scoped_release release;
@@ -419,13 +426,17 @@ PYBIND11_MODULE(talvix, m) {
       });
 
   m.def("open", &Open, py::arg("interface") = "sim-lpt", py::kw_only(),
-        py::arg("trace") = py::none(), py::arg("shocks") = false, py::arg("usb_ids") = py::none(),
-        "open(interface='sim-lpt', *, trace=None, shocks=False, usb_ids=None) -> Sensor\n\n"
+        py::arg("trace") = py::none(), py::arg("shocks") = false, py::arg("vibration") = py::none(),
+        py::arg("usb_ids") = py::none(),
+        "open(interface='sim-lpt', *, trace=None, shocks=False, vibration=None, usb_ids=None) "
+        "-> Sensor\n\n"
         "Opens the interface and brings it up, as talvix-cli --interface does: 'sim-lpt', "
         "'sim-usb', 'lpt:<hex address>' or 'usb:<n>'. The simulator's options: trace writes "
         "every SPI frame to that file ('sent answered' in hex, one a line); shocks knocks the "
         "simulated sensor 1 s after opening and every 2 s after it (20 ms, 4 g on X, 1.5 g on "
-        "Y), to try event capture. usb_ids gives the USB SPI cards' ids (VVVV:PPPP,QQQQ) over "
+        "Y), to try event capture; vibration ('HZ:G[:AXIS]', or a list of them) adds a sine of "
+        "that frequency and peak acceleration to the axis X, Y or both (XY, the default). "
+        "usb_ids gives the USB SPI cards' ids (VVVV:PPPP,QQQQ) over "
         "TALVIX_USB_IDS and usb-cards.conf. Raises ValueError for bad options and LinkError "
         "when the interface cannot be brought up.");
   m.def("registers", &Registers,

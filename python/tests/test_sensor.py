@@ -33,6 +33,12 @@ def test_a_log_of_200_samples_moves(sensor):
     assert np.ptp(rows["XACCL"]) > 0 and np.ptp(rows["YACCL"]) > 0
 
 
+def test_an_added_vibration_swings_its_axis_only():
+    with talvix.open("sim-usb", vibration=["50:2:X"]) as shaken:
+        rows = shaken.log(["XACCL", "YACCL"], samples=200)
+    assert np.ptp(rows["XACCL"]) > 3.0 > 0.5 > np.ptp(rows["YACCL"])
+
+
 def test_settings_come_back_from_their_file(sensor, tmp_path):
     path = tmp_path / "settings.json"
     saved = dict((label, word) for label, word, _ in sensor.settings_save(path))
@@ -95,6 +101,7 @@ def test_bad_arguments_raise_value_error_and_send_nothing(tmp_path):
 
 @pytest.mark.parametrize("interface, options", [
     ("serial", {}), ("usb:4", {}), ("lpt:378", {"shocks": True}), ("sim-lpt", {"usb_ids": "x"}),
+    ("sim-usb", {"vibration": "200:1:Z"}), ("lpt:378", {"vibration": "200:1"}),
 ])
 def test_bad_open_options_raise_value_error(interface, options):
     with pytest.raises(ValueError):

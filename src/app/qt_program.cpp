@@ -8,6 +8,7 @@
 #include "platform/ppdev_port.h"
 #include "platform/usb_card_ids.h"
 #include "sim/frame_trace.h"
+#include "sim/vibration_option.h"
 #include "simbench/simulated_bench.h"
 #include "startup/config_file.h"
 #include "startup/start_up.h"
@@ -24,6 +25,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace talvix::app {
 
@@ -42,6 +44,7 @@ constexpr sim::Shock kSimShock{0.0, 4.0, 1.5, 0.02};
 struct Options {
   bool simulate = false;
   bool shocks = false;
+  std::vector<sim::AddedVibration> vibrations;  // --sim-vibration, each one given
   QString trace_path;
   std::optional<QString> usb_ids;  // --usb-ids
 };
@@ -55,25 +58,37 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.trace_path = QString::fromLocal8Bit(argv[++i]);
     } else if (arg == QLatin1String("--sim-shocks")) {
       options.shocks = true;
+    } else if (arg == QLatin1String("--sim-vibration") && i + 1 < argc) {
+      QString error;
+      const std::optional<sim::AddedVibration> vibration =
+          sim::ParseVibrationOption(QString::fromLocal8Bit(argv[++i]), error);
+      if (!vibration) {
+        std::fprintf(stderr, "talvix: %s\n", qPrintable(error));
+        return false;
+      }
+      options.vibrations.push_back(*vibration);
     } else if (arg == QLatin1String(platform::kUsbIdsOption) && i + 1 < argc) {
       options.usb_ids = QString::fromLocal8Bit(argv[++i]);
     } else {
       std::fprintf(stderr,
                    "usage: talvix [--simulate] [--sim-trace FILE] [--sim-shocks]\n"
-                   "              [--usb-ids VVVV:PPPP,QQQQ]\n"
+                   "              [--sim-vibration HZ:G[:AXIS]] [--usb-ids VVVV:PPPP,QQQQ]\n"
                    "  --simulate        run on the built-in simulated sensor\n"
                    "  --sim-trace FILE  with --simulate, write every SPI frame to FILE\n"
                    "  --sim-shocks      with --simulate, knock the sensor every 10 s (4 g on X,\n"
                    "                    1.5 g on Y, 20 ms), to try event capture\n"
+                   "%s"
                    "  --usb-ids VVVV:PPPP,QQQQ\n"
                    "                    the USB SPI cards' vendor id and the product ids of the\n"
                    "                    Pellow and Quarn cards (hexadecimal), over TALVIX_USB_IDS\n"
-                   "                    and usb-cards.conf\n");
+                   "                    and usb-cards.conf\n",
+                   qPrintable(sim::VibrationOptionHelp()));
       return false;
     }
   }
-  if ((!options.trace_path.isEmpty() || options.shocks) && !options.simulate) {
-    std::fprintf(stderr, "talvix: --sim-trace and --sim-shocks need --simulate\n");
+  if ((!options.trace_path.isEmpty() || options.shocks || !options.vibrations.empty()) &&
+      !options.simulate) {
+    std::fprintf(stderr, "talvix: --sim-trace, --sim-shocks and --sim-vibration need --simulate\n");
     return false;
   }
   // Refused before any window opens: a named pipe there would block the start for good.
@@ -172,6 +187,9 @@ int RunProgram(int argc, char** argv, const ShownHook& once_shown) {
       return 2;  // as for a bad option: the trace file was named on the command line
     }
     owned_session = bench->MakeSession(notifier, events);
+    for (const sim::AddedVibration& vibration : options.vibrations) {
+      bench->sensor.AddVibration(vibration);
+    }
     if (options.shocks) {
       auto* knocks = new QTimer(&app);
       QObject::connect(knocks, &QTimer::timeout, [&bench, &clock] {

@@ -16,7 +16,8 @@ class frmForm1;
 // as a user would (opens a window, clicks), on the program as it runs.
 using ShownHook = std::function<void(Session& session, frmForm1& window)>;
 
-//   talvix [--simulate] [--sim-trace FILE] [--sim-shocks] [--usb-ids VVVV:PPPP,QQQQ]
+//   talvix [--simulate] [--sim-trace FILE] [--sim-shocks] [--sim-vibration HZ:G[:AXIS]]
+//          [--usb-ids VVVV:PPPP,QQQQ]
 int RunProgram(int argc, char** argv, const ShownHook& once_shown = nullptr);
 
 }  // namespace talvix::app

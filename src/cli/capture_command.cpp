@@ -1,5 +1,6 @@
 #include "cli/capture_command.h"
 
+#include "capture/capture_analysis.h"
 #include "capture/capture_config.h"
 #include "capture/capture_files.h"
 #include "capture/capture_setup.h"
@@ -173,6 +174,37 @@ bool ParseWaitAndFolder(const CommandWords& words, CaptureOptions& options, QStr
   return true;
 }
 
+// capture --analyse: each capture file just written read back (so that the numbers are those of
+// talvix-cli analyse on the same file), in its source's unit at the captured sample period,
+// printed, and its spectrum written beside it. False, with the reason, when a file fails.
+bool AnalyseCaptureFiles(const CaptureOptions& options, const Session& session, QTextStream& out,
+                         QString& error) {
+  const capture::CaptureFileFormat format = capture::CaptureFileFormatFor(QLocale());
+  const double period_seconds =
+      registers::SamplePeriodMs(static_cast<uint16_t>(session.capture.SmplPrdSnapshot)) / 1000.0;
+  for (int buffer = 0; buffer < 2; ++buffer) {
+    const QString path = capture::CaptureFilePath(options.folder, buffer, format);
+    QString why;
+    std::optional<std::vector<double>> values = capture::ReadSampleFile(path, why);
+    if (!values) {
+      error = QStringLiteral("cannot analyse %1: %2").arg(QDir::toNativeSeparators(path), why);
+      return false;
+    }
+    QString unit;
+    if (std::optional<std::vector<double>> in_units =
+            capture::InSourceUnits(session.table, options.source[buffer], *values, unit)) {
+      values = std::move(in_units);
+    }
+    const capture::Analysis analysis = capture::Analyse(*values, period_seconds);
+    out << "file\t" << QDir::toNativeSeparators(path) << '\n'
+        << capture::AnalysisText(analysis, period_seconds, unit);
+    const QString spectrum_path = capture::SpectrumFilePath(options.folder, buffer, format);
+    if (!capture::WriteSpectrumFile(spectrum_path, analysis.spectrum, format, error)) return false;
+    out << "spectrum_file\t" << QDir::toNativeSeparators(spectrum_path) << '\n';
+  }
+  return true;
+}
+
 // Why the last register operation brought nothing, after `what` failed.
 QString Failure(const QString& what, Session& session, const platform::LibUsbDriver* libusb) {
   return QStringLiteral("%1: %2").arg(what, startup::NoValueCause(session, libusb));
@@ -198,8 +230,10 @@ std::optional<CaptureOptions> ParseCaptureOptions(const QStringList& operands,
                                   QStringLiteral("--trigger"), QStringLiteral("--level"),
                                   QStringLiteral("--timeout"), QStringLiteral("--output")};
   CommandWords words;
-  if (!SplitCommandWords(QStringLiteral("capture"), operands, with_value,
-                         {QStringLiteral("--above"), QStringLiteral("--below")}, words, error)) {
+  if (!SplitCommandWords(
+          QStringLiteral("capture"), operands, with_value,
+          {QStringLiteral("--above"), QStringLiteral("--below"), QStringLiteral("--analyse")},
+          words, error)) {
     return std::nullopt;
   }
   for (const QString& required : with_value.mid(0, 6)) {
@@ -213,6 +247,7 @@ std::optional<CaptureOptions> ParseCaptureOptions(const QStringList& operands,
       !ParseTrigger(words, table, options, error) || !ParseWaitAndFolder(words, options, error)) {
     return std::nullopt;
   }
+  options.analyse = words.flags.contains(QStringLiteral("--analyse"));
   return options;
 }
 
@@ -220,7 +255,7 @@ QString CaptureHelpText() {
   return QStringLiteral(
              "usage: talvix-cli [GLOBAL OPTIONS] capture --source1 NAME --source2 NAME\n"
              "                  --length N --pretrigger M --trigger 1|2 --level VALUE\n"
-             "                  --above|--below [--timeout S] [--output DIR]\n"
+             "                  --above|--below [--timeout S] [--output DIR] [--analyse]\n"
              "Configures an event capture as the capture configuration window's steps do, arms\n"
              "it as the main window's Arm does, reads the status until the capture has\n"
              "triggered and its buffers are full, then reads both buffers out and writes them\n"
@@ -241,6 +276,9 @@ QString CaptureHelpText() {
              "  --timeout S     seconds to wait for the trigger. Default: 10\n"
              "  --output DIR    folder for the two files. Default: the data folder (the\n"
              "                  program's folder when writable, else the working folder)\n"
+             "  --analyse       then print each buffer's statistics and three strongest\n"
+             "                  frequencies (as talvix-cli analyse does, in the source's\n"
+             "                  unit) and write its spectrum as CapSpec_0 / CapSpec_1\n"
              "The other comparator's level is left as it is. Every option is checked before\n"
              "anything is sent. Ctrl-C (SIGINT), SIGTERM or SIGHUP while waiting disarms the\n"
              "capture and ends the run; nothing is written.\n"
@@ -328,6 +366,9 @@ int RunCapture(const CaptureOptions& options, Session& session,
   }
   if (files.written.size() != 2) {
     error = Failure(QStringLiteral("the capture buffers could not be read"), session, libusb);
+    return kExitDeviceError;
+  }
+  if (options.analyse && !AnalyseCaptureFiles(options, session, out, error)) {
     return kExitDeviceError;
   }
   return kExitOk;

@@ -39,6 +39,9 @@ struct CaptureOptions {
   bool above = true;            // Greater Than; else Less Than
   double timeout_seconds = 10;
   QString folder;  // where the files go; the data folder when empty
+  // --analyse: after the files, each buffer's statistics and strongest frequencies, and its
+  // spectrum written as CapSpec_0 / CapSpec_1 beside them.
+  bool analyse = false;
 };
 
 inline constexpr double kMaxCaptureTimeoutSeconds = 86400;
@@ -53,10 +56,12 @@ std::optional<CaptureOptions> ParseCaptureOptions(const QStringList& operands,
 QString CaptureHelpText();
 
 // Runs the capture on `session`, whose interface is up: on success prints the two files' paths
-// on `out`, one per line. kExitTimedOut or kExitStopped (the capture is disarmed, nothing is
-// written) when no trigger came before the time-out or `stop_requested` said so while waiting;
-// kExitDeviceError, with the reason in `error`, when an operation did not reach the sensor or was
-// not answered, or a file could not be written. `libusb` as for RunCommand.
+// on `out`, one per line, and with `analyse` then each buffer's analysis under a line
+// "file<TAB>path" and the spectrum file's path on a line "spectrum_file<TAB>path". kExitTimedOut or
+// kExitStopped (the capture is disarmed, nothing is written) when no trigger came before the
+// time-out or `stop_requested` said so while waiting; kExitDeviceError, with the reason in `error`,
+// when an operation did not reach the sensor or was not answered, or a file could not be written.
+// `libusb` as for RunCommand.
 int RunCapture(const CaptureOptions& options, Session& session,
                const platform::LibUsbDriver* libusb, QTextStream& out,
                const std::function<bool()>& stop_requested, QString& error);

@@ -1,5 +1,6 @@
 #include "cli/cli_app.h"
 
+#include "cli/analyse_command.h"
 #include "cli/capture_command.h"
 #include "cli/cli_options.h"
 #include "cli/log_command.h"
@@ -56,6 +57,9 @@ bool Connect(const CliOptions& options, Rig& rig, QString& error) {
       return false;
     }
     if (options.sim_shocks) simbench::PlanKnocks(rig.sim->sensor, rig.clock.MonotonicSeconds());
+    for (const sim::AddedVibration& vibration : options.sim_vibrations) {
+      rig.sim->sensor.AddVibration(vibration);
+    }
     rig.session = rig.sim->MakeSession(
         rig.notifier, rig.events,
         RunsInRealTime(options) ? nullptr : std::make_unique<link::RecordingDelay>(rig.clock));
@@ -175,6 +179,7 @@ namespace {
 QString CommandHelp(const QString& command, const registers::RegisterTable& table) {
   if (command == QLatin1String("log")) return LogHelpText(table);
   if (command == QLatin1String("capture")) return CaptureHelpText();
+  if (command == QLatin1String("analyse")) return AnalyseHelpText();
   if (command == QLatin1String("settings")) return SettingsHelpText();
   if (command == QLatin1String("udev-rules")) return UdevRulesHelpText();
   return RegisterCommandHelpText(command);
@@ -228,6 +233,13 @@ int RunCli(const QStringList& args, QTextStream& out, QTextStream& err, bool err
     }
     out << UdevRulesText(*card_ids.ids, card_ids.source);
     return kExitOk;
+  }
+  if (options->command == QLatin1String("analyse")) {  // the file alone: no interface
+    const std::optional<AnalyseOptions> analyse =
+        ParseAnalyseOptions(options->operands, table, error);
+    const int status = analyse ? RunAnalyse(*analyse, table, out, error) : kExitUsage;
+    if (status != kExitOk) err << "talvix-cli: " << error << '\n';
+    return status;
   }
   CheckedCommand checked;
   if (!CheckCommand(*options, table, checked, error)) {

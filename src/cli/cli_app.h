@@ -1,12 +1,13 @@
 // talvix-cli: the sensor from the command line, on the real interfaces or the simulated sensor.
 //
 //   talvix-cli [--interface sim-lpt|sim-usb|lpt:<hex address>|usb:<n>] [--sim-trace FILE]
-//              [--sim-shocks] COMMAND
+//              [--sim-shocks] [--sim-vibration HZ:G[:AXIS]] COMMAND
 //     read LABEL...     one line per register: label, raw word (hex), code, value (tab-separated)
 //     write LABEL HEX   writes the register
 //     dump              every readable register of the sensor: label, address, raw word
 //     log ...           the datalog's values as CSV (log_command.h)
 //     capture ...       one event capture into the two capture files (capture_command.h)
+//     analyse FILE ...  statistics and spectral peaks of a capture file (analyse_command.h)
 //     settings ...      the user settings saved and restored (settings_command.h)
 //   talvix-cli --help, talvix-cli COMMAND --help
 //

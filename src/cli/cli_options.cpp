@@ -2,6 +2,9 @@
 
 #include "platform/usb_card_ids.h"
 #include "sim/frame_trace.h"
+#include "sim/vibration_option.h"
+
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -24,59 +27,66 @@ QString UsageText() {
   return QStringLiteral(
       "usage: talvix-cli [--interface sim-lpt|sim-usb|lpt:<hex address>|usb:<n>]\n"
       "                  [--usb-ids VVVV:PPPP,QQQQ] [--sim-trace FILE] [--sim-shocks]\n"
-      "                  COMMAND [OPERANDS]\n"
-      "commands: read, write, dump, log, capture, settings, udev-rules\n"
+      "                  [--sim-vibration HZ:G[:AXIS]] COMMAND [OPERANDS]\n"
+      "commands: read, write, dump, log, capture, analyse, settings, udev-rules\n"
       "talvix-cli --help describes them all; talvix-cli COMMAND --help one of them.\n");
 }
 
 QString HelpText() {
   return QStringLiteral(
-      "usage: talvix-cli [GLOBAL OPTIONS] COMMAND [OPERANDS]\n"
-      "Reads and writes the Talvix sensor's registers, logs its values and takes event\n"
-      "captures from the command line, through the parallel port, a USB SPI card or the\n"
-      "built-in simulated sensor.\n"
-      "\n"
-      "global options (before the command):\n"
-      "  --interface I     sim-lpt (default) or sim-usb: the simulated sensor behind\n"
-      "                    a simulated parallel port or USB SPI card;\n"
-      "                    lpt:<hex address>: the parallel port at that base address\n"
-      "                    (as lpt:378); usb:<n>: the USB SPI card Ezusb-<n>, 0 to 3\n"
-      "  --usb-ids VVVV:PPPP,QQQQ\n"
-      "                    the USB SPI cards' vendor id and the product ids of the\n"
-      "                    Pellow and Quarn cards (hexadecimal), over TALVIX_USB_IDS and\n"
-      "                    usb-cards.conf (talvix-cli udev-rules --help tells more)\n"
-      "  --sim-trace FILE  with a simulated interface, write every SPI frame to FILE\n"
-      "  --sim-shocks      with a simulated interface, knock the sensor 1 s after the\n"
-      "                    start and every 2 s after it for ten minutes (20 ms, 4 g on X,\n"
-      "                    1.5 g on Y), to try event capture\n"
-      "  --help            this text\n"
-      "\n"
-      "commands:\n"
-      "  read LABEL...     label, raw word (hex), code and value of each register\n"
-      "  write LABEL HEX   write a register (up to four hexadecimal digits)\n"
-      "  dump              label, address and raw word of every readable register\n"
-      "  log [--values LIST] [--samples N] [--delay MS] [--output FILE]\n"
-      "      [--status jsonl]\n"
-      "                    the datalog's values as CSV, one row per sample\n"
-      "  capture --source1 NAME --source2 NAME --length N --pretrigger M --trigger 1|2\n"
-      "          --level VALUE --above|--below [--timeout S] [--output DIR]\n"
-      "                    configure, arm and wait for an event capture, then write\n"
-      "                    its two buffers as CapDat_0 and CapDat_1\n"
-      "  settings save FILE | settings load FILE [--dry-run]\n"
-      "                    the sensor's user settings saved to a file and restored\n"
-      "  udev-rules        the udev rule that gives access to this installation's USB\n"
-      "                    SPI cards, made from their configured ids\n"
-      "talvix-cli COMMAND --help tells more of each.\n"
-      "\n"
-      "exit status:\n"
-      "  0  done\n"
-      "  1  the interface could not be opened, an operation did not reach the sensor or\n"
-      "     was not answered, a read-back differed, or a file could not be written; the\n"
-      "     cause and what to check go to standard error, and no row is printed for a\n"
-      "     read that failed\n"
-      "  2  bad command line: nothing was sent\n"
-      "  3  capture: no trigger before the time-out (nothing written)\n"
-      "  130  capture: stopped by a signal while waiting (nothing written)\n");
+             "usage: talvix-cli [GLOBAL OPTIONS] COMMAND [OPERANDS]\n"
+             "Reads and writes the Talvix sensor's registers, logs its values and takes event\n"
+             "captures from the command line, through the parallel port, a USB SPI card or the\n"
+             "built-in simulated sensor.\n"
+             "\n"
+             "global options (before the command):\n"
+             "  --interface I     sim-lpt (default) or sim-usb: the simulated sensor behind\n"
+             "                    a simulated parallel port or USB SPI card;\n"
+             "                    lpt:<hex address>: the parallel port at that base address\n"
+             "                    (as lpt:378); usb:<n>: the USB SPI card Ezusb-<n>, 0 to 3\n"
+             "  --usb-ids VVVV:PPPP,QQQQ\n"
+             "                    the USB SPI cards' vendor id and the product ids of the\n"
+             "                    Pellow and Quarn cards (hexadecimal), over TALVIX_USB_IDS and\n"
+             "                    usb-cards.conf (talvix-cli udev-rules --help tells more)\n"
+             "  --sim-trace FILE  with a simulated interface, write every SPI frame to FILE\n"
+             "  --sim-shocks      with a simulated interface, knock the sensor 1 s after the\n"
+             "                    start and every 2 s after it for ten minutes (20 ms, 4 g on X,\n"
+             "                    1.5 g on Y), to try event capture\n") +
+         sim::VibrationOptionHelp() +
+         QStringLiteral(
+             "  --help            this text\n"
+             "\n"
+             "commands:\n"
+             "  read LABEL...     label, raw word (hex), code and value of each register\n"
+             "  write LABEL HEX   write a register (up to four hexadecimal digits)\n"
+             "  dump              label, address and raw word of every readable register\n"
+             "  log [--values LIST] [--samples N] [--delay MS] [--output FILE]\n"
+             "      [--status jsonl]\n"
+             "                    the datalog's values as CSV, one row per sample\n"
+             "  capture --source1 NAME --source2 NAME --length N --pretrigger M --trigger 1|2\n"
+             "          --level VALUE --above|--below [--timeout S] [--output DIR]\n"
+             "          [--analyse]\n"
+             "                    configure, arm and wait for an event capture, then write\n"
+             "                    its two buffers as CapDat_0 and CapDat_1 (and with\n"
+             "                    --analyse, their statistics and strongest frequencies)\n"
+             "  analyse FILE --period-ms P | --sps N\n"
+             "                    statistics and the three strongest spectral peaks of a\n"
+             "                    capture file or a one-column CSV of codes or values\n"
+             "  settings save FILE | settings load FILE [--dry-run]\n"
+             "                    the sensor's user settings saved to a file and restored\n"
+             "  udev-rules        the udev rule that gives access to this installation's USB\n"
+             "                    SPI cards, made from their configured ids\n"
+             "talvix-cli COMMAND --help tells more of each.\n"
+             "\n"
+             "exit status:\n"
+             "  0  done\n"
+             "  1  the interface could not be opened, an operation did not reach the sensor or\n"
+             "     was not answered, a read-back differed, or a file could not be written; the\n"
+             "     cause and what to check go to standard error, and no row is printed for a\n"
+             "     read that failed\n"
+             "  2  bad command line: nothing was sent\n"
+             "  3  capture: no trigger before the time-out (nothing written)\n"
+             "  130  capture: stopped by a signal while waiting (nothing written)\n");
 }
 
 QString RegisterCommandHelpText(const QString& command) {
@@ -115,7 +125,7 @@ bool IsHelp(const QString& word) {
 // The commands whose operands their own parsers check once the register table is at hand.
 bool TakesOptions(const QString& command) {
   return command == QLatin1String("log") || command == QLatin1String("capture") ||
-         command == QLatin1String("settings");
+         command == QLatin1String("settings") || command == QLatin1String("analyse");
 }
 
 }  // namespace
@@ -135,7 +145,7 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString& erro
       continue;
     }
     if (option != QLatin1String("--interface") && option != QLatin1String("--sim-trace") &&
-        option != QLatin1String("--usb-ids")) {
+        option != QLatin1String("--usb-ids") && option != QLatin1String("--sim-vibration")) {
       error = QStringLiteral("unknown option \"%1\"").arg(option);
       return std::nullopt;
     }
@@ -158,6 +168,10 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString& erro
         return std::nullopt;
       }
       options.usb_ids = value;
+    } else if (option == QLatin1String("--sim-vibration")) {
+      const std::optional<sim::AddedVibration> vibration = sim::ParseVibrationOption(value, error);
+      if (!vibration) return std::nullopt;
+      options.sim_vibrations.push_back(*vibration);
     } else {
       options.trace_path = value;
     }
@@ -190,6 +204,10 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString& erro
   }
   if (options.sim_shocks && !startup::IsSimulated(options.interface)) {
     error = QStringLiteral("--sim-shocks needs a simulated interface (sim-lpt or sim-usb)");
+    return std::nullopt;
+  }
+  if (!options.sim_vibrations.empty() && !IsSimulated(options.interface)) {
+    error = QStringLiteral("--sim-vibration needs a simulated interface (sim-lpt or sim-usb)");
     return std::nullopt;
   }
   if (c == QLatin1String("read")) {

@@ -1,6 +1,7 @@
 // The command line of talvix-cli, parsed and checked before anything is sent to the sensor.
 #pragma once
 
+#include "sim/motion_model.h"
 #include "startup/interface_choice.h"
 
 #include <QString>
@@ -8,18 +9,20 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace talvix::cli {
 
 struct CliOptions {
   startup::InterfaceChoice interface = startup::InterfaceChoice::kSimParallel;
-  uint16_t port_address = 0x378;   // for the parallel port
-  int usb_device = 0;              // for the USB card: the n of "Ezusb-n"
-  QString trace_path;              // --sim-trace
-  std::optional<QString> usb_ids;  // --usb-ids VVVV:PPPP,QQQQ
-  bool sim_shocks = false;         // --sim-shocks
-  bool help = false;               // --help before the command: the whole help
-  QString command;                 // read, write, dump, log, capture, settings, udev-rules
+  uint16_t port_address = 0x378;                    // for the parallel port
+  int usb_device = 0;                               // for the USB card: the n of "Ezusb-n"
+  QString trace_path;                               // --sim-trace
+  std::optional<QString> usb_ids;                   // --usb-ids VVVV:PPPP,QQQQ
+  bool sim_shocks = false;                          // --sim-shocks
+  std::vector<sim::AddedVibration> sim_vibrations;  // --sim-vibration, each one given
+  bool help = false;                                // --help before the command: the whole help
+  QString command;  // read, write, dump, log, capture, analyse, settings, udev-rules
   QStringList operands;
   bool command_help = false;  // --help among the operands: the command's help
 };

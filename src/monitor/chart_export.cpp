@@ -57,6 +57,11 @@ void ChartTimes::Record(int column, double seconds) {
   seconds_[static_cast<std::size_t>(column)] = seconds;
 }
 
+double ChartTimes::SecondsAt(int column) const {
+  if (column < 0 || column > kChartRight) return 0.0;
+  return seconds_[static_cast<std::size_t>(column)];
+}
+
 QString ChartTimes::SpanText(const StripChart& chart) const {
   const int newest = chart.X();
   if (chart.PassAtColumn(newest) == nullptr) return QStringLiteral("Nothing read yet");

@@ -35,6 +35,8 @@ class ChartTimes {
  public:
   // The pass drawn at `column` (0..350) was read at `seconds` since midnight.
   void Record(int column, double seconds);
+  // When the pass at `column` was read, in seconds since midnight (0 before it was).
+  double SecondsAt(int column) const;
   // "14:02:11 to 14:03:40 (89 s) on screen" over the columns still on `chart`, or "Nothing read
   // yet" before the first pass.
   QString SpanText(const StripChart& chart) const;

@@ -89,6 +89,11 @@ void MotionModel::AddShock(const Shock& shock) {
                    [](const Shock& a, const Shock& b) { return a.at_seconds < b.at_seconds; });
 }
 
+void MotionModel::AddVibration(const AddedVibration& vibration) {
+  if (!std::isfinite(vibration.frequency_hz) || !std::isfinite(vibration.amplitude_g)) return;
+  added_.push_back(vibration);
+}
+
 double MotionModel::Normal(int64_t index, int channel) const {
   // Box-Muller on two uniforms keyed by (seed, index, channel).
   const uint64_t key = seed_key_ ^ Mix(static_cast<uint64_t>(index) * 16 + channel * 2);
@@ -108,6 +113,11 @@ PhysicalSample MotionModel::At(double seconds, int64_t index) const {
     const double angle = kTwoPi * knobs_.vibration_hz * t;
     s.x_g += knobs_.vibration_g * std::sin(angle);
     s.y_g += knobs_.vibration_g * std::cos(angle);
+  }
+  for (const AddedVibration& added : added_) {
+    const double value = added.amplitude_g * std::sin(kTwoPi * added.frequency_hz * t);
+    if (added.on_x) s.x_g += value;
+    if (added.on_y) s.y_g += value;
   }
   for (const Shock& shock : shocks_) {
     if (shock.at_seconds > t) break;  // sorted by start

@@ -8,6 +8,7 @@
 //  - a slow tilt through gravity: X swings by tilt_g over 40 s, Y by 0.75 x tilt_g over 57 s, so
 //    that with the default 0.8 g the tilt stays within 1 g;
 //  - a vibration of vibration_g peak at vibration_hz (sine on X, cosine on Y);
+//  - added vibrations: sines of a given peak and frequency on X, Y or both, in phase;
 //  - shocks: half-sine pulses of a given peak on each axis, starting at a given instant;
 //  - white noise of 5 mg rms (x noise).
 // The supply is 3.3 V with 3 mV rms noise unless forced; the temperature 25 degC, drifting by
@@ -29,6 +30,16 @@ struct Shock {
   double x_g = 0.0;
   double y_g = 0.0;
   double duration_seconds = 0.01;
+};
+
+// A sine of `amplitude_g` peak at `frequency_hz` added to the motion of X, Y or both (in phase),
+// as from a shaker table: a signal whose spectrum is known. Sampled like any motion, so a
+// frequency above half the sample rate folds back as it would on the part.
+struct AddedVibration {
+  double frequency_hz = 0.0;
+  double amplitude_g = 0.0;
+  bool on_x = true;
+  bool on_y = true;
 };
 
 struct MotionKnobs {
@@ -67,6 +78,9 @@ class MotionModel {
   void AddShock(const Shock& shock);
   void ClearShocks() { shocks_.clear(); }
   const std::vector<Shock>& shocks() const { return shocks_; }
+  // A vibration whose frequency or amplitude is not a finite number is ignored.
+  void AddVibration(const AddedVibration& vibration);
+  const std::vector<AddedVibration>& added_vibrations() const { return added_; }
 
   // The measured quantities at sample `index`, taken at `seconds` on the clock.
   PhysicalSample At(double seconds, int64_t index) const;
@@ -81,6 +95,7 @@ class MotionModel {
   double drift_phase_;
   MotionKnobs knobs_;
   std::vector<Shock> shocks_;
+  std::vector<AddedVibration> added_;
 };
 
 }  // namespace talvix::sim

@@ -107,6 +107,8 @@ class SimSensor {
   }
   // Scale of every noise source (default 1; 0 makes every measurement noiseless).
   void SetNoise(double scale) { motion_.SetNoise(scale); }
+  // A sine added to the motion of X, Y or both (motion_model.h), on top of the vibration above.
+  void AddVibration(const AddedVibration& vibration) { motion_.AddVibration(vibration); }
   // A half-sine shock at a time on the clock's monotonic scale (motion_model.h).
   void AddShock(const Shock& shock) { motion_.AddShock(shock); }
   void ClearShocks() { motion_.ClearShocks(); }

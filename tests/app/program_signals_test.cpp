@@ -31,8 +31,8 @@ DatalogOnDisk ReadDatalog(const QString& path) {
   const QByteArray text = test::Contents(path);
   DatalogOnDisk on_disk;
   on_disk.whole = text.endsWith("\r\n");
-  const QStringList lines = QString::fromLatin1(text.left(text.lastIndexOf("\r\n")))
-                                .split(QStringLiteral("\r\n"));
+  const QStringList lines =
+      QString::fromLatin1(text.left(text.lastIndexOf("\r\n"))).split(QStringLiteral("\r\n"));
   if (lines.size() < kHeaderLines) return on_disk;
   on_disk.end_seconds = lines[4].section(u',', 1).trimmed();
   on_disk.rows = lines.mid(kHeaderLines);
@@ -113,8 +113,7 @@ class ProgramSigtermTest : public ::testing::TestWithParam<SignalCase> {};
 TEST_P(ProgramSigtermTest, EndsWithinASecond) {
   QTemporaryDir dir;
   if (GetParam().delay_ms != nullptr) qputenv("TALVIX_DRIVER_DELAY_MS", GetParam().delay_ms);
-  test::Program program(QString::fromLatin1(GetParam().program), dir.path(),
-                        GetParam().arguments);
+  test::Program program(QString::fromLatin1(GetParam().program), dir.path(), GetParam().arguments);
   qunsetenv("TALVIX_DRIVER_DELAY_MS");
   program.WaitUntilItCatchesSignals();
   QThread::msleep(700);  // into the pause, the wait or the window's loop
@@ -125,22 +124,25 @@ TEST_P(ProgramSigtermTest, EndsWithinASecond) {
   EXPECT_LT(run.ms_after_signal, 1000);
 }
 
-const QStringList kLongLog = {"--interface", "sim-usb", "log", "--samples", "100", "--delay",
-                              "30000", "--output", "run.csv"};
+const QStringList kLongLog = {"--interface", "sim-usb", "log",      "--samples", "100",
+                              "--delay",     "30000",   "--output", "run.csv"};
 
 INSTANTIATE_TEST_SUITE_P(
     Runs, ProgramSigtermTest,
-    ::testing::Values(
-        SignalCase{"DesktopIdle", TALVIX_GUI_PATH, {"--simulate"}, 0},
-        SignalCase{"DesktopDatalogIn30SecondPause", TALVIX_DATALOG_DRIVER_PATH, {"--simulate"}, 0,
-                   "30000"},
-        SignalCase{"CliLogIn30SecondPause", TALVIX_CLI_PATH, kLongLog, 0},
-        SignalCase{"CliCaptureWaitingForTrigger",
-                   TALVIX_CLI_PATH,
-                   {"capture", "--source1", "X_Acceleration", "--source2", "Y_Acceleration",
-                    "--length", "64", "--pretrigger", "8", "--trigger", "1", "--level", "9",
-                    "--above", "--timeout", "600", "--output", "."},
-                   130}),
+    ::testing::Values(SignalCase{"DesktopIdle", TALVIX_GUI_PATH, {"--simulate"}, 0},
+                      SignalCase{"DesktopDatalogIn30SecondPause",
+                                 TALVIX_DATALOG_DRIVER_PATH,
+                                 {"--simulate"},
+                                 0,
+                                 "30000"},
+                      SignalCase{"CliLogIn30SecondPause", TALVIX_CLI_PATH, kLongLog, 0},
+                      SignalCase{
+                          "CliCaptureWaitingForTrigger",
+                          TALVIX_CLI_PATH,
+                          {"capture", "--source1", "X_Acceleration", "--source2", "Y_Acceleration",
+                           "--length", "64", "--pretrigger", "8", "--trigger", "1", "--level", "9",
+                           "--above", "--timeout", "600", "--output", "."},
+                          130}),
     [](const ::testing::TestParamInfo<SignalCase>& info) { return std::string(info.param.name); });
 
 class TraceTargetTest : public ::testing::TestWithParam<const char*> {};
@@ -151,9 +153,10 @@ TEST_P(TraceTargetTest, ARefusedTraceEndsBothProgramsAtOnceWithStatusTwo) {
   QTemporaryDir dir;
   const QString trace = dir.filePath(QStringLiteral("trace"));
   const QString kind = QString::fromLatin1(GetParam());
-  const bool made = kind == QLatin1String("fifo")     ? test::MakeFifo(trace)
-                    : kind == QLatin1String("folder") ? QDir(dir.path()).mkdir(QStringLiteral("trace"))
-                                                      : QFile::link(dir.filePath(QStringLiteral("nowhere")), trace);
+  const bool made = kind == QLatin1String("fifo") ? test::MakeFifo(trace)
+                    : kind == QLatin1String("folder")
+                        ? QDir(dir.path()).mkdir(QStringLiteral("trace"))
+                        : QFile::link(dir.filePath(QStringLiteral("nowhere")), trace);
   ASSERT_TRUE(made);
   for (const auto& [program, arguments] :
        {std::pair{TALVIX_GUI_PATH, QStringList{"--simulate", "--sim-trace", trace}},

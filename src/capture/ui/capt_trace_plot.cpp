@@ -2,9 +2,12 @@
 
 #include "capture/capture_display.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygonF>
+
+#include <cmath>
 
 namespace talvix::capture {
 
@@ -12,10 +15,32 @@ CaptTracePlot::CaptTracePlot(const registers::CaptTrace& trace, QWidget* parent)
     : QWidget(parent), trace_(trace) {
   setMouseTracking(true);
   setAutoFillBackground(true);
+  setFocusPolicy(Qt::StrongFocus);  // the cursor keys
   QPalette palette = this->palette();
   palette.setColor(QPalette::Window, Qt::white);
   setPalette(palette);
   setCursor(Qt::CrossCursor);
+}
+
+QColor CaptTracePlot::CursorColour(common::Cursor cursor) {
+  return cursor == common::Cursor::kA ? QColor(200, 0, 0) : QColor(0, 140, 0);
+}
+
+void CaptTracePlot::ResetCursors() {
+  cursors_.Reset(1, std::max(trace_.length, 1));
+  update();
+  emit CursorsMoved();
+}
+
+void CaptTracePlot::PlaceCursor(common::Cursor cursor, int sample) {
+  cursors_.Place(cursor, sample);
+  update();
+  emit CursorsMoved();
+}
+
+int CaptTracePlot::SampleAt(double pixel_x) const {
+  const PlotMapping map = PlotMapping::For(trace_, width(), height());
+  return static_cast<int>(std::lround(map.TraceX(pixel_x)));
 }
 
 void CaptTracePlot::paintEvent(QPaintEvent* /*event*/) {
@@ -43,6 +68,19 @@ void CaptTracePlot::paintEvent(QPaintEvent* /*event*/) {
   pen.setStyle(Qt::DotLine);
   painter.setPen(pen);
   painter.drawLine(point(trace_.TrigPos, trace_.YMax), point(trace_.TrigPos, trace_.YMin));
+
+  // The cursors, the active one wider, each named at its foot.
+  for (const common::Cursor which : {common::Cursor::kA, common::Cursor::kB}) {
+    const int sample = which == common::Cursor::kA ? cursors_.a() : cursors_.b();
+    const double x = map.PixelX(sample);
+    QPen cursor_pen(CursorColour(which));
+    cursor_pen.setWidth(which == cursors_.active() ? 2 : 1);
+    cursor_pen.setStyle(which == common::Cursor::kA ? Qt::SolidLine : Qt::DashLine);
+    painter.setPen(cursor_pen);
+    painter.drawLine(QPointF(x, 0), QPointF(x, height()));
+    painter.drawText(QPointF(x + 3, height() - 4),
+                     which == common::Cursor::kA ? QStringLiteral("A") : QStringLiteral("B"));
+  }
 }
 
 void CaptTracePlot::mouseMoveEvent(QMouseEvent* event) {
@@ -50,6 +88,60 @@ void CaptTracePlot::mouseMoveEvent(QMouseEvent* event) {
   const PlotMapping map = PlotMapping::For(trace_, width(), height());
   const QPointF at = event->position();
   emit PointerMoved(map.TraceX(at.x()), map.TraceY(at.y()));
+  if (event->buttons() & Qt::LeftButton) PlaceCursor(common::Cursor::kA, SampleAt(at.x()));
+  if (event->buttons() & Qt::RightButton) PlaceCursor(common::Cursor::kB, SampleAt(at.x()));
+}
+
+void CaptTracePlot::mousePressEvent(QMouseEvent* event) {
+  if (!trace_.Prepared()) return;
+  if (event->button() == Qt::LeftButton) {
+    PlaceCursor(common::Cursor::kA, SampleAt(event->position().x()));
+  } else if (event->button() == Qt::RightButton) {
+    PlaceCursor(common::Cursor::kB, SampleAt(event->position().x()));
+  }
+}
+
+void CaptTracePlot::keyPressEvent(QKeyEvent* event) {
+  if (!trace_.Prepared()) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  const int page = std::max(1, trace_.length / 16);
+  const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
+  switch (event->key()) {
+    case Qt::Key_A:
+      cursors_.Place(common::Cursor::kA, cursors_.a());
+      break;
+    case Qt::Key_B:
+      cursors_.Place(common::Cursor::kB, cursors_.b());
+      break;
+    case Qt::Key_Space:
+      cursors_.ToggleActive();
+      break;
+    case Qt::Key_Left:
+      cursors_.Step(shift ? -page : -1);
+      break;
+    case Qt::Key_Right:
+      cursors_.Step(shift ? page : 1);
+      break;
+    case Qt::Key_PageUp:
+      cursors_.Step(-page);
+      break;
+    case Qt::Key_PageDown:
+      cursors_.Step(page);
+      break;
+    case Qt::Key_Home:
+      cursors_.Step(-trace_.length);
+      break;
+    case Qt::Key_End:
+      cursors_.Step(trace_.length);
+      break;
+    default:
+      QWidget::keyPressEvent(event);
+      return;
+  }
+  update();
+  emit CursorsMoved();
 }
 
 }  // namespace talvix::capture

@@ -1,5 +1,9 @@
 // A capture display window: one buffer's last read-out as a plot with its scale, the sample period
-// and length under it, a read-out of the sample and value under the pointer, and Write File. The
+// and length under it, a read-out of the sample and value under the pointer, and Write File.
+// The A and B cursors on the trace read the time and value between them and the statistics of
+// the samples from one to the other. "Spectrum" shows the buffer's amplitude spectrum in place of
+// the trace (and back), with its strongest peak, a read-out under the pointer, a linear or
+// logarithmic scale, and "Write Spectrum" to write it beside the capture files. The
 // class serves both buffers: frmCapDisplay0 shows buffer 0 ("Capt_0"), frmCapDisplay1 buffer 1.
 // Modeless; the main window's Capt_0 / Capt_1 prepares the trace, opens the window and shows it
 // again after each read-out. Closing the window discards it.
@@ -10,12 +14,14 @@
 #include <QRect>
 #include <QWidget>
 
+class QCheckBox;
 class QFrame;
 class QLabel;
 class QPushButton;
 
 namespace talvix::capture {
 
+class CaptSpectrumPlot;
 class CaptTracePlot;
 
 class frmCapDisplay : public QWidget {
@@ -36,6 +42,13 @@ class frmCapDisplay : public QWidget {
   void cmdWriteFile_Click();
   // The pointer at (x, y) of the trace's coordinates.
   void Picture1_MouseMove(double x, double y);
+  // The Spectrum toggle: the spectrum in place of the trace, or the trace again.
+  void cmdSpectrum_Click(bool spectrum);
+  void chkLogAmplitude_Click(bool logarithmic);
+  // Writes the shown spectrum as CapSpec_<buffer> into the data folder.
+  void cmdWriteSpectrum_Click();
+  // The pointer over the spectrum, at `hz` and `amplitude`.
+  void picSpectrum_MouseMove(double hz, double amplitude);
 
   int buffer() const { return buffer_; }
 
@@ -45,6 +58,7 @@ class frmCapDisplay : public QWidget {
 
  private:
   void ConnectControls();
+  void ShowCursorReadout();
   // Places the plot, scale lines and labels for the window's present size.
   void LayOut();
   QLabel* MakeLabel(const char* name, const QString& caption);
@@ -73,6 +87,12 @@ class frmCapDisplay : public QWidget {
   // Where the last Write File put the files.
   QLabel* lblFilesWritten_;
   QString files_written_;
+  CaptSpectrumPlot* picSpectrum_;
+  QPushButton* cmdSpectrum_;
+  QCheckBox* chkLogAmplitude_;
+  QPushButton* cmdWriteSpectrum_;
+  QLabel* lblCursors_;          // over the trace's top left: the cursors' read-out
+  QLabel* lblSpectrumReadout_;  // over the spectrum's top right: the pointer's read-out
 };
 
 }  // namespace talvix::capture

@@ -1,10 +1,12 @@
 #include "monitor/ui/data_plot_widget.h"
 
 #include "common/message_titles.h"
+#include "common/range_statistics.h"
 #include "common/ui/file_dialogs.h"
 #include "common/ui/mnemonic_text.h"
 #include "common/ui/named_widgets.h"
 #include "common/whole_file.h"
+#include "monitor/chart_cursors.h"
 #include "monitor/chart_export.h"
 #include "monitor/output_rows.h"
 #include "monitor/ui/strip_chart_widget.h"
@@ -69,6 +71,13 @@ DataPlotWidget::DataPlotWidget(Session* session, QWidget* parent, const QString&
   lblCurSam2_ = MakeLabel("lblCurSam2", QStringLiteral("0"), left);
   label1_ = MakeLabel("Label1", QStringLiteral("value"), left);
   lblCurVal2_ = MakeLabel("lblCurVal2", QStringLiteral("0"), left);
+  lblChartCursors_ = MakeLabel("lblChartCursors", QString(), left);
+  lblChartCursors_->setAttribute(Qt::WA_TransparentForMouseEvents);  // clicks go to the chart
+  lblChartCursors_->setAutoFillBackground(true);
+  QPalette overlay = lblChartCursors_->palette();
+  overlay.setColor(QPalette::Window, QColor(255, 255, 255, 220));
+  lblChartCursors_->setPalette(overlay);
+  lblChartCursors_->hide();
 
   for (std::size_t i = 0; i < lblPlotX_.size(); ++i) {
     const QByteArray index = QByteArray::number(static_cast<int>(i));
@@ -89,6 +98,7 @@ DataPlotWidget::DataPlotWidget(Session* session, QWidget* parent, const QString&
   SetYAxisLabels();
 
   connect(pic2_, &StripChartWidget::MouseMovedTo, this, &DataPlotWidget::ShowReadout);
+  connect(pic2_, &StripChartWidget::CursorsMoved, this, &DataPlotWidget::ShowCursorReadout);
   connect(cmboRange_, &QComboBox::activated, this, &DataPlotWidget::cmboRange_Click);
   connect(cmdPause_, &QPushButton::clicked, this, &DataPlotWidget::cmdPause_Click);
   connect(cmdSaveChart_, &QPushButton::clicked, this, &DataPlotWidget::cmdSaveChart_Click);
@@ -223,6 +233,28 @@ void DataPlotWidget::ShowReadout(double x, double y) {
   lblCurVal2_->setText(texts.value);
 }
 
+void DataPlotWidget::ShowCursorReadout() {
+  const std::optional<int> series = CursorSeries(pic2_->Checked());
+  if (!pic2_->IsPaused() || !series) {
+    lblChartCursors_->hide();
+    return;
+  }
+  // "X_Accel (g)" names the series and its unit.
+  const QString caption = QString::fromLatin1(kOutputRows[*series - 1].caption);
+  const qsizetype open = caption.indexOf(QLatin1Char('('));
+  const QString name = caption.left(open).trimmed();
+  const QString unit = open < 0 ? QString() : caption.mid(open + 1).chopped(1);
+  lblChartCursors_->setText(
+      name + QStringLiteral(": ") +
+      common::CursorReadoutText(
+          ChartCursorReadout(pic2_->Chart(), column_times_, *series, pic2_->Cursors()), unit,
+          locale()));
+  lblChartCursors_->adjustSize();
+  lblChartCursors_->move(pic2_->pos() + QPoint(kGap, kGap));
+  lblChartCursors_->raise();
+  lblChartCursors_->show();
+}
+
 // Width of the column of y-axis numbers: room for "-30" at least, more for longer ones.
 int DataPlotWidget::ValueLabelWidth() const {
   const QFontMetrics metrics = fontMetrics();
@@ -274,6 +306,7 @@ void DataPlotWidget::LayOut() {
       std::max(chart_top + 10, area.bottom() - kTickLength - 3 * row - 2 * kGap - control_height);
   const QRect chart(QPoint(chart_left, chart_top), QPoint(chart_right, chart_bottom));
   pic2_->setGeometry(chart);
+  lblChartCursors_->move(chart.topLeft() + QPoint(kGap, kGap));
 
   // Centre of chart column `column`, and of the image row at `fraction` of the chart's height
   // from the top, in this frame's pixels.

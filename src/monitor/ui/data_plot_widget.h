@@ -1,6 +1,8 @@
 // The "Data Plot" frame of the main window: the chart pic2 with its axis labels, tick marks and
 // the read-out of the sample number and value under the mouse pointer, and below them the range
-// choice, the pause toggle and "Save Chart...".
+// choice, the pause toggle and "Save Chart...". While paused, the read-out of the A/B cursors
+// (Δt between their passes as measured, ΔA and the statistics between them, on the first checked
+// series) lies over the chart's top left.
 #pragma once
 
 #include "monitor/chart_export.h"
@@ -73,6 +75,7 @@ class DataPlotWidget : public QGroupBox {
   void BuildChartControls();
   void SetYAxisLabels();
   void ShowReadout(double x, double y);
+  void ShowCursorReadout();
   int ValueLabelWidth() const;
   int ControlRowHeight() const;
   void LayOut();
@@ -90,6 +93,7 @@ class DataPlotWidget : public QGroupBox {
   QLabel* lblCurSam2_;
   QLabel* label1_;
   QLabel* lblCurVal2_;
+  QLabel* lblChartCursors_;  // over the chart while paused
   std::array<QLabel*, 5> lblPlotX_{};
   std::array<QFrame*, 5> lineX_{};
   std::array<QLabel*, 5> lblYscale_{};

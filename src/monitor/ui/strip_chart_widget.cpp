@@ -1,5 +1,8 @@
 #include "monitor/ui/strip_chart_widget.h"
 
+#include "monitor/chart_cursors.h"
+
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -26,6 +29,13 @@ QColor StaleVeil() {
   return {160, 160, 160, 150};
 }
 
+// Columns a page key moves a cursor.
+constexpr int kCursorPage = 20;
+
+QColor CursorLineColour(common::Cursor cursor) {
+  return cursor == common::Cursor::kA ? QColor(200, 0, 0) : QColor(0, 140, 0);
+}
+
 // Image rows per unit of value at `range`: 4 per g at the default range.
 double RowsPerUnit(const ChartRange& range) {
   return (StripChartWidget::kImageHeight - 1) / range.Span();
@@ -42,6 +52,7 @@ StripChartWidget::StripChartWidget(QWidget* parent)
   setObjectName(QStringLiteral("pic2"));
   setMouseTracking(true);                 // the read-out follows the pointer without a button held
   setAttribute(Qt::WA_OpaquePaintEvent);  // the image covers the whole widget
+  setFocusPolicy(Qt::ClickFocus);         // the cursor keys, once the chart is clicked
   image_.fill(ToQColor(kChartBackground));
 }
 
@@ -62,6 +73,25 @@ void StripChartWidget::PlotDataPoints2(const SampleVector& samples) {
     }
   }
   update();
+}
+
+void StripChartWidget::SetPaused(bool paused) {
+  if (paused == paused_) return;
+  paused_ = paused;
+  if (paused_) cursors_ = StartingCursors(chart_);
+  update();
+  emit CursorsMoved();
+}
+
+void StripChartWidget::PlaceCursor(common::Cursor cursor, int column) {
+  if (!paused_) return;
+  cursors_.Place(cursor, column);
+  update();
+  emit CursorsMoved();
+}
+
+int StripChartWidget::ColumnAt(double pixel_x) const {
+  return static_cast<int>(std::lround(WidgetToChart(QPointF(pixel_x, 0)).x));
 }
 
 void StripChartWidget::SetSeriesChecked(int series, bool checked) {
@@ -156,11 +186,82 @@ void StripChartWidget::paintEvent(QPaintEvent* /*event*/) {
   // One image pixel per device pixel: nothing is stretched.
   painter.drawImage(QRectF(rect()), Shown());
   if (stale_) painter.fillRect(rect(), StaleVeil());
+  if (paused_) DrawCursors(painter);
+}
+
+void StripChartWidget::DrawCursors(QPainter& painter) const {
+  for (const common::Cursor which : {common::Cursor::kA, common::Cursor::kB}) {
+    const int column = which == common::Cursor::kA ? cursors_.a() : cursors_.b();
+    const double x = (column + 0.5) * width() / kImageWidth;
+    QPen pen(CursorLineColour(which));
+    pen.setWidth(which == cursors_.active() ? 2 : 1);
+    pen.setStyle(which == common::Cursor::kA ? Qt::SolidLine : Qt::DashLine);
+    painter.setPen(pen);
+    painter.drawLine(QPointF(x, 0), QPointF(x, height()));
+    painter.drawText(QPointF(x + 3, height() - 4),
+                     which == common::Cursor::kA ? QStringLiteral("A") : QStringLiteral("B"));
+  }
+}
+
+void StripChartWidget::mousePressEvent(QMouseEvent* event) {
+  if (paused_ && event->button() == Qt::LeftButton) {
+    PlaceCursor(common::Cursor::kA, ColumnAt(event->position().x()));
+  } else if (paused_ && event->button() == Qt::RightButton) {
+    PlaceCursor(common::Cursor::kB, ColumnAt(event->position().x()));
+  }
+  QWidget::mousePressEvent(event);
+}
+
+void StripChartWidget::keyPressEvent(QKeyEvent* event) {
+  if (!paused_) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
+  switch (event->key()) {
+    case Qt::Key_A:
+      cursors_.Place(common::Cursor::kA, cursors_.a());
+      break;
+    case Qt::Key_B:
+      cursors_.Place(common::Cursor::kB, cursors_.b());
+      break;
+    case Qt::Key_Space:
+      cursors_.ToggleActive();
+      break;
+    case Qt::Key_Left:
+      cursors_.Step(shift ? -kCursorPage : -1);
+      break;
+    case Qt::Key_Right:
+      cursors_.Step(shift ? kCursorPage : 1);
+      break;
+    case Qt::Key_PageUp:
+      cursors_.Step(-kCursorPage);
+      break;
+    case Qt::Key_PageDown:
+      cursors_.Step(kCursorPage);
+      break;
+    case Qt::Key_Home:
+      cursors_.Step(-kColumnCount);
+      break;
+    case Qt::Key_End:
+      cursors_.Step(kColumnCount);
+      break;
+    default:
+      QWidget::keyPressEvent(event);
+      return;
+  }
+  update();
+  emit CursorsMoved();
 }
 
 void StripChartWidget::mouseMoveEvent(QMouseEvent* event) {
   const ChartPoint point = WidgetToChart(event->position());
   emit MouseMovedTo(point.x, point.y);
+  if (paused_ && (event->buttons() & Qt::LeftButton)) {
+    PlaceCursor(common::Cursor::kA, ColumnAt(event->position().x()));
+  } else if (paused_ && (event->buttons() & Qt::RightButton)) {
+    PlaceCursor(common::Cursor::kB, ColumnAt(event->position().x()));
+  }
   QWidget::mouseMoveEvent(event);
 }
 

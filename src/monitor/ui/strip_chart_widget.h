@@ -5,6 +5,7 @@
 // chart.
 #pragma once
 
+#include "common/cursor_pair.h"
 #include "monitor/strip_chart.h"
 
 #include <QColor>
@@ -40,12 +41,17 @@ class StripChartWidget : public QWidget {
   // drawn in place.
   void SetSeriesChecked(int series, bool checked);
   bool IsSeriesChecked(int series) const { return checked_.IsChecked(series); }
+  const SeriesSelection& Checked() const { return checked_; }
 
   // The vertical range; the chart is drawn again at once when the range changes.
   void SetRangeChoice(RangeChoice choice);
 
   // Freezes the picture while the passes go on; on resuming each line joins from its latest value.
-  void SetPaused(bool paused) { paused_ = paused; }
+  // While paused the A and B cursors stand on the chart, A on the oldest pass and B on the newest
+  // to begin with: the left button places A, the right button B; from the keyboard A and B choose
+  // the cursor, Left and Right move it a column, Page Up and Page Down (or Shift with the arrows)
+  // 20 columns, Home and End to the edges, Space swaps which cursor moves.
+  void SetPaused(bool paused);
   bool IsPaused() const { return paused_; }
 
   // Old values (no interface, or the last pass did not reach the sensor): the chart is drawn
@@ -54,6 +60,9 @@ class StripChartWidget : public QWidget {
   bool IsStale() const { return stale_; }
 
   const StripChart& Chart() const { return chart_; }
+  const common::CursorPair& Cursors() const { return cursors_; }
+  // A cursor placed at `column` (limited to the chart), as a click there does while paused.
+  void PlaceCursor(common::Cursor cursor, int column);
   const QImage& Image() const { return image_; }
 
   // Chart coordinates to image pixel coordinates at `range`, unclipped: values outside the range
@@ -68,12 +77,20 @@ class StripChartWidget : public QWidget {
  signals:
   // The mouse moved over the chart, at x (column) and y (value) in chart coordinates.
   void MouseMovedTo(double x, double y);
+  // The cursors moved, or the pause put them on the chart or took them off.
+  void CursorsMoved();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  // The column under widget x `pixel_x`.
+  int ColumnAt(double pixel_x) const;
+  void DrawCursors(QPainter& painter) const;
+
   // Draws one pass into `target`, whose size is the image's scaled by (x_scale, y_scale).
   static void Draw(QImage& target, const ChartUpdate& update, const ChartRange& range,
                    double x_scale, double y_scale);
@@ -87,6 +104,7 @@ class StripChartWidget : public QWidget {
   StripChart chart_;
   SeriesSelection checked_;
   bool paused_ = false;
+  common::CursorPair cursors_;
   bool stale_ = false;
   QImage image_;
   QImage shown_;

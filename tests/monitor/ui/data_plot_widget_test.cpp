@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -120,6 +121,31 @@ TEST_F(ChartControlsTest, PauseHoldsThePictureAndResumeJoinsFromTheLatestValue) 
   EXPECT_EQ(frame->Chart()->Chart().X(), 6);
   EXPECT_EQ(frame->Chart()->Image().pixel(5, Row(29.0, 30.0)), LineColour(2));
   EXPECT_EQ(frame->Chart()->Image().pixel(6, Row(20.0, 30.0)), LineColour(2));
+}
+
+// While paused, the A/B cursors start on the oldest and newest pass and read the first checked
+// series with the time between the passes as they were read; the keyboard moves them.
+TEST_F(ChartControlsTest, PausedCursorsReadTheSeriesBetweenThem) {
+  auto frame = MakeFrame();
+  for (int pass = 1; pass <= 5; ++pass) {
+    sim.Advance(pass == 3 ? 0.5 : 0.1);  // one slow pass
+    Plot(*frame, static_cast<float>(pass));
+  }
+  auto* readout = test::Control<QLabel>(frame.get(), QStringLiteral("lblChartCursors"));
+  EXPECT_TRUE(readout->isHidden());
+  test::Control<QPushButton>(frame.get(), QStringLiteral("cmdPause"))->click();
+  EXPECT_FALSE(readout->isHidden());
+  EXPECT_EQ(readout->text(),
+            "X_Accel: A 1  B 5  \u0394t 800.000 ms  \u0394A 4.000 g\n"
+            "min 1.000  max 5.000  mean 3.000  RMS 3.317  p-p 4.000 g");
+  for (const Qt::Key key : {Qt::Key_B, Qt::Key_Left, Qt::Key_Left}) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(frame->Chart(), &press);
+  }
+  EXPECT_TRUE(readout->text().startsWith("X_Accel: A 1  B 3  \u0394t 600.000 ms"))
+      << readout->text().toStdString();
+  test::Control<QPushButton>(frame.get(), QStringLiteral("cmdPause"))->click();
+  EXPECT_TRUE(readout->isHidden());
 }
 
 // "Save Chart..." after a full sweep: the picture of the chart at its size, showing the lines, and

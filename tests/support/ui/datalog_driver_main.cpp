@@ -39,9 +39,10 @@ void StartRunWhenOpen() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  return talvix::app::RunProgram(argc, argv, [](talvix::Session& session, talvix::app::frmForm1& window) {
-    session.data_folder = QDir::currentPath();
-    QTimer::singleShot(0, StartRunWhenOpen);
-    window.findChild<QAction*>(QStringLiteral("mnuDatalog"))->trigger();
-  });
+  return talvix::app::RunProgram(
+      argc, argv, [](talvix::Session& session, talvix::app::frmForm1& window) {
+        session.data_folder = QDir::currentPath();
+        QTimer::singleShot(0, StartRunWhenOpen);
+        window.findChild<QAction*>(QStringLiteral("mnuDatalog"))->trigger();
+      });
 }

@@ -1,0 +1,31 @@
+#include "common/cursor_pair.h"
+
+#include <algorithm>
+
+namespace talvix::common {
+
+void CursorPair::Reset(int first, int last) {
+  first_ = std::min(first, last);
+  last_ = std::max(first, last);
+  a_ = first_;
+  b_ = last_;
+  active_ = Cursor::kA;
+}
+
+int CursorPair::Limit(int position) const {
+  return std::clamp(position, first_, last_);
+}
+
+void CursorPair::Place(Cursor cursor, int position) {
+  (cursor == Cursor::kA ? a_ : b_) = Limit(position);
+  active_ = cursor;
+}
+
+void CursorPair::Step(int steps) {
+  int& moved = active_ == Cursor::kA ? a_ : b_;
+  // In 64 bits: a page of steps at the end of a long run does not overflow.
+  moved =
+      static_cast<int>(std::clamp<long long>(static_cast<long long>(moved) + steps, first_, last_));
+}
+
+}  // namespace talvix::common
