@@ -12,6 +12,7 @@
 #include "startup/start_up.h"
 
 #include <QApplication>
+#include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -43,7 +44,20 @@ struct Options {
   bool shocks = false;
   QString trace_path;
   std::optional<QString> usb_ids;  // --usb-ids
+  double sim_usb_latency_ms = 0;   // --sim-usb-latency
 };
+
+// The longest transfer cost --sim-usb-latency takes, in ms.
+constexpr double kMaxSimUsbLatencyMs = 1000.0;
+
+// Milliseconds from 0 to kMaxSimUsbLatencyMs, as digits with an optional point.
+std::optional<double> ParseLatencyMs(const QString& text) {
+  static const QRegularExpression kDecimal(QStringLiteral("^([0-9]+\\.?[0-9]*|\\.[0-9]+)$"));
+  if (!kDecimal.match(text).hasMatch()) return std::nullopt;
+  const double ms = text.toDouble();
+  if (ms > kMaxSimUsbLatencyMs) return std::nullopt;
+  return ms;
+}
 
 bool ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
@@ -54,16 +68,29 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.trace_path = QString::fromLocal8Bit(argv[++i]);
     } else if (arg == QLatin1String("--sim-shocks")) {
       options.shocks = true;
+    } else if (arg == QLatin1String("--sim-usb-latency") && i + 1 < argc) {
+      const std::optional<double> ms = ParseLatencyMs(QString::fromLocal8Bit(argv[++i]));
+      if (!ms) {
+        std::fprintf(stderr,
+                     "talvix: bad --sim-usb-latency \"%s\": give milliseconds from 0 to 1000\n",
+                     argv[i]);
+        return false;
+      }
+      options.sim_usb_latency_ms = *ms;
     } else if (arg == QLatin1String(platform::kUsbIdsOption) && i + 1 < argc) {
       options.usb_ids = QString::fromLocal8Bit(argv[++i]);
     } else {
       std::fprintf(stderr,
                    "usage: talvix [--simulate] [--sim-trace FILE] [--sim-shocks]\n"
-                   "              [--usb-ids VVVV:PPPP,QQQQ]\n"
+                   "              [--sim-usb-latency MS] [--usb-ids VVVV:PPPP,QQQQ]\n"
                    "  --simulate        run on the built-in simulated sensor\n"
                    "  --sim-trace FILE  with --simulate, write every SPI frame to FILE\n"
                    "  --sim-shocks      with --simulate, knock the sensor every 10 s (4 g on X,\n"
                    "                    1.5 g on Y, 20 ms), to try event capture\n"
+                   "  --sim-usb-latency MS\n"
+                   "                    with --simulate, every transfer of the simulated USB SPI\n"
+                   "                    card costs MS milliseconds (0 to 1000), as on a real\n"
+                   "                    card (a full-speed card's is about 1)\n"
                    "  --usb-ids VVVV:PPPP,QQQQ\n"
                    "                    the USB SPI cards' vendor id and the product ids of the\n"
                    "                    Pellow and Quarn cards (hexadecimal), over TALVIX_USB_IDS\n"
@@ -71,8 +98,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       return false;
     }
   }
-  if ((!options.trace_path.isEmpty() || options.shocks) && !options.simulate) {
-    std::fprintf(stderr, "talvix: --sim-trace and --sim-shocks need --simulate\n");
+  if ((!options.trace_path.isEmpty() || options.shocks || options.sim_usb_latency_ms > 0) &&
+      !options.simulate) {
+    std::fprintf(stderr,
+                 "talvix: --sim-trace, --sim-shocks and --sim-usb-latency need --simulate\n");
     return false;
   }
   return true;
@@ -151,6 +180,7 @@ int RunProgram(int argc, char** argv) {
   if (options.simulate) {
     bench = std::make_unique<simbench::SimulatedBench>(
         clock, simbench::SimulatedBenchOptions{.seed = static_cast<uint32_t>(::getpid()),
+                                               .usb_latency_ms = options.sim_usb_latency_ms,
                                                .end_program = end_program});
     QString error;
     if (!bench->sensor.SetFlashFile(QString::fromLatin1(kSimFlashFileName), &error) &&

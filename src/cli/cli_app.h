@@ -47,7 +47,8 @@ int RunCli(const QStringList& args, QTextStream& out, QTextStream& err,
 // `out` per register read. Stops at the first read or write that did not reach the sensor, prints
 // no row for it, and returns kExitDeviceError with the cause and what to check in `error`.
 // `libusb` is the USB driver under the session, or nullptr (simulated card, parallel port); its
-// account of a failed transfer becomes the cause.
+// account of a failed transfer becomes the cause. With Fast read-out on the USB SPI card (the
+// session's FastReadout, set from --fast) read and dump read all their registers in one batch.
 int RunCommand(const CliOptions& options, Session& session, const platform::LibUsbDriver* libusb,
                QTextStream& out, QString& error);
 

@@ -18,10 +18,12 @@ struct CliOptions {
   QString trace_path;              // --sim-trace
   std::optional<QString> usb_ids;  // --usb-ids VVVV:PPPP,QQQQ
   bool sim_shocks = false;         // --sim-shocks
+  double sim_usb_latency_ms = 0;   // --sim-usb-latency
   bool help = false;               // --help before the command: the whole help
   QString command;                 // read, write, dump, log, capture, settings, udev-rules
   QStringList operands;
   bool command_help = false;  // --help among the operands: the command's help
+  bool fast = false;          // --fast among the operands of read, dump or log
 };
 
 // Parses `args`; nothing, with a message for the user in `error`, when they are not valid.
@@ -35,5 +37,8 @@ QString HelpText();
 QString RegisterCommandHelpText(const QString& command);
 
 bool IsSimulated(InterfaceChoice choice);
+
+// The longest transfer cost --sim-usb-latency takes, in ms.
+inline constexpr double kMaxSimUsbLatencyMs = 1000.0;
 
 }  // namespace talvix::cli
