@@ -62,8 +62,7 @@ void RunReader(benchmark::State& state, Reader reader, bool batched, double late
         for (int64_t i = 0; i < samples && ok; ++i) {
           ok = datalog::ReadDatalogSample(session.link, all, values.data(), count) &&
                datalog::PauseAfterSample(
-                   session.clock(), *session.delay, 0.0, [] { return true; },
-                   [] { return false; });
+                   session.clock(), *session.delay, 0.0, [] { return true; }, [] { return false; });
         }
         break;
       }
@@ -94,19 +93,19 @@ void BM_FastReadout(benchmark::State& state, Reader reader, bool batched, double
   RunReader(state, reader, batched, latency_ms);
 }
 
-#define TALVIX_FAST_READOUT_ROWS(name, reader)                                                 \
-  BENCHMARK_CAPTURE(BM_FastReadout, name##_PerRegister_Latency1ms, reader, false,              \
-                    kFullSpeedLatencyMs)                                                       \
-      ->Unit(benchmark::kMillisecond)                                                          \
-      ->Iterations(3);                                                                         \
+#define TALVIX_FAST_READOUT_ROWS(name, reader)                                                    \
+  BENCHMARK_CAPTURE(BM_FastReadout, name##_PerRegister_Latency1ms, reader, false,                 \
+                    kFullSpeedLatencyMs)                                                          \
+      ->Unit(benchmark::kMillisecond)                                                             \
+      ->Iterations(3);                                                                            \
   BENCHMARK_CAPTURE(BM_FastReadout, name##_Batched_Latency1ms, reader, true, kFullSpeedLatencyMs) \
-      ->Unit(benchmark::kMillisecond)                                                          \
-      ->Iterations(3);                                                                         \
-  BENCHMARK_CAPTURE(BM_FastReadout, name##_PerRegister_Plain, reader, false, 0.0)              \
-      ->Unit(benchmark::kMillisecond)                                                          \
-      ->Iterations(3);                                                                         \
-  BENCHMARK_CAPTURE(BM_FastReadout, name##_Batched_Plain, reader, true, 0.0)                   \
-      ->Unit(benchmark::kMillisecond)                                                          \
+      ->Unit(benchmark::kMillisecond)                                                             \
+      ->Iterations(3);                                                                            \
+  BENCHMARK_CAPTURE(BM_FastReadout, name##_PerRegister_Plain, reader, false, 0.0)                 \
+      ->Unit(benchmark::kMillisecond)                                                             \
+      ->Iterations(3);                                                                            \
+  BENCHMARK_CAPTURE(BM_FastReadout, name##_Batched_Plain, reader, true, 0.0)                      \
+      ->Unit(benchmark::kMillisecond)                                                             \
       ->Iterations(3)
 
 TALVIX_FAST_READOUT_ROWS(ReadingPass, Reader::kReadingPass);

@@ -271,7 +271,7 @@ void frmForm1::BringUpInterface() {
 
 void frmForm1::BringUpUsb() {
   if (startup::BringUpUsbCard(session_)) {
-    mnuUsb_->setChecked(true);
+    ShowInterfaceChecks();
     return;
   }
   // No card attached at all: the scan has said so, and the selection window's own scan would only
