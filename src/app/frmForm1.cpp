@@ -14,6 +14,7 @@
 #include "regaccess/ui/frmManualReg.h"
 #include "regaccess/ui/settings_file_actions.h"
 #include "startup/config_file.h"
+#include "startup/fast_readout_setting.h"
 #include "startup/port_access.h"
 #include "startup/start_up.h"
 #include "startup/ui/frmPort.h"
@@ -48,8 +49,10 @@ frmForm1::frmForm1(Session& session, QString config_path, QString title_suffix, 
       session_(session),
       config_path_(std::move(config_path)),
       title_suffix_(std::move(title_suffix)),
-      monitor_(new monitor::MonitorWidget(session, this)) {
+      monitor_(new monitor::MonitorWidget(session, this)),
+      fast_readout_path_(startup::DefaultFastReadoutPath()) {
   setObjectName(QStringLiteral("frmForm1"));
+  session_.link.FastReadout = startup::LoadFastReadout(fast_readout_path_);
   setCentralWidget(monitor_);
   BuildMenus();
   ConnectControls();
@@ -65,6 +68,17 @@ void frmForm1::BuildMenus() {
   mnuUsb_ = AddItem(mnuInterface_, QStringLiteral("mnuUsb"), QStringLiteral("&Usb"));
   mnuPort_->setCheckable(true);
   mnuUsb_->setCheckable(true);
+  mnuInterface_->addSeparator();
+  mnuFastReadout_ =
+      AddItem(mnuInterface_, QStringLiteral("mnuFastReadout"), QStringLiteral("&Fast read-out"));
+  mnuFastReadout_->setCheckable(true);
+  mnuFastReadout_->setChecked(session_.link.FastReadout);
+  mnuFastReadout_->setEnabled(false);  // until the card is the interface
+  mnuFastReadout_->setToolTip(
+      QStringLiteral("Read the nine outputs, and the datalog's values, in one USB SPI card "
+                     "transfer per pass instead of one per register: the same values, sooner. "
+                     "USB SPI card only."));
+  mnuInterface_->setToolTipsVisible(true);
 
   mnuDeviceConfig_ = bar->addMenu(QStringLiteral("&Device Configuration"));
   mnuDeviceConfig_->setObjectName(QStringLiteral("mnuDeviceConfig"));
@@ -101,6 +115,7 @@ void frmForm1::BuildMenus() {
 void frmForm1::ConnectControls() {
   connect(mnuPort_, &QAction::triggered, this, &frmForm1::mnuPort_Click);
   connect(mnuUsb_, &QAction::triggered, this, &frmForm1::mnuUsb_Click);
+  connect(mnuFastReadout_, &QAction::triggered, this, &frmForm1::mnuFastReadout_Click);
   connect(MnuExit_, &QAction::triggered, this, &frmForm1::MnuExit_Click);
   connect(MnuCal_, &QAction::triggered, this, &frmForm1::MnuCal_Click);
   connect(MnuAlarms_, &QAction::triggered, this, &frmForm1::MnuAlarms_Click);
@@ -256,7 +271,7 @@ void frmForm1::BringUpInterface() {
 
 void frmForm1::BringUpUsb() {
   if (startup::BringUpUsbCard(session_)) {
-    mnuUsb_->setChecked(true);
+    ShowInterfaceChecks();
     return;
   }
   // No card attached at all: the scan has said so, and the selection window's own scan would only
@@ -288,6 +303,8 @@ bool frmForm1::Check_Interface() {
 void frmForm1::ShowInterfaceChecks() {
   mnuPort_->setChecked(session_.link.InterfaceType == link::kInterfaceParallel);
   mnuUsb_->setChecked(session_.link.InterfaceType == link::kInterfaceUsb);
+  mnuFastReadout_->setChecked(session_.link.FastReadout);
+  mnuFastReadout_->setEnabled(session_.link.InterfaceType == link::kInterfaceUsb);
   monitor_->ShowInterfaceState();  // without one, the values show that they are old
 }
 
@@ -323,6 +340,14 @@ void frmForm1::mnuUsb_Click() {
   // Without an interface a running loop would read nothing: stop it (and a power-down count).
   if (session_.link.InterfaceType == link::kInterfaceNone) session_.loops.StopAll();
   ShowInterfaceChecks();
+}
+
+void frmForm1::mnuFastReadout_Click() {
+  session_.link.FastReadout = mnuFastReadout_->isChecked();
+  QString why;
+  if (!startup::SaveFastReadout(fast_readout_path_, session_.link.FastReadout, why)) {
+    ShowMessage(startup::FastReadoutNotKeptMessage(fast_readout_path_, why));
+  }
 }
 
 void frmForm1::ShowUsbDebug() {

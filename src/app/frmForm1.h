@@ -57,6 +57,9 @@ class frmForm1 : public QMainWindow {
 
   void mnuPort_Click();
   void mnuUsb_Click();
+  // Interface > Fast read-out: turns batched read-out over the USB SPI card on or off and keeps
+  // the choice in the user's settings. Offered only while the card is the interface.
+  void mnuFastReadout_Click();
   // "Debug" in the card selection window: the USB SPI card setup window, modal, made once.
   void ShowUsbDebug();
   // The Device Configuration tool windows, each modal (a running reading loop waits until it is
@@ -107,7 +110,8 @@ class frmForm1 : public QMainWindow {
   void ConnectControls();
   void BringUpInterface();
   void BringUpUsb();
-  // Check marks of the two interface items from InterfaceType.
+  // Check marks of the two interface items from InterfaceType; Fast read-out's from the session,
+  // enabled only on the card.
   void ShowInterfaceChecks();
   void ShowMessage(const QString& text);
   // A message of the load step: shown over the main window once it is on the screen (the load
@@ -139,6 +143,8 @@ class frmForm1 : public QMainWindow {
   QMenu* mnuInterface_ = nullptr;
   QAction* mnuPort_ = nullptr;
   QAction* mnuUsb_ = nullptr;
+  QAction* mnuFastReadout_ = nullptr;
+  QString fast_readout_path_;
   QMenu* mnuDeviceConfig_ = nullptr;
   QAction* MnuCal_ = nullptr;
   QMenu* mnuOperation_ = nullptr;

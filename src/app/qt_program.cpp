@@ -14,6 +14,7 @@
 #include "startup/start_up.h"
 
 #include <QApplication>
+#include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -47,7 +48,20 @@ struct Options {
   std::vector<sim::AddedVibration> vibrations;  // --sim-vibration, each one given
   QString trace_path;
   std::optional<QString> usb_ids;  // --usb-ids
+  double sim_usb_latency_ms = 0;   // --sim-usb-latency
 };
+
+// The longest transfer cost --sim-usb-latency takes, in ms.
+constexpr double kMaxSimUsbLatencyMs = 1000.0;
+
+// Milliseconds from 0 to kMaxSimUsbLatencyMs, as digits with an optional point.
+std::optional<double> ParseLatencyMs(const QString& text) {
+  static const QRegularExpression kDecimal(QStringLiteral("^([0-9]+\\.?[0-9]*|\\.[0-9]+)$"));
+  if (!kDecimal.match(text).hasMatch()) return std::nullopt;
+  const double ms = text.toDouble();
+  if (ms > kMaxSimUsbLatencyMs) return std::nullopt;
+  return ms;
+}
 
 bool ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
@@ -67,17 +81,31 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         return false;
       }
       options.vibrations.push_back(*vibration);
+    } else if (arg == QLatin1String("--sim-usb-latency") && i + 1 < argc) {
+      const std::optional<double> ms = ParseLatencyMs(QString::fromLocal8Bit(argv[++i]));
+      if (!ms) {
+        std::fprintf(stderr,
+                     "talvix: bad --sim-usb-latency \"%s\": give milliseconds from 0 to 1000\n",
+                     argv[i]);
+        return false;
+      }
+      options.sim_usb_latency_ms = *ms;
     } else if (arg == QLatin1String(platform::kUsbIdsOption) && i + 1 < argc) {
       options.usb_ids = QString::fromLocal8Bit(argv[++i]);
     } else {
       std::fprintf(stderr,
                    "usage: talvix [--simulate] [--sim-trace FILE] [--sim-shocks]\n"
-                   "              [--sim-vibration HZ:G[:AXIS]] [--usb-ids VVVV:PPPP,QQQQ]\n"
+                   "              [--sim-vibration HZ:G[:AXIS]] [--sim-usb-latency MS]\n"
+                   "              [--usb-ids VVVV:PPPP,QQQQ]\n"
                    "  --simulate        run on the built-in simulated sensor\n"
                    "  --sim-trace FILE  with --simulate, write every SPI frame to FILE\n"
                    "  --sim-shocks      with --simulate, knock the sensor every 10 s (4 g on X,\n"
                    "                    1.5 g on Y, 20 ms), to try event capture\n"
                    "%s"
+                   "  --sim-usb-latency MS\n"
+                   "                    with --simulate, every transfer of the simulated USB SPI\n"
+                   "                    card costs MS milliseconds (0 to 1000), as on a real\n"
+                   "                    card (a full-speed card's is about 1)\n"
                    "  --usb-ids VVVV:PPPP,QQQQ\n"
                    "                    the USB SPI cards' vendor id and the product ids of the\n"
                    "                    Pellow and Quarn cards (hexadecimal), over TALVIX_USB_IDS\n"
@@ -86,9 +114,12 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       return false;
     }
   }
-  if ((!options.trace_path.isEmpty() || options.shocks || !options.vibrations.empty()) &&
+  if ((!options.trace_path.isEmpty() || options.shocks || !options.vibrations.empty() ||
+       options.sim_usb_latency_ms > 0) &&
       !options.simulate) {
-    std::fprintf(stderr, "talvix: --sim-trace, --sim-shocks and --sim-vibration need --simulate\n");
+    std::fprintf(stderr,
+                 "talvix: --sim-trace, --sim-shocks, --sim-vibration and --sim-usb-latency need "
+                 "--simulate\n");
     return false;
   }
   // Refused before any window opens: a named pipe there would block the start for good.
@@ -175,6 +206,7 @@ int RunProgram(int argc, char** argv, const ShownHook& once_shown) {
   if (options.simulate) {
     bench = std::make_unique<simbench::SimulatedBench>(
         clock, simbench::SimulatedBenchOptions{.seed = static_cast<uint32_t>(::getpid()),
+                                               .usb_latency_ms = options.sim_usb_latency_ms,
                                                .end_program = end_program});
     QString error;
     if (!bench->sensor.SetFlashFile(QString::fromLatin1(kSimFlashFileName), &error) &&

@@ -10,6 +10,7 @@
 #include "cli/udev_rules.h"
 #include "common/hex_text.h"
 #include "common/number_text.h"
+#include "link/batched_readout.h"
 #include "platform/libusb_driver.h"
 #include "platform/ppdev_port.h"
 #include "platform/usb_card_ids.h"
@@ -51,7 +52,8 @@ bool Connect(const CliOptions& options, Rig& rig, QString& error) {
     // A different seed each run: the simulated sensor moves between runs as a real one would.
     const auto seed = static_cast<uint32_t>(rig.clock.MonotonicSeconds() * 1000.0);
     rig.sim = std::make_unique<simbench::SimulatedBench>(
-        rig.clock, simbench::SimulatedBenchOptions{.seed = seed});
+        rig.clock, simbench::SimulatedBenchOptions{.seed = seed,
+                                                   .usb_latency_ms = options.sim_usb_latency_ms});
     if (!options.trace_path.isEmpty() &&
         !rig.sim->sensor.trace().WriteTo(options.trace_path, error)) {
       return false;
@@ -75,6 +77,7 @@ bool Connect(const CliOptions& options, Rig& rig, QString& error) {
                                                      .usb_card_ids = std::move(card_ids)});
   }
   link::RegisterAccess& link = rig.session->link;
+  link.FastReadout = options.fast;
   switch (options.interface) {
     case startup::InterfaceChoice::kSimParallel:
     case startup::InterfaceChoice::kParallel:
@@ -139,12 +142,53 @@ bool ResolveTargets(const CliOptions& options, const registers::RegisterTable& t
 
 }  // namespace
 
+namespace {
+
+// One line of read or dump.
+void PrintRead(const CliOptions& options, const registers::RegisterEntry& entry,
+               const link::RegisterRead& read, QTextStream& out) {
+  if (options.command == QLatin1String("dump")) {
+    out << entry.Label << '\t' << common::Hex4(entry.BaseAddr).right(2) << '\t'
+        << common::Hex4(read.RawWord) << '\n';
+  } else {
+    out << entry.Label << '\t' << common::Hex4(read.RawWord) << '\t' << read.RegRaw << '\t'
+        << common::SingleText(read.RegValue) << '\n';
+  }
+}
+
+QString NotRead(const registers::RegisterEntry& entry, const Session& session,
+                const platform::LibUsbDriver* libusb) {
+  return QStringLiteral("stopped at %1, which was not read: %2")
+      .arg(entry.Label.trimmed(), startup::NoValueCause(session, libusb));
+}
+
+// read and dump with Fast read-out: every register in one batch, then a line for each that
+// brought a value, up to the first that did not.
+int RunBatchedReads(const CliOptions& options, Session& session, const std::vector<Target>& targets,
+                    const platform::LibUsbDriver* libusb, QTextStream& out, QString& error) {
+  std::vector<int16_t> indices;
+  for (const Target& t : targets) indices.push_back(t.index);
+  std::vector<link::RegisterRead> reads;
+  const bool all = link::ReadConfirmedBatched(session.link, indices, reads);
+  for (const link::RegisterRead& read : reads) {
+    PrintRead(options, session.table.at(read.index), read, out);
+  }
+  if (all) return kExitOk;
+  error = NotRead(session.table.at(indices[reads.size()]), session, libusb);
+  return kExitDeviceError;
+}
+
+}  // namespace
+
 int RunCommand(const CliOptions& options, Session& session, const platform::LibUsbDriver* libusb,
                QTextStream& out, QString& error) {
   std::vector<Target> targets;
   if (!ResolveTargets(options, session.table, targets, error)) return kExitUsage;
   link::RegisterAccess& link = session.link;
   const bool writing = options.command == QLatin1String("write");
+  if (!writing && link::BatchedReadout(link)) {
+    return RunBatchedReads(options, session, targets, libusb, out, error);
+  }
   for (const Target& t : targets) {
     const registers::RegisterEntry& entry = session.table.at(t.index);
     if (writing) {
@@ -159,17 +203,10 @@ int RunCommand(const CliOptions& options, Session& session, const platform::LibU
     // A word of all ones is printed only when the sensor is known to answer: a silent sensor's
     // words are no register's.
     if (!link::ReadConfirmed(link, t.index)) {
-      error = QStringLiteral("stopped at %1, which was not read: %2")
-                  .arg(entry.Label.trimmed(), startup::NoValueCause(session, libusb));
+      error = NotRead(entry, session, libusb);
       return kExitDeviceError;
     }
-    if (options.command == QLatin1String("dump")) {
-      out << entry.Label << '\t' << common::Hex4(entry.BaseAddr).right(2) << '\t'
-          << common::Hex4(link.RawWord) << '\n';
-    } else {
-      out << entry.Label << '\t' << common::Hex4(link.RawWord) << '\t' << link.RegRaw << '\t'
-          << common::SingleText(link.RegValue) << '\n';
-    }
+    PrintRead(options, entry, {t.index, link.RawWord, link.RegRaw, link.RegValue}, out);
   }
   return kExitOk;
 }

@@ -45,7 +45,9 @@ int RunCli(const QStringList& args, QTextStream& out, QTextStream& err,
 // Runs the command of a checked command line on `session`, whose interface is up: one row on
 // `out` per register read. Stops at the first read or write that did not reach the sensor, prints
 // no row for it, and returns kExitDeviceError with the cause and what to check in `error`.
-// `libusb` is the USB driver under the session, or nullptr (startup::LinkFailure).
+// `libusb` is the USB driver under the session, or nullptr (startup::LinkFailure). With Fast
+// read-out on the USB SPI card (the session's FastReadout, set from --fast) read and dump read
+// all their registers in one batch.
 int RunCommand(const CliOptions& options, Session& session, const platform::LibUsbDriver* libusb,
                QTextStream& out, QString& error);
 

@@ -1,5 +1,7 @@
 #include "cli/cli_options.h"
 
+#include "cli/command_words.h"
+#include "common/hex_text.h"
 #include "platform/usb_card_ids.h"
 #include "sim/frame_trace.h"
 #include "sim/vibration_option.h"
@@ -27,7 +29,8 @@ QString UsageText() {
   return QStringLiteral(
       "usage: talvix-cli [--interface sim-lpt|sim-usb|lpt:<hex address>|usb:<n>]\n"
       "                  [--usb-ids VVVV:PPPP,QQQQ] [--sim-trace FILE] [--sim-shocks]\n"
-      "                  [--sim-vibration HZ:G[:AXIS]] COMMAND [OPERANDS]\n"
+      "                  [--sim-vibration HZ:G[:AXIS]] [--sim-usb-latency MS]\n"
+      "                  COMMAND [OPERANDS]\n"
       "commands: read, write, dump, log, capture, analyse, settings, udev-rules\n"
       "talvix-cli --help describes them all; talvix-cli COMMAND --help one of them.\n");
 }
@@ -54,13 +57,18 @@ QString HelpText() {
              "                    1.5 g on Y), to try event capture\n") +
          sim::VibrationOptionHelp() +
          QStringLiteral(
+             "  --sim-usb-latency MS\n"
+             "                    with --interface sim-usb, every transfer of the simulated card\n"
+             "                    costs MS milliseconds (0 to 1000, fractions allowed), as on a\n"
+             "                    real card (a full-speed card's is about 1). Default: 0\n"
              "  --help            this text\n"
              "\n"
              "commands:\n"
-             "  read LABEL...     label, raw word (hex), code and value of each register\n"
+             "  read [--fast] LABEL...\n"
+             "                    label, raw word (hex), code and value of each register\n"
              "  write LABEL HEX   write a register (up to four hexadecimal digits)\n"
-             "  dump              label, address and raw word of every readable register\n"
-             "  log [--values LIST] [--samples N] [--delay MS] [--output FILE]\n"
+             "  dump [--fast]     label, address and raw word of every readable register\n"
+             "  log [--fast] [--values LIST] [--samples N] [--delay MS] [--output FILE]\n"
              "      [--status jsonl]\n"
              "                    the datalog's values as CSV, one row per sample\n"
              "  capture --source1 NAME --source2 NAME --length N --pretrigger M --trigger 1|2\n"
@@ -78,6 +86,10 @@ QString HelpText() {
              "                    SPI cards, made from their configured ids\n"
              "talvix-cli COMMAND --help tells more of each.\n"
              "\n"
+             "--fast (read, dump, log): Fast read-out, the registers read in as few USB SPI\n"
+             "card transfers as the card takes (16 words each) instead of one transfer per\n"
+             "register; the same values, sooner. USB SPI card only.\n"
+             "\n"
              "exit status:\n"
              "  0  done\n"
              "  1  the interface could not be opened, an operation did not reach the sensor or\n"
@@ -92,9 +104,11 @@ QString HelpText() {
 QString RegisterCommandHelpText(const QString& command) {
   if (command == QLatin1String("read")) {
     return QStringLiteral(
-        "usage: talvix-cli [GLOBAL OPTIONS] read LABEL...\n"
+        "usage: talvix-cli [GLOBAL OPTIONS] read [--fast] LABEL...\n"
         "Reads each register named (by its label, any case) and prints one line per\n"
         "register: label, raw word (4 hexadecimal digits), code and value, tab-separated.\n"
+        "  --fast  Fast read-out (USB SPI card only): all of them in as few card transfers\n"
+        "          as the card takes, instead of one transfer per register\n"
         "exit status: 0 all read; 1 a read did not reach the sensor (no line for it or\n"
         "after it); 2 unknown or unreadable label (nothing was sent)\n");
   }
@@ -107,9 +121,11 @@ QString RegisterCommandHelpText(const QString& command) {
   }
   if (command == QLatin1String("dump")) {
     return QStringLiteral(
-        "usage: talvix-cli [GLOBAL OPTIONS] dump\n"
+        "usage: talvix-cli [GLOBAL OPTIONS] dump [--fast]\n"
         "Reads every readable register and prints label, address (2 hexadecimal digits)\n"
         "and raw word (4 hexadecimal digits), separated by tabs.\n"
+        "  --fast  Fast read-out (USB SPI card only): all of them in as few card transfers\n"
+        "          as the card takes, instead of one transfer per register\n"
         "exit status: 0 all read; 1 a read did not reach the sensor (no line for it or\n"
         "after it)\n");
   }
@@ -126,6 +142,16 @@ bool IsHelp(const QString& word) {
 bool TakesOptions(const QString& command) {
   return command == QLatin1String("log") || command == QLatin1String("capture") ||
          command == QLatin1String("settings") || command == QLatin1String("analyse");
+}
+
+// The commands that read registers in passes, which Fast read-out batches.
+bool TakesFast(const QString& command) {
+  return command == QLatin1String("read") || command == QLatin1String("dump") ||
+         command == QLatin1String("log");
+}
+
+bool OverUsbCard(startup::InterfaceChoice choice) {
+  return choice == startup::InterfaceChoice::kSimUsb || choice == startup::InterfaceChoice::kUsb;
 }
 
 }  // namespace
@@ -145,7 +171,8 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString& erro
       continue;
     }
     if (option != QLatin1String("--interface") && option != QLatin1String("--sim-trace") &&
-        option != QLatin1String("--usb-ids") && option != QLatin1String("--sim-vibration")) {
+        option != QLatin1String("--usb-ids") && option != QLatin1String("--sim-vibration") &&
+        option != QLatin1String("--sim-usb-latency")) {
       error = QStringLiteral("unknown option \"%1\"").arg(option);
       return std::nullopt;
     }
@@ -172,6 +199,14 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString& erro
       const std::optional<sim::AddedVibration> vibration = sim::ParseVibrationOption(value, error);
       if (!vibration) return std::nullopt;
       options.sim_vibrations.push_back(*vibration);
+    } else if (option == QLatin1String("--sim-usb-latency")) {
+      if (!ParseDecimal(value, false, options.sim_usb_latency_ms) ||
+          options.sim_usb_latency_ms > kMaxSimUsbLatencyMs) {
+        error = QStringLiteral("bad --sim-usb-latency \"%1\": give milliseconds from 0 to %2")
+                    .arg(value)
+                    .arg(kMaxSimUsbLatencyMs);
+        return std::nullopt;
+      }
     } else {
       options.trace_path = value;
     }
@@ -206,9 +241,28 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString& erro
     error = QStringLiteral("--sim-shocks needs a simulated interface (sim-lpt or sim-usb)");
     return std::nullopt;
   }
-  if (!options.sim_vibrations.empty() && !IsSimulated(options.interface)) {
+  if (!options.sim_vibrations.empty() && !startup::IsSimulated(options.interface)) {
     error = QStringLiteral("--sim-vibration needs a simulated interface (sim-lpt or sim-usb)");
     return std::nullopt;
+  }
+  if (options.sim_usb_latency_ms > 0 && options.interface != startup::InterfaceChoice::kSimUsb) {
+    error = QStringLiteral("--sim-usb-latency needs --interface sim-usb");
+    return std::nullopt;
+  }
+  if (TakesFast(c)) {
+    const qsizetype given = options.operands.removeAll(QStringLiteral("--fast"));
+    options.fast = given > 0;
+    if (given > 1) {
+      error = QStringLiteral("%1: --fast given twice").arg(c);
+      return std::nullopt;
+    }
+    if (options.fast && !OverUsbCard(options.interface)) {
+      error = QStringLiteral(
+                  "%1: --fast needs the USB SPI card (--interface usb:<n> or sim-usb); the "
+                  "parallel port reads register by register")
+                  .arg(c);
+      return std::nullopt;
+    }
   }
   if (c == QLatin1String("read")) {
     if (options.operands.isEmpty()) error = QStringLiteral("read needs at least one label");

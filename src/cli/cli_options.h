@@ -21,10 +21,12 @@ struct CliOptions {
   std::optional<QString> usb_ids;                   // --usb-ids VVVV:PPPP,QQQQ
   bool sim_shocks = false;                          // --sim-shocks
   std::vector<sim::AddedVibration> sim_vibrations;  // --sim-vibration, each one given
+  double sim_usb_latency_ms = 0;                    // --sim-usb-latency
   bool help = false;                                // --help before the command: the whole help
   QString command;  // read, write, dump, log, capture, analyse, settings, udev-rules
   QStringList operands;
   bool command_help = false;  // --help among the operands: the command's help
+  bool fast = false;          // --fast among the operands of read, dump or log
 };
 
 // Parses `args`; nothing, with a message for the user in `error`, when they are not valid.
@@ -36,5 +38,8 @@ QString UsageText();
 QString HelpText();
 // `talvix-cli read|write|dump --help`; empty for the other commands, whose help is their own.
 QString RegisterCommandHelpText(const QString& command);
+
+// The longest transfer cost --sim-usb-latency takes, in ms.
+inline constexpr double kMaxSimUsbLatencyMs = 1000.0;
 
 }  // namespace talvix::cli

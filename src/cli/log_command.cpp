@@ -191,11 +191,14 @@ std::optional<LogOptions> ParseLogOptions(const QStringList& operands,
 
 QString LogHelpText(const registers::RegisterTable& table) {
   return QStringLiteral(
-             "usage: talvix-cli [GLOBAL OPTIONS] log [--values LIST] [--samples N]\n"
+             "usage: talvix-cli [GLOBAL OPTIONS] log [--fast] [--values LIST] [--samples N]\n"
              "                  [--delay MS] [--output FILE] [--status jsonl]\n"
              "Samples the datalog window's values as its run does (the values one after\n"
              "another, then the delay) and writes CSV: a header row, then one row per sample\n"
              "whose first column is the seconds since the first sample began (monotonic).\n"
+             "  --fast         Fast read-out (USB SPI card only): a sample's values in one card\n"
+             "                 transfer instead of one transfer per value, and one 0.1 ms\n"
+             "                 pause after it instead of one after each value\n"
              "  --values LIST  comma-separated, of\n"
              "                 %1\n"
              "                 (or the datalog window's captions, as \"Peak Y acceleration\");\n"

@@ -33,7 +33,8 @@ std::optional<int> FindColumn(const registers::RegisterTable& table, const QStri
 // Reads the selected values, in column order with nothing between them, into `values` (`count`
 // of them). False at the first read that does not bring a value: it did not reach the sensor, or
 // it came back all ones, which none of the eight registers gives as data (see the .cpp); then
-// `failed_column` (when given) is the column whose read failed, and no value of it is kept.
+// `failed_column` (when given) is the column whose read failed, and no value of it is kept. With
+// Fast read-out on the USB SPI card the values come in one batch (link/batched_readout.h).
 bool ReadDatalogSample(link::RegisterAccess& device, const Selection& selection, float* values,
                        int& count, int* failed_column = nullptr);
 

@@ -13,12 +13,7 @@ void Delay::DelayMs(float& ms) {
 
 void Delay::Wait(int64_t units) {
   const double deadline = clock_.MonotonicSeconds() + static_cast<double>(units) * 1e-5;
-  if (units >= kSleepFromUnits) {
-    // The sleep may end late by the system's wake-up time; the margin keeps that inside the pause.
-    clock_.Sleep(deadline - kSpinMarginSeconds - clock_.MonotonicSeconds());
-  }
-  while (clock_.MonotonicSeconds() < deadline) {
-  }
+  platform::WaitUntil(clock_, deadline, units >= kSleepFromUnits);
 }
 
 }  // namespace talvix::link

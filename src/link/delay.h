@@ -26,9 +26,8 @@ class Delay {
     DelayMs(value);
   }
 
-  // How long before the end of a pause the sleep stops and the spin on the clock takes over: more
-  // than the time the system usually takes to wake a sleeping thread.
-  static constexpr double kSpinMarginSeconds = 0.0003;
+  // How long before the end of a pause the sleep stops and the spin on the clock takes over.
+  static constexpr double kSpinMarginSeconds = platform::kSpinMarginSeconds;
   // Pauses of at least this many units sleep first.
   static constexpr int64_t kSleepFromUnits = 100;  // 1 ms
 

@@ -115,9 +115,7 @@ LinkStatus RegisterAccess::WriteReg(int16_t index, int32_t value) {
   return LastStatus;
 }
 
-bool ReadConfirmed(RegisterAccess& link, int16_t index) {
-  if (!Reached(link.ReadReg(index))) return false;
-  if (link.RawWord != kNoAnswerWord) return true;
+bool SensorAnswers(RegisterAccess& link) {
   const int32_t raw_word = link.RawWord;
   const int32_t code = link.RegRaw;
   const float value = link.RegValue;
@@ -126,6 +124,11 @@ bool ReadConfirmed(RegisterAccess& link, int16_t index) {
   link.RegRaw = code;
   link.RegValue = value;
   return answered;
+}
+
+bool ReadConfirmed(RegisterAccess& link, int16_t index) {
+  if (!Reached(link.ReadReg(index))) return false;
+  return link.RawWord != kNoAnswerWord || SensorAnswers(link);
 }
 
 }  // namespace talvix::link

@@ -86,9 +86,13 @@ class RegisterAccess {
 
   int16_t InterfaceType = kInterfaceNone;
   int16_t PortAddress = 0;  // data register; status register at + 1
-  int32_t RawWord = 0;      // last answer word, 0..65535
-  int32_t RegRaw = 0;       // code of the last register read
-  float RegValue = 0.0f;    // engineering value of the last register read
+  // Fast read-out: the readers of several registers at once (the reading pass, the datalog sample,
+  // talvix-cli read, dump and log) read them batched over the USB SPI card (batched_readout.h).
+  // Off by default; it changes nothing on the parallel port.
+  bool FastReadout = false;
+  int32_t RawWord = 0;    // last answer word, 0..65535
+  int32_t RegRaw = 0;     // code of the last register read
+  float RegValue = 0.0f;  // engineering value of the last register read
   LptSpi lpt;
 
  private:
@@ -101,6 +105,12 @@ class RegisterAccess {
   Delay& delay_;
   UsbSpiCard& usb_;
 };
+
+// Whether the sensor answers now: STATUS, which cannot read all ones (its supply-low and
+// supply-high flags exclude each other), is read and does not come back all ones. RawWord, RegRaw
+// and RegValue keep what they held. The one test of a word of all ones, used by ReadConfirmed and
+// by the batched reads.
+bool SensorAnswers(RegisterAccess& link);
 
 // Reads the register at `index`, for a reader that shows any word a register may hold. A word of
 // all ones is what a silent sensor answers to every read, but also what some registers hold (a

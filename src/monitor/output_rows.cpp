@@ -1,10 +1,37 @@
 #include "monitor/output_rows.h"
 
 #include "common/number_text.h"
+#include "link/batched_readout.h"
+
+#include <vector>
 
 namespace talvix::monitor {
 
+namespace {
+
+// The pass with Fast read-out: the nine rows in one batch. Judged as the row-by-row pass is: a
+// failed transfer leaves no value, nine words of all ones are a sensor that does not answer.
+OutputPass ReadOutputRowsBatched(link::RegisterAccess& link) {
+  std::array<int16_t, kRowCount> indices{};
+  for (int row = 0; row < kRowCount; ++row) indices[row] = kOutputRows[row].register_index;
+  std::vector<link::RegisterRead> reads;
+  OutputPass pass;
+  pass.status = link::ReadRegsBatched(link, indices, reads);
+  if (!link::Reached(pass.status)) return pass;
+  bool all_ones = true;
+  for (int row = 1; row <= kRowCount; ++row) {
+    all_ones = all_ones && reads[row - 1].RawWord == link::kNoAnswerWord;
+    pass.samples[row] = reads[row - 1].RegValue;
+  }
+  pass.result = all_ones ? PassResult::kNoAnswer : PassResult::kRead;
+  if (all_ones) pass.samples = {};
+  return pass;
+}
+
+}  // namespace
+
 OutputPass ReadOutputRows(link::RegisterAccess& link) {
+  if (link::BatchedReadout(link)) return ReadOutputRowsBatched(link);
   OutputPass pass;
   bool all_ones = true;
   for (int row = 1; row <= kRowCount; ++row) {

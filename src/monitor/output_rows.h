@@ -50,7 +50,8 @@ struct OutputPass {
 };
 
 // One pass over the device: ReadReg of the nine rows in order, stopping at the first read that
-// does not reach the sensor.
+// does not reach the sensor; with Fast read-out on the USB SPI card, the nine rows in one batch
+// (link/batched_readout.h).
 OutputPass ReadOutputRows(link::RegisterAccess& link);
 
 // The text shown in place of the values when a pass got nothing from the sensor.

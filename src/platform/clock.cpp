@@ -22,4 +22,16 @@ void SystemClock::Sleep(double seconds) {
   std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
+void WaitUntil(Clock& clock, double deadline, bool sleep_first) {
+  // The sleep may end late by the system's wake-up time; the margin keeps that inside the wait.
+  if (sleep_first) clock.Sleep(deadline - kSpinMarginSeconds - clock.MonotonicSeconds());
+  while (clock.MonotonicSeconds() < deadline) {
+  }
+}
+
+void WaitFor(Clock& clock, double seconds) {
+  if (!(seconds > 0.0)) return;
+  WaitUntil(clock, clock.MonotonicSeconds() + seconds, seconds >= kSleepFromSeconds);
+}
+
 }  // namespace talvix::platform

@@ -24,6 +24,20 @@ class SystemClock : public Clock {
   void Sleep(double seconds) override;
 };
 
+// How long before the end of a wait the sleep stops and the spin on the clock takes over: more than
+// the time the system usually takes to wake a sleeping thread.
+inline constexpr double kSpinMarginSeconds = 0.0003;
+// Waits of at least this long sleep first (WaitFor).
+inline constexpr double kSleepFromSeconds = 0.001;
+
+// Waits until `clock`'s monotonic time reaches `deadline`, never returning earlier. With
+// `sleep_first` it sleeps until kSpinMarginSeconds before the deadline, so the processor is free
+// for most of the wait, and spins on the clock for the rest; without, it only spins. The clock
+// must move by itself: on a ManualClock the wait would never end.
+void WaitUntil(Clock& clock, double deadline, bool sleep_first);
+// Waits `seconds` on `clock`; from kSleepFromSeconds up it sleeps first.
+void WaitFor(Clock& clock, double seconds);
+
 // A clock that moves only when told to.
 class ManualClock : public Clock {
  public:

@@ -20,11 +20,14 @@ FrameTrace::~FrameTrace() {
   Flush(ignored);
 }
 
-void FrameTrace::Record(uint16_t sent, uint16_t answered) {
+void FrameTrace::Record(uint16_t sent, uint16_t answered, double at_seconds) {
   const TracedFrame frame{sent, answered};
-  if (frames_.size() >= kMaxKeptFrames)
+  if (frames_.size() >= kMaxKeptFrames) {
     frames_.erase(frames_.begin(), frames_.begin() + kMaxKeptFrames / 2);
+    times_.erase(times_.begin(), times_.begin() + kMaxKeptFrames / 2);
+  }
   frames_.push_back(frame);
+  times_.push_back(at_seconds);
   if (file_) file_->write((FormatLine(frame) + u'\n').toLatin1());
 }
 

@@ -22,7 +22,8 @@ class FrameTrace {
   FrameTrace();
   ~FrameTrace();
 
-  void Record(uint16_t sent, uint16_t answered);
+  // `at_seconds`: when the frame was clocked, on the sensor's monotonic clock.
+  void Record(uint16_t sent, uint16_t answered, double at_seconds = 0.0);
 
   // Why `path` cannot take the trace, naming the file (for a message at start, before anything
   // is opened); empty when it can. Only a regular file is written, or a link to one: a folder,
@@ -36,14 +37,20 @@ class FrameTrace {
   bool Flush(QString& error);
 
   const std::vector<TracedFrame>& frames() const { return frames_; }
+  // When each frame of frames() was clocked, on the sensor's monotonic clock (seconds).
+  const std::vector<double>& times() const { return times_; }
   std::vector<uint16_t> SentWords() const;
-  void Clear() { frames_.clear(); }
+  void Clear() {
+    frames_.clear();
+    times_.clear();
+  }
 
   // The file form of one frame: the two words as four upper-case hex digits, one space apart.
   static QString FormatLine(const TracedFrame& frame);
 
  private:
   std::vector<TracedFrame> frames_;
+  std::vector<double> times_;
   std::unique_ptr<QFile> file_;
 };
 

@@ -229,7 +229,7 @@ uint16_t SimSensor::Transfer(uint16_t sent) {
   const double now = clock_.MonotonicSeconds();
   if (SilentAt(now)) {
     pending_answer_ = 0;
-    trace_.Record(sent, kSilentWord);
+    trace_.Record(sent, kSilentWord, now);
     return kSilentWord;
   }
   frame_time_ = now;
@@ -242,7 +242,7 @@ uint16_t SimSensor::Transfer(uint16_t sent) {
   } else {
     pending_answer_ = AnswerRead(address);
   }
-  trace_.Record(sent, answered);
+  trace_.Record(sent, answered, now);
   return answered;
 }
 

@@ -225,6 +225,7 @@ bool SimUsbDriver::BulkWrite(SimUsbCard& card, uint32_t pipe, std::span<const ui
   if (std::exchange(card.stall_next, false)) return false;
   if (std::exchange(card.fail_next_write, false)) return false;
   card.received.emplace_back(packet.begin(), packet.end());
+  Spend(timing_.transfer_seconds);
   if (!card.hung) Execute(card, packet);
   returned = static_cast<uint32_t>(packet.size());
   return true;
@@ -257,6 +258,7 @@ void SimUsbDriver::Execute(SimUsbCard& card, std::span<const uint8_t> packet) {
       if (words == 0 || words > kMaxWordsPerTransfer || packet.size() < 3 + 2 * words) return;
       std::vector<uint8_t> answer;
       for (size_t k = 0; k < words; ++k) {
+        if (k > 0) Spend(card.word_delay * 1e-6);
         const uint16_t sent = static_cast<uint16_t>(packet[3 + 2 * k] << 8 | packet[4 + 2 * k]);
         const uint16_t got = Frame(channel, sent);
         answer.push_back(static_cast<uint8_t>(got >> 8));
@@ -268,6 +270,10 @@ void SimUsbDriver::Execute(SimUsbCard& card, std::span<const uint8_t> packet) {
     default:
       return;
   }
+}
+
+void SimUsbDriver::Spend(double seconds) {
+  if (timing_.spend && seconds > 0.0) timing_.spend(seconds);
 }
 
 uint16_t SimUsbDriver::Frame(uint8_t channel, uint16_t sent) {

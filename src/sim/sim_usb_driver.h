@@ -65,12 +65,27 @@ class SimUsbDriver : public platform::UsbDriver {
   // Endpoint addresses of pipes 0..3 of every simulated card.
   static constexpr std::array<uint8_t, 4> kPipeEndpoints = {0x02, 0x86, 0x04, 0x88};
 
+  // What the card's work costs in time, for a card as slow as a real one. Off by default: every
+  // request is answered at once and the frames of a transfer follow each other with no gap.
+  struct Timing {
+    // The USB scheduling of each packet on pipe 0 with its answer: about 1 ms on a full-speed
+    // card, whose bulk transfers wait for the bus's 1 ms frames.
+    double transfer_seconds = 0.0;
+    // Spends card time: a wait on the clock the sensor runs on (a test moves its ManualClock
+    // instead). While it is set, the frames of a transfer are also spaced by the card's delay
+    // between words; the frame's own 16 clock bits are not timed.
+    std::function<void(double seconds)> spend;
+  };
+
   explicit SimUsbDriver(SpiWire wire = {});
   SimUsbDriver(const SimUsbDriver&) = delete;
   SimUsbDriver& operator=(const SimUsbDriver&) = delete;
 
   // Without a wire, channel 1 reads all ones as well.
   void SetSpiWire(SpiWire wire) { wire_ = std::move(wire); }
+  // Applies to every card from its next request on.
+  void SetTiming(Timing timing) { timing_ = std::move(timing); }
+  const Timing& timing() const { return timing_; }
 
   // Puts a card, plugged in, at "Ezusb-<index>", replacing any card there. nullptr for an index
   // outside 0..3.
@@ -116,7 +131,11 @@ class SimUsbDriver : public platform::UsbDriver {
   uint16_t Frame(uint8_t channel, uint16_t sent);
 
   std::array<std::optional<SimUsbCard>, kMaxCards> cards_;
+  // Spends `seconds` of card time when timing is on.
+  void Spend(double seconds);
+
   SpiWire wire_;
+  Timing timing_;
   int open_devices_ = 0;
 };
 

@@ -15,6 +15,16 @@ SimulatedBench::SimulatedBench(platform::Clock& clock, SimulatedBenchOptions opt
       clock_(clock),
       end_program_(std::move(options.end_program)) {
   if (options.card_present) usb.PlaceCard(0);
+  SetUsbLatency(options.usb_latency_ms);
+}
+
+void SimulatedBench::SetUsbLatency(double ms) {
+  if (!(ms > 0.0)) {
+    usb.SetTiming({});
+    return;
+  }
+  usb.SetTiming({.transfer_seconds = ms / 1000.0,
+                 .spend = [this](double seconds) { platform::WaitFor(clock_, seconds); }});
 }
 
 std::unique_ptr<Session> SimulatedBench::MakeSession(platform::Notifier& notifier,

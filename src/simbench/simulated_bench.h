@@ -26,6 +26,9 @@ struct SimulatedBenchOptions {
   uint32_t seed = 1;
   // A card at "Ezusb-0"; without it a card scan finds none (until a test places one).
   bool card_present = true;
+  // What each transfer of the simulated card costs, in ms, waited on the bench's clock (see
+  // SetUsbLatency); 0 answers at once.
+  double usb_latency_ms = 0.0;
   // The end of the program (see Platform::end_program), run after the frame trace is flushed.
   std::function<void(int exit_status)> end_program = nullptr;
 };
@@ -40,6 +43,13 @@ class SimulatedBench {
   // delay on the bench's clock. The bench must outlive the session.
   std::unique_ptr<Session> MakeSession(platform::Notifier& notifier, platform::EventPump& events,
                                        std::unique_ptr<link::Delay> delay = nullptr);
+
+  // Makes every packet the simulated card takes cost `ms` milliseconds of USB scheduling (a
+  // full-speed card's is about 1 ms) and spaces the frames of a transfer by the card's delay
+  // between words, both waited on the bench's clock, which must be one that moves by itself (a
+  // test on a ManualClock sets sim::SimUsbDriver::Timing itself). 0 turns the timing off: every
+  // request is answered at once.
+  void SetUsbLatency(double ms);
 
   sim::SimSensor sensor;
   sim::SimUsbDriver usb;

@@ -2,6 +2,7 @@
 
 #include "monitor/ui/monitor_widget.h"
 #include "startup/config_file.h"
+#include "startup/fast_readout_setting.h"
 #include "startup/start_up.h"
 #include "startup/ui/frmPort.h"
 #include "startup/ui/frmUSBselect.h"
@@ -235,6 +236,30 @@ TEST_F(FrmForm1Test, UsbAtLoadWithNoCardSaysSoOnce) {
   EXPECT_EQ(session->link.InterfaceType, link::kInterfaceNone);
   EXPECT_FALSE(Item("mnuUsb")->isChecked());
   EXPECT_EQ(startup::CurrentConfig(*session).InterfaceType, link::kInterfaceUsb);
+}
+
+// Fast read-out is offered only while the card is the interface, and the choice is kept in the
+// user's settings for the next run.
+TEST_F(FrmForm1Test, FastReadoutIsOfferedOnTheCardAndKeptForTheNextRun) {
+  const QString kept = startup::DefaultFastReadoutPath();
+  QFile::remove(kept);
+  session->link.FastReadout = false;
+  Load(link::kInterfaceUsb);
+  QAction* fast = Item("mnuFastReadout");
+  ASSERT_TRUE(fast->isEnabled());
+  EXPECT_FALSE(fast->isChecked());
+  fast->trigger();
+  EXPECT_TRUE(session->link.FastReadout);
+
+  session->link.FastReadout = false;
+  frmForm1 next_run(*session, dir.filePath("CommPort.cfg"));
+  EXPECT_TRUE(session->link.FastReadout);
+  session->link.InterfaceType = link::kInterfaceNone;
+  next_run.Check_Interface();
+  QAction* next_fast = next_run.findChild<QAction*>("mnuFastReadout");
+  EXPECT_TRUE(next_fast->isChecked());
+  EXPECT_FALSE(next_fast->isEnabled());
+  QFile::remove(kept);
 }
 
 }  // namespace

@@ -98,6 +98,11 @@ TEST_F(CliAppTest, BadRequestsSendNothingAndExitWithStatus2) {
       {"--usb-ids", "fffe", "--interface", "usb:0", "dump"},
       {"--interface", "sim-usb", "--interface", "sim-lpt", "dump"},
       {"--bogus", "dump"},
+      {"read", "--fast", "XACCL"},  // Fast read-out is for the card only
+      {"--interface", "sim-usb", "dump", "--fast", "--fast"},
+      {"--sim-usb-latency", "1", "dump"},  // the latency model is the simulated card's
+      {"--interface", "sim-usb", "--sim-usb-latency", "1e3", "dump"},
+      {"--interface", "sim-usb", "--sim-usb-latency", "1001", "dump"},
       {},
   };
   for (const QStringList& args : bad) {
@@ -129,6 +134,29 @@ TEST_F(CliAppTest, SimulatedCardSendsTheReadFrameTwice) {
   EXPECT_TRUE(lines[1].startsWith("0400 "));
   // The answer comes during the second frame and is what the tool printed.
   EXPECT_EQ(lines[1].section(' ', 1), run.out.section('\t', 1, 1));
+}
+
+// read --fast and dump --fast: every register in as few card transfers as it takes, with the
+// answers printed as read register by register prints them.
+TEST_F(CliAppTest, FastReadOutReadsInOneBatch) {
+  const CliRun read = RunTool(
+      {"--interface", "sim-usb", "--sim-trace", TracePath(), "read", "XACCL", "--fast", "YACCL"});
+  ASSERT_EQ(read.status, kExitOk) << read.err.toStdString();
+  const QStringList lines = TraceLines(TracePath());
+  ASSERT_EQ(lines.size(), 3);
+  EXPECT_EQ(lines[0].left(4) + lines[1].left(4) + lines[2].left(4), "040006000600");
+  const QStringList rows = read.out.split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(rows.size(), 2);
+  EXPECT_EQ(rows[0].section('\t', 1, 1), lines[1].section(' ', 1));  // XACCL's answer
+  EXPECT_EQ(rows[1].section('\t', 1, 1), lines[2].section(' ', 1));
+
+  const CliRun dump =
+      RunTool({"--interface", "sim-usb", "--sim-trace", TracePath(), "dump", "--fast"});
+  ASSERT_EQ(dump.status, kExitOk) << dump.err.toStdString();
+  const QStringList dumped = dump.out.split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(dumped.size(), 30);
+  EXPECT_EQ(TraceLines(TracePath()).size(), 31);
+  for (const QString& row : dumped) EXPECT_EQ(row.count('\t'), 2) << row.toStdString();
 }
 
 TEST_F(CliAppTest, SimulatedCardReadsAgreeWithTheRssRule) {

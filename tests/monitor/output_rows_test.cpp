@@ -1,6 +1,7 @@
 #include "monitor/output_rows.h"
 
 #include "sim/sim_port.h"
+#include "support/read_frames.h"
 #include "support/sim_session.h"
 
 #include <gtest/gtest.h>
@@ -70,6 +71,40 @@ TEST(OutputRowsTest, PassWithoutTheSensorHandsBackNoValues) {
   EXPECT_EQ(asleep.samples, SampleVector{});
   EXPECT_EQ(PassProblemText(asleep), "The sensor does not answer: asleep or not connected.");
 }
+
+struct PassWire {
+  const char* name;
+  test::SimWiring wiring;
+  bool fast;     // Fast read-out chosen
+  bool batched;  // the frames the pass must send are the batched ones
+};
+
+void PrintTo(const PassWire& wire, std::ostream* os) {
+  *os << wire.name;
+}
+
+class OutputPassWireTest : public ::testing::TestWithParam<PassWire> {};
+
+// With Fast read-out off, or on the parallel port, the pass sends exactly the frames of nine
+// single reads; with it on the card, one batch.
+TEST_P(OutputPassWireTest, SendsTheFramesOfItsReadOut) {
+  const PassWire& wire = GetParam();
+  test::SimSession sim(1, wire.wiring);
+  sim.link().FastReadout = wire.fast;
+  sim.sensor.trace().Clear();
+  ASSERT_EQ(ReadOutputRows(sim.link()).result, PassResult::kRead);
+  std::vector<int16_t> rows;
+  for (const OutputRow& row : kOutputRows) rows.push_back(row.register_index);
+  EXPECT_EQ(sim.sensor.trace().SentWords(),
+            test::ReadFrames(sim.session->table, rows, wire.wiring, wire.batched));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Wires, OutputPassWireTest,
+    ::testing::Values(PassWire{"CardFastOff", test::SimWiring::kUsbCard, false, false},
+                      PassWire{"PortFastOn", test::SimWiring::kParallelPort, true, false},
+                      PassWire{"CardFastOn", test::SimWiring::kUsbCard, true, true}),
+    [](const ::testing::TestParamInfo<PassWire>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace talvix::monitor

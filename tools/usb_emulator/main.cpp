@@ -5,11 +5,15 @@
 // simulated sensor on chip-select channel 1 of each, live in this process; the command runs as its
 // child and reaches them through umockdev.
 //
-//   talvix-usb-emulator [-v] [--cards LIST] [--fault KIND@N] -- COMMAND [ARGS]...
+//   talvix-usb-emulator [-v] [--cards LIST] [--fault KIND@N] [--sim-usb-latency MS]
+//                       -- COMMAND [ARGS]...
 //
 // LIST is described in card_list.h ("pellow,quarn:64,foreign"); the default is one Pellow at
 // "Ezusb-0". --fault (fault_plan.h) makes a card fail after N bulk transfers, so that the
-// program's handling of an unplugged, hung or stalled card can be tried. The exit status is
+// program's handling of an unplugged, hung or stalled card can be tried. --sim-usb-latency makes
+// every command packet cost MS milliseconds before the card answers it (sim::SimUsbDriver::Timing),
+// as a full-speed card's bus scheduling does; the wait holds the emulator's request thread, which
+// is where the program's transfer waits for its answer anyway. The exit status is
 // COMMAND's (128 + the signal number when a signal ended it, 127 when it cannot be found, 126 when
 // it cannot be run), or 2 for a bad command line and 1 when the emulated bus cannot be set up.
 #include "platform/clock.h"
@@ -48,12 +52,14 @@ constexpr int kExitUsage = 2;
 constexpr int kExitCannotRun = 126;
 constexpr int kExitNotFound = 127;
 constexpr int kExitSignalBase = 128;
+constexpr double kMaxLatencyMs = 1000.0;
 // Set while re-executing with the preload library, so that a preload that does not take cannot
 // make the program re-execute itself for ever.
 constexpr char kReexecMarker[] = "TALVIX_USB_EMULATOR_REEXEC";
 
 constexpr char kUsage[] =
-    "usage: talvix-usb-emulator [-v] [--cards LIST] [--fault KIND@N] -- COMMAND [ARGS]...\n"
+    "usage: talvix-usb-emulator [-v] [--cards LIST] [--fault KIND@N] [--sim-usb-latency MS]\n"
+    "                           -- COMMAND [ARGS]...\n"
     "Runs COMMAND with simulated USB SPI cards plugged in; each card's chip-select channel 1\n"
     "is wired to a simulated sensor. Exits with COMMAND's status.\n"
     "  --cards LIST  the devices, in the order the program numbers them Ezusb-0, -1, ...:\n"
@@ -68,6 +74,9 @@ constexpr char kUsage[] =
     "                that the next one goes to fails: KIND unplug takes it off the bus, hang\n"
     "                makes it stop answering (the program's transfer times out), stall\n"
     "                halts the endpoint (until the program clears it)\n"
+    "  --sim-usb-latency MS\n"
+    "                every command packet costs MS milliseconds (0 to 1000) before the card\n"
+    "                answers it, as on a real full-speed card (about 1). Default: 0\n"
     "  -v            list the devices on standard error\n"
     "examples: talvix-usb-emulator --cards pellow,quarn:64 -- talvix-cli --interface usb:1 "
     "read SUPPLY\n"
@@ -78,6 +87,7 @@ struct Options {
   QString cards = QString::fromLatin1(emu::kDefaultCardList);
   bool verbose = false;
   std::optional<emu::FaultPlan> fault;
+  double latency_ms = 0;       // --sim-usb-latency
   std::vector<char*> command;  // null-terminated
 };
 
@@ -108,6 +118,14 @@ std::optional<Options> ParseArgs(int argc, char** argv, QString& error) {
       options.fault = emu::ParseFaultPlan(QString::fromLocal8Bit(value), why);
       if (!options.fault) {
         error = QStringLiteral("--fault: %1").arg(why);
+        return std::nullopt;
+      }
+    } else if (arg == "--sim-usb-latency") {
+      bool ok = i + 1 < argc;
+      const QString value = ok ? QString::fromLocal8Bit(argv[++i]) : QString();
+      options.latency_ms = value.toDouble(&ok);
+      if (!ok || !(options.latency_ms >= 0.0) || options.latency_ms > kMaxLatencyMs) {
+        error = QStringLiteral("--sim-usb-latency needs milliseconds from 0 to 1000");
         return std::nullopt;
       }
     } else if (arg == "-v" || arg == "--verbose") {
@@ -241,6 +259,10 @@ int main(int argc, char** argv) {
   talvix::platform::SystemClock clock;
   talvix::sim::SimSensor sensor(clock, static_cast<uint32_t>(clock.MonotonicSeconds() * 1000.0));
   talvix::sim::SimUsbDriver cards([&sensor](uint16_t sent) { return sensor.Transfer(sent); });
+  if (options->latency_ms > 0) {
+    cards.SetTiming({.transfer_seconds = options->latency_ms / 1000.0,
+                     .spend = [&clock](double s) { talvix::platform::WaitFor(clock, s); }});
+  }
   const std::unique_ptr<emu::UsbCardEmulator> emulator =
       emu::UsbCardEmulator::Start(cards, *devices, error);
   if (!emulator) {
