@@ -19,7 +19,8 @@ struct CliOptions {
   std::optional<QString> usb_ids;  // --usb-ids VVVV:PPPP,QQQQ
   bool sim_shocks = false;         // --sim-shocks
   bool help = false;               // --help before the command: the whole help
-  QString command;                 // read, write, dump, log, capture, settings, udev-rules
+  QString command;                 // read, write, dump, log, capture, settings, selftest,
+                                   // udev-rules
   QStringList operands;
   bool command_help = false;  // --help among the operands: the command's help
 };
