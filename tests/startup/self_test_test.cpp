@@ -13,8 +13,8 @@ namespace {
 SelfTestHooks Hooks(test::SimSession& sim) {
   return {[&sim] {
             IdentityRead read;
-            read.answered = link::Answered(sim.link().ReadReg(registers::kStatus),
-                                           sim.link().RawWord);
+            read.answered =
+                link::Answered(sim.link().ReadReg(registers::kStatus), sim.link().RawWord);
             read.text = QStringLiteral("identity");
             return read;
           },
@@ -22,7 +22,8 @@ SelfTestHooks Hooks(test::SimSession& sim) {
 }
 
 const SelfTestStep& Step(const std::vector<SelfTestStep>& steps, const QString& name) {
-  static const SelfTestStep kMissing{QStringLiteral("missing"), StepResult::kSkipped, {}, {}, false};
+  static const SelfTestStep kMissing{
+      QStringLiteral("missing"), StepResult::kSkipped, {}, {}, false};
   const auto it = std::find_if(steps.begin(), steps.end(),
                                [&](const SelfTestStep& step) { return step.name == name; });
   return it == steps.end() ? kMissing : *it;
@@ -48,7 +49,8 @@ TEST_P(InterfaceSelfTestFaultTest, TheFirstStepToMeetItFailsAndTheRestAreSkipped
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, InterfaceSelfTestFaultTest, test::kAllLinkFaults, test::LinkFaultName);
+INSTANTIATE_TEST_SUITE_P(Faults, InterfaceSelfTestFaultTest, test::kAllLinkFaults,
+                         test::LinkFaultName);
 
 TEST(InterfaceSelfTestTest, WritesAndRestoresAuxDacAndJudgesSupplyAndTiming) {
   test::SimSession sim(2);
@@ -64,7 +66,8 @@ TEST(InterfaceSelfTestTest, WritesAndRestoresAuxDacAndJudgesSupplyAndTiming) {
   // The session's delay only records and its clock stands still: no read took its pauses.
   EXPECT_EQ(Step(steps, "timing").result, StepResult::kFail);
   EXPECT_EQ(Step(steps, "supply").result, StepResult::kFail);
-  EXPECT_TRUE(Step(steps, "supply").detail.startsWith("3.9")) << Step(steps, "supply").detail.toStdString();
+  EXPECT_TRUE(Step(steps, "supply").detail.startsWith("3.9"))
+      << Step(steps, "supply").detail.toStdString();
 }
 
 TEST(InterfaceSelfTestTest, ACardThatForgetsItsSettingsFailsTheCardStep) {
@@ -72,7 +75,8 @@ TEST(InterfaceSelfTestTest, ACardThatForgetsItsSettingsFailsTheCardStep) {
   sim.session->usb.SpiWordDelay = 40;  // not what the card was sent
   const std::vector<SelfTestStep> steps = RunSelfTest(*sim.session, Hooks(sim));
   EXPECT_EQ(Step(steps, "card").result, StepResult::kFail);
-  EXPECT_TRUE(Step(steps, "card").detail.contains("reports delay 25 us")) << Step(steps, "card").detail.toStdString();
+  EXPECT_TRUE(Step(steps, "card").detail.contains("reports delay 25 us"))
+      << Step(steps, "card").detail.toStdString();
   EXPECT_EQ(Step(steps, "product").result, StepResult::kPass);
 }
 
