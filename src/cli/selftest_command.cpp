@@ -47,10 +47,10 @@ std::vector<SelfTestStep> RunSelfTestSteps(Session& session, bool open,
     result.answered = read.answered;
     result.all_zero =
         read.words.RevDate == 0 && read.words.MonthYear == 0 && read.words.ProcudtID == 0;
-    result.text = QStringLiteral("product %1, revision %2, date %3")
-                      .arg(identity.ProductIdText,
-                           about::RevisionText(identity.DeviceRevision, QLocale::c()),
-                           about::ProductDateText(identity));
+    result.text =
+        QStringLiteral("product %1, revision %2, date %3")
+            .arg(identity.ProductIdText, about::RevisionText(identity.DeviceRevision, QLocale::c()),
+                 about::ProductDateText(identity));
     return result;
   };
   // The card's failure is told by the request that failed, which may be an earlier one than the
@@ -77,8 +77,8 @@ int PrintSelfTest(const std::vector<SelfTestStep>& steps, bool jsonl, QTextStrea
       for (const auto& [name, value] : step.figures) line.insert(name, value);
       out << QJsonDocument(line).toJson(QJsonDocument::Compact) << '\n';
     } else {
-      out << startup::ResultWord(step.result).leftJustified(8) << step.name.leftJustified(11)
-          << ' ' << step.detail << '\n';
+      out << startup::ResultWord(step.result).leftJustified(8) << step.name.leftJustified(11) << ' '
+          << step.detail << '\n';
     }
   }
   const bool all_passed = passed == static_cast<int>(steps.size());

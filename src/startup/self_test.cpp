@@ -3,7 +3,6 @@
 #include "common/number_text.h"
 #include "registers/register_bits.h"
 
-
 namespace talvix::startup {
 
 namespace {
@@ -22,6 +21,9 @@ SelfTestStep LostSensor(const QString& what, const SelfTestHooks& hooks) {
   return Failed(QStringLiteral("%1: %2").arg(what, hooks.no_value_cause()), true);
 }
 
+// The static bits a card reports: bits 3..6, the lines CS2..CS5.
+constexpr uint8_t kReportedStaticBits = 0x78;
+
 QString Ms(double ms) {
   return QString::number(ms, 'f', 3) + QStringLiteral(" ms");
 }
@@ -36,7 +38,7 @@ SelfTestStep CheckCard(Session& session, const SelfTestHooks& hooks) {
                                .arg(static_cast<double>(card.FirmwareRev), 0, 'f', 1)
                                .arg(card.UsbSpeed);
   const uint8_t sent_delay = usb.SpiWordDelay;
-  const uint8_t sent_bits = usb.SpiStaticBits & 0x78;
+  const uint8_t sent_bits = usb.SpiStaticBits & kReportedStaticBits;
   usb.UsbSpiGetSetup();
   if (!usb.CardReady()) {
     return LostSensor(identity + QStringLiteral(" did not report its setup"), hooks);
@@ -46,11 +48,11 @@ SelfTestStep CheckCard(Session& session, const SelfTestHooks& hooks) {
                                .arg(common::Hex4(usb.SpiStaticBits).right(2));
   if (usb.SpiWordDelay != sent_delay || usb.SpiStaticBits != sent_bits) {
     return Failed(QStringLiteral("%1 reports %2, but was sent delay %3 us and static bits "
-                                       "%4: its firmware does not keep its settings. Unplug and "
-                                       "replug it; if that does not help, the card is faulty.")
-                            .arg(identity, reported)
-                            .arg(sent_delay)
-                            .arg(common::Hex4(sent_bits).right(2)));
+                                 "%4: its firmware does not keep its settings. Unplug and "
+                                 "replug it; if that does not help, the card is faulty.")
+                      .arg(identity, reported)
+                      .arg(sent_delay)
+                      .arg(common::Hex4(sent_bits).right(2)));
   }
   SelfTestStep step = Passed(identity + QStringLiteral(", ") + reported);
   step.figures = {{QStringLiteral("firmware"), card.FirmwareRev},
@@ -63,10 +65,10 @@ SelfTestStep CheckProductWords(const SelfTestHooks& hooks) {
   const IdentityRead read = hooks.read_identity();
   if (!read.answered) return LostSensor(QStringLiteral("no product words"), hooks);
   if (read.all_zero) {
-    return Failed(QStringLiteral(
-                            "the product words read 0: the sensor did not take the unlock "
-                            "written to KeyCode, so its writes do not arrive. Check the data "
-                            "line to the sensor (SDI) and the chip select."));
+    return Failed(
+        QStringLiteral("the product words read 0: the sensor did not take the unlock "
+                       "written to KeyCode, so its writes do not arrive. Check the data "
+                       "line to the sensor (SDI) and the chip select."));
   }
   return Passed(read.text);
 }
@@ -80,9 +82,9 @@ SelfTestStep CheckStatus(Session& session, const SelfTestHooks& hooks) {
   const int32_t both_supply_flags = registers::kStatusSupplyLow | registers::kStatusSupplyHigh;
   if ((link.RawWord & both_supply_flags) == both_supply_flags) {
     return Failed(QStringLiteral("STATUS %1 flags the supply both low and high, which a "
-                                       "sensor cannot: the data from the sensor is garbled. Check "
-                                       "the data line from the sensor (SDO) and its ground.")
-                            .arg(word));
+                                 "sensor cannot: the data from the sensor is garbled. Check "
+                                 "the data line from the sensor (SDO) and its ground.")
+                      .arg(word));
   }
   SelfTestStep step = Passed(QStringLiteral("STATUS %1").arg(word));
   step.figures = {{QStringLiteral("status"), link.RawWord}};
@@ -114,11 +116,11 @@ SelfTestStep CheckWriteRead(Session& session, const SelfTestHooks& hooks) {
                               "%1 %3) once the fault is found")
                               .arg(label, common::Hex4(probe), common::Hex4(held_word));
     if (!probe_read || !restore_read) {
-      return Failed(QStringLiteral("%1 not %2; %3. %4")
-                        .arg(label,
-                             probe_read ? QStringLiteral("restored") : QStringLiteral("read back"),
-                             stuck, hooks.no_value_cause()),
-                    true);
+      return Failed(
+          QStringLiteral("%1 not %2; %3. %4")
+              .arg(label, probe_read ? QStringLiteral("restored") : QStringLiteral("read back"),
+                   stuck, hooks.no_value_cause()),
+          true);
     }
     return Failed(QStringLiteral("%1: wrote %2, read %3 back, and the word it held did not come "
                                  "back either; %4. Writes do not arrive whole: check the data "
@@ -127,20 +129,19 @@ SelfTestStep CheckWriteRead(Session& session, const SelfTestHooks& hooks) {
   }
   if (read_back != probe) {
     return Failed(
-                  QStringLiteral("%1: wrote %2, read %3 back (restored to %4). Writes do not "
-                                 "arrive whole: check the data line to the sensor (SDI) and the "
-                                 "clock line.")
-                      .arg(label, common::Hex4(probe), common::Hex4(read_back),
-                           common::Hex4(held)));
+        QStringLiteral("%1: wrote %2, read %3 back (restored to %4). Writes do not "
+                       "arrive whole: check the data line to the sensor (SDI) and the "
+                       "clock line.")
+            .arg(label, common::Hex4(probe), common::Hex4(read_back), common::Hex4(held)));
   }
   return Passed(QStringLiteral("%1: wrote %2, read %2 back, restored %3")
-                          .arg(label, common::Hex4(probe), common::Hex4(held)));
+                    .arg(label, common::Hex4(probe), common::Hex4(held)));
 }
 
 SelfTestStep CheckTiming(Session& session, const SelfTestHooks& hooks) {
   link::RegisterAccess& link = session.link;
-  const double minimum_ms = link.InterfaceType == link::kInterfaceUsb ? kUsbOperationMs
-                                                                       : kParallelOperationMs;
+  const double minimum_ms =
+      link.InterfaceType == link::kInterfaceUsb ? kUsbOperationMs : kParallelOperationMs;
   const double start = session.clock().MonotonicSeconds();
   for (int i = 0; i < kTimedReads; ++i) {
     if (!link::Answered(link.ReadReg(registers::kStatus), link.RawWord)) {
@@ -156,8 +157,8 @@ SelfTestStep CheckTiming(Session& session, const SelfTestHooks& hooks) {
       measured_ms >= minimum_ms
           ? Passed(figures)
           : Failed(figures + QStringLiteral(": the pauses between frames are cut short, "
-                                                  "so a slow sensor misses frames. The system's "
-                                                  "monotonic clock is not to be trusted here."));
+                                            "so a slow sensor misses frames. The system's "
+                                            "monotonic clock is not to be trusted here."));
   step.figures = {{QStringLiteral("measured_ms"), measured_ms},
                   {QStringLiteral("minimum_ms"), minimum_ms},
                   {QStringLiteral("ratio"), ratio}};
@@ -206,11 +207,13 @@ std::vector<SelfTestStep> RunSelfTest(Session& session, const SelfTestHooks& hoo
   std::vector<SelfTestStep> done;
   for (const Planned& planned : plan) {
     if (!lost_in.isEmpty()) {
-      done.push_back({QString::fromLatin1(planned.name), StepResult::kSkipped,
+      done.push_back({QString::fromLatin1(planned.name),
+                      StepResult::kSkipped,
                       why_skipped.isEmpty()
                           ? QStringLiteral("not run: the sensor was lost in step %1").arg(lost_in)
                           : why_skipped,
-                      {}, false});
+                      {},
+                      false});
       continue;
     }
     done.push_back(planned.run());
