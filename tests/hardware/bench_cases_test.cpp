@@ -60,8 +60,9 @@ std::optional<uint16_t> TestPortAddress(QString& error) {
   bool ok = false;
   const uint base = value.toUInt(&ok, 16);
   if (!ok || base == 0 || base > 0xFFFF) {
-    error = QStringLiteral("TALVIX_TEST_LPT=%1: give the base address in hexadecimal (378) or "
-                           "the device (/dev/parport0)")
+    error = QStringLiteral(
+                "TALVIX_TEST_LPT=%1: give the base address in hexadecimal (378) or "
+                "the device (/dev/parport0)")
                 .arg(value);
     return std::nullopt;
   }
@@ -168,8 +169,8 @@ TEST_P(BenchCaseTest, ReadsEveryReadableRegister) {
   const registers::RegisterTable& table = bench_.session().table;
   for (int16_t i = 0; i < registers::RegisterTable::kDefinedSlots; ++i) {
     if (!table.at(i).ReadFlag) continue;
-    ASSERT_TRUE(link::ReadConfirmed(bench_.link(), i)) << table.at(i).Label.toStdString() << ": "
-                                                       << Cause();
+    ASSERT_TRUE(link::ReadConfirmed(bench_.link(), i))
+        << table.at(i).Label.toStdString() << ": " << Cause();
   }
 }
 
@@ -191,7 +192,8 @@ TEST_P(BenchCaseTest, WritesARegisterAndRestoresIt) {
 
 TEST_P(BenchCaseTest, ReadsTheOutputsInOnePass) {
   const monitor::OutputPass pass = monitor::ReadOutputRows(bench_.link());
-  ASSERT_EQ(pass.result, monitor::PassResult::kRead) << monitor::PassProblemText(pass).toStdString();
+  ASSERT_EQ(pass.result, monitor::PassResult::kRead)
+      << monitor::PassProblemText(pass).toStdString();
   EXPECT_GE(pass.samples[1], 3.0f);  // the supply, in volts
   EXPECT_LE(pass.samples[1], 3.6f);
 }
@@ -199,16 +201,16 @@ TEST_P(BenchCaseTest, ReadsTheOutputsInOnePass) {
 // Triggered by the supply (above 1 V), which any powered sensor gives at once.
 TEST_P(BenchCaseTest, TakesAnEventCapture) {
   QString error;
-  const std::optional<cli::CaptureOptions> options = cli::ParseCaptureOptions(
-      {"--source1", "Power_Supply", "--source2", "X_Acceleration", "--length", "64",
-       "--pretrigger", "8", "--trigger", "1", "--level", "1", "--above", "--timeout", "20",
-       "--output", dir_.path()},
-      bench_.session().table, error);
+  const std::optional<cli::CaptureOptions> options =
+      cli::ParseCaptureOptions({"--source1", "Power_Supply", "--source2", "X_Acceleration",
+                                "--length", "64", "--pretrigger", "8", "--trigger", "1", "--level",
+                                "1", "--above", "--timeout", "20", "--output", dir_.path()},
+                               bench_.session().table, error);
   ASSERT_TRUE(options) << error.toStdString();
   QString paths;
   QTextStream out(&paths);
-  ASSERT_EQ(cli::RunCapture(*options, bench_.session(), bench_.libusb(), out, [] { return false; },
-                            error),
+  ASSERT_EQ(cli::RunCapture(
+                *options, bench_.session(), bench_.libusb(), out, [] { return false; }, error),
             cli::kExitOk)
       << error.toStdString();
   for (const QString& name : QDir(dir_.path()).entryList(QDir::Files)) {
