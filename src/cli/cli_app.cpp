@@ -5,6 +5,7 @@
 #include "cli/cli_options.h"
 #include "cli/log_command.h"
 #include "cli/log_output.h"
+#include "cli/selftest_command.h"
 #include "cli/settings_command.h"
 #include "cli/stop_signals.h"
 #include "cli/udev_rules.h"
@@ -42,8 +43,10 @@ struct Rig {
 // The commands whose timing is part of their result (the seconds of a log, its delay; the
 // capture's waits, during which the simulated sensor samples on the clock) wait on the simulated
 // sensor as on a real one. The others need no pacing there.
+// The self-test times a register operation against its pauses.
 bool RunsInRealTime(const CliOptions& options) {
-  return options.command == QLatin1String("log") || options.command == QLatin1String("capture");
+  return options.command == QLatin1String("log") || options.command == QLatin1String("capture") ||
+         options.command == QLatin1String("selftest");
 }
 
 // Builds the session on the chosen interface; false with the reason in `error`.
@@ -178,6 +181,21 @@ int RunBatchedReads(const CliOptions& options, Session& session, const std::vect
   return kExitDeviceError;
 }
 
+QString InterfaceDescription(const CliOptions& options) {
+  const QString port = QString::number(options.port_address, 16).toUpper();
+  switch (options.interface) {
+    case InterfaceChoice::kSimParallel:
+      return QStringLiteral("the simulated parallel port at %1").arg(port);
+    case InterfaceChoice::kParallel:
+      return QStringLiteral("the parallel port at %1").arg(port);
+    case InterfaceChoice::kSimUsb:
+      return QStringLiteral("the simulated USB SPI card %1").arg(CardName(0));
+    case InterfaceChoice::kUsb:
+      return QStringLiteral("the USB SPI card %1").arg(CardName(options.usb_device));
+  }
+  return {};
+}
+
 }  // namespace
 
 int RunCommand(const CliOptions& options, Session& session, const platform::LibUsbDriver* libusb,
@@ -219,6 +237,7 @@ QString CommandHelp(const QString& command, const registers::RegisterTable& tabl
   if (command == QLatin1String("analyse")) return AnalyseHelpText();
   if (command == QLatin1String("settings")) return SettingsHelpText();
   if (command == QLatin1String("udev-rules")) return UdevRulesHelpText();
+  if (command == QLatin1String("selftest")) return SelfTestHelpText();
   return RegisterCommandHelpText(command);
 }
 
@@ -240,6 +259,7 @@ bool CheckCommand(const CliOptions& options, const registers::RegisterTable& tab
     return checked.capture.has_value();
   }
   if (options.command == QLatin1String("settings")) return true;  // checked by the command
+  if (options.command == QLatin1String("selftest")) return true;  // checked by ParseCliOptions
   return ResolveTargets(options, table, checked.targets, error);
 }
 
@@ -299,6 +319,17 @@ int RunCli(const QStringList& args, QTextStream& out, QTextStream& err, bool err
 
   Rig rig;
   const bool connected = Connect(*options, rig, error);
+  if (options->command == QLatin1String("selftest")) {
+    // The messages the interface gave belong to the step they came from, not after the lines.
+    std::vector<startup::SelfTestStep> steps{InterfaceStep(
+        InterfaceDescription(*options), connected, OpenFailureText(error, rig.notifier.texts))};
+    for (startup::SelfTestStep& step :
+         RunSelfTestSteps(*rig.session, connected, rig.libusb.get())) {
+      steps.push_back(std::move(step));
+    }
+    rig.notifier.texts.clear();
+    return PrintSelfTest(steps, options->operands.contains(QLatin1String("--jsonl")), out);
+  }
   for (const QString& message : rig.notifier.texts) err << "talvix-cli: " << message << '\n';
   rig.notifier.texts.clear();
   if (!connected) {

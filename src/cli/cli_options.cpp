@@ -31,7 +31,7 @@ QString UsageText() {
       "                  [--usb-ids VVVV:PPPP,QQQQ] [--sim-trace FILE] [--sim-shocks]\n"
       "                  [--sim-vibration HZ:G[:AXIS]] [--sim-usb-latency MS]\n"
       "                  COMMAND [OPERANDS]\n"
-      "commands: read, write, dump, log, capture, analyse, settings, udev-rules\n"
+      "commands: read, write, dump, log, capture, analyse, settings, selftest, udev-rules\n"
       "talvix-cli --help describes them all; talvix-cli COMMAND --help one of them.\n");
 }
 
@@ -82,6 +82,9 @@ QString HelpText() {
              "                    capture file or a one-column CSV of codes or values\n"
              "  settings save FILE | settings load FILE [--dry-run]\n"
              "                    the sensor's user settings saved to a file and restored\n"
+             "  selftest [--jsonl]\n"
+             "                    check the interface and the sensor step by step, without\n"
+             "                    changing anything that stays changed\n"
              "  udev-rules        the udev rule that gives access to this installation's USB\n"
              "                    SPI cards, made from their configured ids\n"
              "talvix-cli COMMAND --help tells more of each.\n"
@@ -220,7 +223,7 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString& erro
   const QString& c = options.command;
   const bool known = c == QLatin1String("read") || c == QLatin1String("write") ||
                      c == QLatin1String("dump") || c == QLatin1String("udev-rules") ||
-                     TakesOptions(c);
+                     c == QLatin1String("selftest") || TakesOptions(c);
   if (!known) {
     error = QStringLiteral("unknown command \"%1\"").arg(c);
     return std::nullopt;
@@ -270,6 +273,11 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString& erro
     if (options.operands.size() != 2) error = QStringLiteral("write needs a label and a value");
   } else if (c == QLatin1String("dump") || c == QLatin1String("udev-rules")) {
     if (!options.operands.isEmpty()) error = QStringLiteral("%1 takes no operands").arg(c);
+  } else if (c == QLatin1String("selftest")) {
+    if (options.operands.size() > 1 ||
+        (options.operands.size() == 1 && options.operands[0] != QLatin1String("--jsonl"))) {
+      error = QStringLiteral("selftest takes only --jsonl");
+    }
   }
   if (!error.isEmpty()) return std::nullopt;
   return options;

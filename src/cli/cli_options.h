@@ -23,7 +23,8 @@ struct CliOptions {
   std::vector<sim::AddedVibration> sim_vibrations;  // --sim-vibration, each one given
   double sim_usb_latency_ms = 0;                    // --sim-usb-latency
   bool help = false;                                // --help before the command: the whole help
-  QString command;  // read, write, dump, log, capture, analyse, settings, udev-rules
+  QString command;  // read, write, dump, log, capture, analyse, settings,
+                    // selftest, udev-rules
   QStringList operands;
   bool command_help = false;  // --help among the operands: the command's help
   bool fast = false;          // --fast among the operands of read, dump or log

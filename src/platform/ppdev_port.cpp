@@ -53,9 +53,11 @@ std::optional<int> FindParportNumber(uint16_t base_address, QString& error,
     if (value == base_address) return number;
     found << QStringLiteral("%1 at /dev/%2").arg(HexAddress(static_cast<uint16_t>(value)), name);
   }
-  error = QStringLiteral("There is no parallel port at address %1 (ports found: %2).")
+  error = QStringLiteral("There is no parallel port at address %1 (ports found: %2).%3")
               .arg(HexAddress(base_address),
-                   found.isEmpty() ? QStringLiteral("none") : found.join(QStringLiteral(", ")));
+                   found.isEmpty() ? QStringLiteral("none") : found.join(QStringLiteral(", ")),
+                   found.isEmpty() ? QString()
+                                   : QStringLiteral(" Set the port address to one of theirs."));
   return std::nullopt;
 }
 

@@ -101,5 +101,23 @@ TEST(CliBenchCommandsTest, CapturesThroughTheRealLibusbPath) {
   }
 }
 
+// The self-test on the real libusb path: every step passes; a card pulled out in the middle
+// fails the step it struck (bulk transfer 21 is AUX_DAC's probe write: four go to the bring-up,
+// two to the card's setup, eight to the product words, one to STATUS, two to AUX_DAC's read) and
+// skips the rest.
+TEST(CliBenchCommandsTest, SelfTestPassesAndAPulledCardFailsTheStepItStruck) {
+  const Outcome clean = RunUnderEmulator({}, {"selftest"});
+  EXPECT_EQ(clean.status, 0) << clean.out.toStdString() << clean.err.toStdString();
+  EXPECT_TRUE(clean.out.endsWith("selftest passed: all 7 steps\n")) << clean.out.toStdString();
+
+  const Outcome pulled = RunUnderEmulator({"--fault", "unplug@20"}, {"selftest"});
+  EXPECT_EQ(pulled.status, 1);
+  EXPECT_TRUE(pulled.out.contains(
+      QRegularExpression("fail +write-read +AUX_DAC not written: .*LIBUSB_ERROR_NO_DEVICE")))
+      << pulled.out.toStdString();
+  EXPECT_TRUE(pulled.out.endsWith("selftest failed: 4 passed, 1 failed (write-read), 2 skipped\n"))
+      << pulled.out.toStdString();
+}
+
 }  // namespace
 }  // namespace talvix::usb_emulator
