@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs every benchmark and ends with one table: operation, measured time, the minimum the
 // program must take (its mandated pauses, the time asked of a wait, or the time budget of a
 // drawing step or a file write), and their ratio; for the waits also the shortest run over the

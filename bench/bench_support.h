@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared set-up for the benchmarks: a session on the simulated sensor paced by the program's own
 // delay, and the report of measured time against the pauses the operation must make.
 #pragma once

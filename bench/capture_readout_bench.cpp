@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading one 1024-sample capture buffer out over the simulated USB SPI card, as Capt_0 does:
 // 1024 CAPT_PNTR writes and 1024 CAPT_BUF_0 reads, each register operation followed by the
 // program's 0.1 ms pause, 204.8 ms in all. The ratio shows what the card's transfers and the

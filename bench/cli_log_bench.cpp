@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // talvix-cli log's sampling over the simulated USB SPI card, paced by the program's delay, into a
 // file as the command writes it (common/streamed_file.h). A sample's mandated pauses are the
 // datalog's: one 0.1 ms pause after each value read (eight of them), plus the sample delay, which

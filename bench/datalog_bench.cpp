@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A datalog of one full file, 65526 samples of all eight values with no sample delay, over the
 // simulated USB SPI card, yielding to the window system after each sample as the window does.
 // Each sample makes eight reads, each followed by the program's 0.1 ms pause: 0.8 ms per sample

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DelayMs on the system clock, each wait timed on its own: the shortest must be at least the time
 // asked (a pause is never short), the median at most 2 % over it (5 % at 0.1 ms, where the clock
 // readings themselves count). The processor time over the wall time shows how much of the wait

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fast read-out against register-by-register read-out over the simulated USB SPI card, on the
 // plain simulator (a transfer costs nothing) and on the 1 ms latency model (each transfer costs
 // what a full-speed card's bus scheduling does, and the frames are spaced by the card's delay

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Register reads and writes over the simulated interfaces, against the pauses they must make.
 // Over the parallel port each operation pauses 0.3 ms in all: 0.1 ms after each of its two
 // frames and 0.1 ms after the operation. Over the USB SPI card both frames go in one two-word

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's reading over the simulated USB SPI card.
 //
 // One reading pass in loop mode with loop delay 0: nine row reads, the yield, the chart update

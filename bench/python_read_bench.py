@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Sensor.read from Python against the same read in C++ (talvix_bench's BM_ReadConfirmedUsb).
 
 Both read XACCL from the simulated sensor behind the simulated USB SPI card, paced by the

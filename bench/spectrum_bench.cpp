@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Spectrum view of a capture display window: the amplitude spectrum of a full 1024-sample
 // buffer (mean, Hann window, transform, scaling, peak search) and its drawing, the line of 513
 // bins with the peak marker and the ticks, into an image of a typical window's plot size. Must

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One strip-chart update with all eight series checked: the chart step and the drawing into the
 // chart's image (band, cursor, eight segments), without the repaint of the screen, which the
 // window system coalesces. A reading pass must spend at most 0.2 ms on it, next to the nine

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What putting a long run's rows on the disk as it goes costs a sample: the datalog window's run
 // and talvix-cli log's sampling, each once with its rows synced every 0.5 s (as the programs do)
 // and once with them written out only at the end, over the simulated USB SPI card with all eight

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CommPort.cfg reader on arbitrary file contents. Invariants:
 //  - a setting the file does not name keeps whatever value it had before the read;
 //  - commas and line ends end items alike, so turning every comma and CR into LF changes nothing;

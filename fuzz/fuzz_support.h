@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Pieces shared by the fuzz targets: a reader that takes typed values off the fuzzer's bytes, and
 // the check that stops a run when an invariant breaks (libFuzzer then keeps the input as a crash).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hexadecimal entry text (port addresses, register values, SPI words). Invariants:
 //  - HexToLong is 0..65535 and HexToInt is the same number read as 16-bit two's complement;
 //  - only the last four places count: a longer text reads as its last four characters, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Number text: the leading-number parse and numeric test on typed text, and the two ways numbers
 // are shown (format patterns and the single-precision default text). Invariants:
 //  - LeadingNumber is always finite, and 0 for a text without an ASCII digit, which is never

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The read rule over every slot of the register table and arbitrary words. Invariants:
 //  - RegRaw fits ReadLen bits: -2^(ReadLen-1) .. 2^(ReadLen-1) - 1 for a two's-complement field,
 //    0 .. 2^ReadLen - 1 otherwise, and equals the word modulo 2^ReadLen;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated sensor's flash file, on arbitrary file contents. Invariants:
 //  - a file that is not accepted leaves the factory contents, with a reason that names the file;
 //  - a file that is accepted, stored again (one more write counted, up to 0xFFFF) and loaded

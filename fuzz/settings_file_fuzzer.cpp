@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Settings file reader on arbitrary text. Invariants:
 //  - the reader gives either settings or problems, never both, and at most kMostProblems of them;
 //  - no problem carries a control character from the file (they are shown in a terminal);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated parallel port in front of the simulated sensor, driven at pin level: arbitrary
 // bytes to the data register and to other addresses, status reads, clock steps, and clean
 // frames bit-banged the way the program clocks them. Invariants:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated sensor's 16-bit frame protocol: random frames, with the clock moved by random
 // amounts between them and the knobs around the part (motion, shocks, supply, answering, power)
 // turned to arbitrary values. Invariants:

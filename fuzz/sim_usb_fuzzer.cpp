@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated USB SPI card, wired to the simulated sensor, driven through the driver requests
 // the program uses: opening and closing by name, raw requests with arbitrary codes and blocks,
 // command packets, SPI packets, fault injection, unplugging and clock steps. Invariants:

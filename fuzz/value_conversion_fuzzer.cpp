@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Threshold conversions of the alarm and capture sources, on every source index and typed text.
 // Invariants, for sources 1..9:
 //  - UnitsToRaw's code is finite and fits the source register's field (0 .. 2^ReadLen - 1; the

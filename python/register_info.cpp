@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "register_info.h"
 
 #include "registers/capture_trace.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The register table as the Python module gives it: each defined register's label, address,
 // width, access, and for the measured registers the unit and the range of values its code spans.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sensor.h"
 
 #include "capture/capture_config.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One sensor on one interface, as the Python module's Sensor object uses it: the same platform,
 // simulated bench and session that talvix-cli builds, kept open between calls, and the commands of
 // talvix-cli (read, write, dump, log, capture, settings) as calls that return data and throw the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The failures the Python module raises, as C++ exceptions that the bindings translate: a link
 // failure becomes talvix.LinkError, a capture without a trigger TimeoutError, a settings load
 // that reads back differently talvix.ReadBackError, a file that cannot be written OSError. Bad

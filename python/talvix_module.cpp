@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Python module `talvix`: the bindings over Sensor (sensor.h). Here the interpreter is let go
 // around every call that talks to the sensor, and the long ones (log, capture) ask between
 // samples, with the interpreter held again, whether Ctrl-C or another signal came.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The Python module on the simulated sensor: reads, logs, captures, settings and its refusals."""
 
 import os

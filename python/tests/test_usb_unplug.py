@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """A USB SPI card unplugged under the module (talvix-usb-emulator --fault): LinkError, no value."""
 
 import os

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the About window shows: the program's version, and the sensor's identification from its
 // three product registers (RevDate, MonthYear, ProcudtID). The window (about/ui/frmAbout) only
 // puts these texts into its labels.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the alarm window shows and writes: the view it shows from the words of ALM_MAG1, ALM_MAG2
 // and ALM_CTRL, the words its Update buttons write, and the device steps behind its buttons.
 // The window (alarms/ui/frmAlarms) only moves these between the device and its controls.

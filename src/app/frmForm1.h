@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window: lives for the whole run, brings the configured interface into service when it
 // loads, switches interfaces from its "Interface" menu, opens every tool window, and runs the one
 // exit path whichever way it is closed (Exit, the close box, SIGTERM or SIGINT).

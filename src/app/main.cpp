@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/qt_program.h"
 
 int main(int argc, char** argv) {

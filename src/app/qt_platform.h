@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The desktop's side of the platform seams: message boxes and the window system's event loop.
 #pragma once
 

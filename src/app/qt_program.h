@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The desktop program: parses the command line, builds the session on the real platform or the
 // simulator, runs the start-up procedure and the main window.
 #pragma once

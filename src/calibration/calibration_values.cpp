@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "calibration/calibration_values.h"
 
 #include "common/advice_texts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the calibration window shows and writes for the four calibration registers (X and Y
 // offset, X and Y scale): codes <-> texts in acceleration units by the axis's weight per code (the
 // RegScale of XACCL or YACCL), the corrections of a typed entry, and the device steps behind the

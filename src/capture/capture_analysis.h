@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Looking into a captured buffer without a window: its samples read back from a capture file (or
 // any one-column list of numbers), their statistics and strongest frequencies as text lines, and
 // the spectrum file written beside the capture files. Used by talvix-cli analyse and capture

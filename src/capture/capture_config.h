@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the capture configuration window shows and writes: the load decisions from the register
 // words it reads, and the words its four steps write. The window (capture/ui/frmCaptConfig) only
 // moves these between the device and its controls.

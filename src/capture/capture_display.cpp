@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "capture/capture_display.h"
 
 #include "common/number_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The capture display windows' geometry and pointer read-out, in twips (1/1440 inch) as the
 // windows are laid out: where each window opens beside the main window's "Data Plot" frame, how
 // its plot, scale lines and labels follow a resize, and how a pointer position over the plot maps

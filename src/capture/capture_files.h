@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two capture files, "CapDat_0" and "CapDat_1": the sensor's buffers as read at the moment of
 // the write, one line "i,code" per sample (CR LF ended, no header), ".csv" with commas, or ".txt"
 // with tabs where the locale writes numbers with a decimal comma.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "capture/capture_readout.h"
 
 #include "common/advice_texts.h"

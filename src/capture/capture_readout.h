@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading the sensor's two capture buffers out, one sample at a time through CAPT_PNTR, and
 // preparing a buffer's trace for its display window. Called by the main window's Capt_0 / Capt_1
 // buttons and by the display windows' Write File.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An event capture set up in one go, as the capture configuration window's Steps 1 to 3 set it up:
 // CAPT_CFG and the comparators' sources in ALM_CTRL, the chosen comparator's level and direction
 // (the other comparator's level written back as it was), and the trigger source for the next Arm.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "capture/spectrum.h"
 
 #include <kiss_fft.h>

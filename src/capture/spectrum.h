@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The amplitude spectrum of a capture buffer: what frequencies a shock or vibration holds and how
 // strong each is. The samples' mean is removed and a Hann window applied; each bin is scaled so
 // that a sine of amplitude A reads A at its peak bin, in the samples' own unit (g for the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "capture/spectrum_view.h"
 
 #include <algorithm>

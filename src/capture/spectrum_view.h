@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the display windows' Spectrum view draws and reads, without the drawing: the mapping
 // between a plot's pixels and frequency (0 Hz at the left to half the sample rate at the right)
 // and amplitude (linear from 0 at the bottom, or logarithmic over four decades), and the texts

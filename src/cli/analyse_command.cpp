@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/analyse_command.h"
 
 #include "capture/capture_analysis.h"

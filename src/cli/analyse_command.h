@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // talvix-cli analyse: the statistics and strongest frequencies of a capture file, or of any file
 // holding one column of codes or values, as the capture display windows show them. Works on the
 // file alone: nothing is sent to the sensor.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/capture_command.h"
 
 #include "capture/capture_analysis.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // talvix-cli capture: one event capture from the command line, as the windows take it. The
 // configuration window's Steps 1 to 3 (CAPT_CFG and the comparator sources, the trigger level
 // and direction, the trigger selection), the main window's Arm, then its status read repeated

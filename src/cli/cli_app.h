@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // talvix-cli: the sensor from the command line, on the real interfaces or the simulated sensor.
 //
 //   talvix-cli [--interface sim-lpt|sim-usb|lpt:<hex address>|usb:<n>] [--sim-trace FILE]

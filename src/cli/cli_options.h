@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line of talvix-cli, parsed and checked before anything is sent to the sensor.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/command_words.h"
 
 #include <QLocale>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The words after a command: options of the form "--name VALUE" or "--name=VALUE", and flags
 // "--name". Each may be given once; anything else is refused with a message naming it. Numbers are
 // read strictly: plain decimal digits with an optional point (and sign where a sign is allowed),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/log_command.h"
 
 #include "cli/cli_app.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // talvix-cli log: the datalog window's values, sampled as its run samples them (the same reads in
 // the same order, the same pause after each sample), written as CSV (datalog/sample_log.h) to
 // standard output or a file, with progress on a terminal and a clean end on a signal.

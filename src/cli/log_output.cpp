@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/log_output.h"
 
 #include <algorithm>

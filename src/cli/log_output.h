@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where talvix-cli log puts its rows: standard output, or a file. A file's rows go to
 // "<file>.part" beside it as they come, synced to the disk at least once a second
 // (common/streamed_file.h), and the part takes the place of the file when the run ends. A run

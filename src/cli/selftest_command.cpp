@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/selftest_command.h"
 
 #include "about/about_texts.h"

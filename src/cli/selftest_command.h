@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // talvix-cli selftest [--jsonl]: opens the interface and checks it and the sensor step by step
 // (startup/self_test.h), one line per step, then a summary. Exit status 0 only when every step
 // passed.

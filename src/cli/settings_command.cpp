@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/settings_command.h"
 
 #include "cli/cli_app.h"

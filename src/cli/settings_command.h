@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // talvix-cli settings: the sensor's user-settable configuration saved to a file and restored.
 //
 //   talvix-cli settings save FILE

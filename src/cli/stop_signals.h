@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Ctrl-C (SIGINT), SIGTERM and SIGHUP as a request to stop, for the commands that run until told
 // otherwise (log, the wait of capture): while a StopSignals lives, these signals only set a flag
 // that the command's loop reads between two samples or polls, so the command ends at a point of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/udev_rules.h"
 
 #include "cli/udev_rules_template.h"

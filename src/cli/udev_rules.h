@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // `talvix-cli udev-rules`: the udev rule that marks this installation's USB SPI cards, made from
 // the packaged template and the configured card ids, with the commands that install it.
 #pragma once

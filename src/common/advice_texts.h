@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Advice that the program's messages share, so that every window and talvix-cli give it in the
 // same words.
 #pragma once

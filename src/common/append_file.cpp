@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/append_file.h"
 
 #include "common/file_target.h"

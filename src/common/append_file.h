@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Adding text at the end of a file the user keeps (the datalog files, the command-line log),
 // created when missing.
 //

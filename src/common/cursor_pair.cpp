@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/cursor_pair.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The A and B cursors of a trace or a chart: two positions on a run of whole positions (sample
 // numbers 1..N, chart columns 0..350), one of them active. The mouse places the active one (the
 // left button A, the right button B); the keyboard moves the active one a step or a page, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/data_folder.h"
 
 #include <QCoreApplication>

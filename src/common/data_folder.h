@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the program writes its data files (capture files, datalogs): the folder that holds the
 // program, when the user may write there and it is not one of the system's program folders, else
 // the current working directory. An installed program run as root could write into /usr/bin, but

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/file_target.h"
 
 #include <QFile>

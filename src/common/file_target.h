@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a path names, looked at without opening it, for the files the program reads, replaces and
 // appends to: nothing, a regular file (or a symbolic link to one), or something refused with the
 // reason (a folder, a named pipe, a device, a link that leads elsewhere).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A box that a window filled with the text of a device code. When the user has not changed the
 // text, the code it was filled from is written back as it was: converting the shown text again
 // would not always give the same code (rounding to the shown places, conversions that are not

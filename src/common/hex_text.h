@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hexadecimal text typed by the user (port addresses, register values, SPI words) to numbers.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Titles of the program's message boxes.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/number_text.h"
 
 #include <QRegularExpression>

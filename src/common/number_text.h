@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Number <-> text helpers shared by every window and by the command-line tool.
 //
 // Numbers typed by the user are read by their leading numeric part with a point as the decimal

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/range_statistics.h"
 
 #include <algorithm>

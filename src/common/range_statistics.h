@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Statistics of a run of values between two cursors (a capture trace, the strip chart) and the
 // read-out line that shows them with the cursors' differences.
 #pragma once

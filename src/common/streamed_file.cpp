@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/streamed_file.h"
 
 #include "common/file_target.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A file written as it grows that takes the place of the old one when it is complete (the
 // command-line log): the bytes go to "<file>.part" beside the target as they come, synced to the
 // disk whenever the caller asks (at least once a second), and Commit renames the part over the

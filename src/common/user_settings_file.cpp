@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/user_settings_file.h"
 
 #include "common/file_target.h"

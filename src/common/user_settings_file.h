@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One value kept from run to run in an INI file of the user's own configuration folder
 // ("~/.config/talvix/..."), read and replaced safely: only a regular file (or a link to one) is
 // read, a file over 1 MB is taken for no settings file of this program, and a write replaces the

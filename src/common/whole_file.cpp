@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/whole_file.h"
 
 #include "common/file_target.h"

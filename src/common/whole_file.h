@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading and replacing the small files the program keeps from run to run (the configuration,
 // the simulated sensor's flash).
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "datalog/datalog_format.h"
 
 #include "common/number_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The datalog's settings and texts: the limits of the three numeric boxes, the eight values that
 // can be recorded, the file names, and the text of a file's block (a header of seven lines, then
 // one row per sample, CR LF ended). Columns are separated by commas in ".csv" files, or by tabs in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "datalog/datalog_run.h"
 
 #include "datalog/datalog_sample.h"

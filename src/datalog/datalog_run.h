@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One datalog run: for each file of the session, sample the selected values over the register
 // interface (one read per value, in column order, with nothing else between them), pause, and
 // append the row to the file. The file's block (header, then the rows) is begun with its first

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "datalog/datalog_sample.h"
 
 #include "link/batched_readout.h"

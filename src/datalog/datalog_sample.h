@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One datalog sample and the pause after it, as the datalog window's run takes them and as
 // talvix-cli log takes them: the selected values read one after another in column order, then the
 // sample delay waited in slices.

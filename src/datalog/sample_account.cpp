@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "datalog/sample_account.h"
 
 #include <algorithm>

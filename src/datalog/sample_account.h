@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The account of a run's samples, given at its end by the datalog window and talvix-cli log: how
 // many were taken, the rate achieved, the longest gap between the starts of two samples, and how
 // many came late. A sample is late when it starts more than one sample delay (and at least 1 ms)

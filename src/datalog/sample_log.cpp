@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "datalog/sample_log.h"
 
 #include "datalog/datalog_sample.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A log of the datalog's values as one stream of CSV rows (talvix-cli log): a header row, then one
 // row per sample, the first column the seconds since the first sample began (monotonic clock,
 // microseconds), then the selected values in column order, with a point as the decimal

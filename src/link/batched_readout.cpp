@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/batched_readout.h"
 
 #include "registers/value_conversion.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fast read-out over the USB SPI card: the read frames of a list of registers go out back to back,
 // in as few card transfers as the card takes (16 words each), and each answer arrives during the
 // next frame; one more frame (the last read frame again, as a single read sends it) brings the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which USB SPI card is current: the one place that makes a scanned card current (sending it the
 // static bits and the delay between words it must have before its first transfer) or makes none
 // current. Windows, the start-up steps and talvix-cli choose cards only through these.

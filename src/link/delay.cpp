@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/delay.h"
 
 #include "common/number_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's time base for device pacing: pauses in 10-microsecond units, timed on the
 // monotonic clock so that a pause is never shorter than asked, whatever the processor's speed or
 // load. A pause of a millisecond or more sleeps until a short margin before its end and spins on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/ezusb.h"
 
 #include "link/usb_spi_card.h"

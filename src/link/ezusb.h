@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Access to the USB SPI cards through the EZ-USB driver requests: finding the cards at
 // "Ezusb-0" .. "Ezusb-3", reading their identity and board information, keeping a record of each,
 // choosing the current card, and the two primitives the card's command set is built on (opening

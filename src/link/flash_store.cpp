@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/flash_store.h"
 
 #include "registers/register_bits.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one way the program makes the sensor store its settings registers in flash: COMMAND 0x0008,
 // the wait the sensor needs to program its flash, then STATUS, whose bit 2 tells whether the
 // store failed. Every window that stores goes through StoreToFlash and says what its outcome means

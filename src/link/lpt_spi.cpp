@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/lpt_spi.h"
 
 #include "common/number_text.h"

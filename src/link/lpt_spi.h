@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SPI over the parallel port, bit by bit: chip select on data bit 0, clock on bit 1, the
 // complemented data to the sensor on bit 2, and the complemented data from the sensor on status
 // bit 6. The bit rate is set only by the speed of the port writes; each frame ends with a 0.1 ms

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one road to the sensor's registers: 16-bit SPI frames (write = 0x8000 + address x 256 +
 // data, read = address x 256 answered during the next frame), routed by InterfaceType to the
 // parallel-port patterns or the USB SPI card, with each read decoded by the register table.

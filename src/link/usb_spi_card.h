@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The USB SPI card's command set: SPI word transfers through the shared word table SpiData, and
 // the card settings (chip-select channel, static bits, delay between words, input polarity).
 // Every operation does nothing while the current card is not ready, opens the card at its start

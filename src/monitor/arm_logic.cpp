@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/arm_logic.h"
 
 #include "registers/register_table.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arming and disarming event capture (the main window's Arm button, talvix-cli capture) and the
 // trigger seen by a status read. The capture trigger source lives in bits 4..7 of ALM_CTRL: 0x10
 // captures on alarm 1, 0x40 on alarm 2; any of those bits set means the sensor is armed. The

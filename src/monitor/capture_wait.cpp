@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/capture_wait.h"
 
 #include "monitor/arm_logic.h"

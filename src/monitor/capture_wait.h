@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The wait of an armed event capture, as talvix-cli capture and the Python module's capture() wait:
 // the main window's status read, repeated until it sees the capture triggered (the snapshots of
 // CAPT_CFG and SMPL_PRD are then taken as that read takes them), then the wait for the buffers to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The A/B cursors of the paused strip chart, without the drawing: where they start, and what they
 // read on one series: the time between the passes under them (as measured when each pass was
 // read, not from the loop delay), the value difference, and the statistics of the series' values

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/chart_export.h"
 
 #include "common/number_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Save Chart..." of the "Data Plot" frame, without the drawing: which files it writes and the
 // values file. The picture is saved as PNG and the values of the columns on the chart as CSV,
 // side by side under one name ("Chart.png" and "Chart.csv").

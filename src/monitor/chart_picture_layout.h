@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where each piece of the saved chart picture goes, without any drawing: the plot as on screen,
 // with the y-axis title, unit and scale labels at its left, the sample-number ticks and title
 // under it, the legend of the series drawn (colour and name) below, and the time span the chart

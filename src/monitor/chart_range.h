@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The vertical range of the strip chart: the choice in the "Data Plot" frame ("±30 g" by default,
 // fixed ranges down to "±1 g", or "Auto"), the range it gives, and how "Auto" fits the values on
 // the chart. Every series is drawn against the same range in its own unit (g for the

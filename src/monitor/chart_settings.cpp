@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/chart_settings.h"
 
 #include "common/file_target.h"

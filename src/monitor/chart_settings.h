@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The strip chart's range choice, kept from run to run in a settings file of the user's own
 // configuration folder ("~/.config/talvix/chart.ini"), never in CommPort.cfg, which holds the
 // interface settings only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Corrections of the numbers typed into the main window's boxes. A text that is not a number is
 // replaced by a default and a number out of range by its limit, in the box itself and without a
 // message, before anything uses it. Numbers are read by their leading part, point as separator.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/output_rows.h"
 
 #include "common/number_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The nine rows of the "Output  Registers" frame: which register each row reads, how its value is
 // shown, and the colour rule of the supply row. One reading pass reads the rows in order.
 #pragma once

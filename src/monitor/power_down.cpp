@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/power_down.h"
 
 #include "common/number_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The timed power-down of the "Powerdown" frame: the sensor sleeps for SLP_CNT x 0.5 s while the
 // window counts the elapsed time up to the chosen time, yielding to the window system on every
 // round so that the other buttons keep working meanwhile.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/self_test.h"
 
 #include "registers/register_bits.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Self-test on and off: bit 8 of MISC_CTRL, changed by a read-modify-write.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/stale_values.h"
 
 #include <cmath>

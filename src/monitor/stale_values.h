@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the main window says when its values are no longer new: after Interface > None, a card or
 // port that failed, or a click on a button that cannot act without an interface. The boxes, the
 // chart and the flags then keep their last readings greyed out, and the line under the Read button

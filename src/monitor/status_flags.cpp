@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/status_flags.h"
 
 namespace talvix::monitor {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the "Status Register" frame shows for a STATUS word, and when a status read tells that an
 // armed event capture has triggered. The widgets paint what these functions decide.
 #pragma once

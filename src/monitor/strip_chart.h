@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The strip chart of the main window's "Data Plot" frame, without any drawing: the chart state
 // kept between reading passes and, for each pass, the description of what to draw.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the operational control window reads, shows and writes: SMPL_PRD (sample rate, see
 // sample_rate.h), GPIO_CTRL (direction and level of digital I/O lines 0 and 1), MISC_CTRL (the
 // data-ready function of those lines), AUX_DAC (the auxiliary DAC) and the store-to-flash command.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SMPL_PRD and the sample rate: bits 0-6 NS, the period multiplier less one; bit 7 TB, the time
 // base. Sample period = time base x (NS + 1) s, sample rate = 1 / period in samples per second:
 // 8192.02 SPS (TB 0, NS 0) down to 2.0646 SPS (TB 1, NS 127).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Numbers the user types into the operational control window's boxes.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Time sources: the time of day (shown to the user and written to files) and a monotonic clock
 // for measuring intervals (device pauses, power-down count, simulated sensor).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Lets pending window events run: the one yield per pass of the cooperative loops.
 #pragma once
 

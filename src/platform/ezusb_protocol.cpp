@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/ezusb_protocol.h"
 
 #include <QRegularExpression>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The EZ-USB driver's requests as the program, the libusb backend, the simulated card and the USB
 // card emulator all speak them: the five device-control codes, the blocks they carry, the layout
 // of the 356-byte pipe information block, and the device names "Ezusb-0" .. "Ezusb-3". Every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The USB SPI cards through libusb. "Ezusb-i" is the i-th attached device that carries the card
 // maker's vendor id (the installation's setting, platform/usb_card_ids.h), counting in bus, then
 // address order. Opening a card claims its interface 0; its pipes are the endpoints of that

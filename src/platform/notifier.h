@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Messages to the user: a message box with an OK button on the desktop, a record in tests.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parallel port as the SPI bit patterns see it: one byte written to or read from an I/O
 // address. The data register is at the port's base address, the status register at base + 1.
 #pragma once

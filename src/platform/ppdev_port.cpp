@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/ppdev_port.h"
 
 #include <QDir>

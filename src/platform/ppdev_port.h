@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real parallel port on Linux through ppdev: the /dev/parportN whose base address (as the
 // kernel lists it in /proc/sys/dev/parport/parportN/base-addr) is the configured port address.
 // Works without root for members of group lp. The port is claimed while this object lives, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The USB identity of the SPI cards: the card maker's vendor id and the product ids of the two
 // card types. They belong to the installation, not to the program: none is built in. They come
 // from, in this order (the first one present decides):

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The USB SPI card's driver as the program sees it: a device opened by name ("Ezusb-0" ..
 // "Ezusb-3") that carries five device-control requests, each with an input and an output block.
 // The real driver is libusb; the simulated one computes the card's answers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "regaccess/device_settings.h"
 
 #include "common/hex_text.h"

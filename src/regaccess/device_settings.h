@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sensor's user-settable configuration as one set of register words: which registers it is,
 // which words each accepts, and what a word means in engineering terms. The settings file
 // (settings_file.h) carries these words; settings_transfer.h reads them from the sensor and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "regaccess/manual_register.h"
 
 #include "common/advice_texts.h"

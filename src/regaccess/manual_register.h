@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the register window (regaccess/ui/frmManualReg) shows and sends: the register list and the
 // texts of a chosen entry, the hexadecimal value typed for a write, the single-register read, the
 // listing of registers 0..31 and the flash store. The window only moves these between the device

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "regaccess/settings_file.h"
 
 #include "common/hex_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The settings file: the sensor's settings (device_settings.h) as JSON, one register a line.
 //
 //   {

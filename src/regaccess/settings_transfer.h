@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sensor's settings saved to a settings file and loaded back, the same for talvix-cli and the
 // main window's "Save Settings..." and "Load Settings...":
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "registers/capture_trace.h"
 
 #include "common/number_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A capture buffer's samples in engineering units, with everything its display window shows: the
 // caption, the unit, the sample period, the length, the vertical range and its label texts, and
 // the trigger marker. The main window's Capt_0 / Capt_1 read-out prepares it once (full mode);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The named bits and fields of the sensor's control and status registers, in one place for every
 // window's logic and for the simulated sensor. Bit 0 is the least significant bit of the 16-bit
 // register word. Field helpers take and give the field's own value (a source index, a length

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The register index: the slot of a register in the program's register table, by which every
 // register operation names it. Only the indices are here, so that code that must not depend on
 // the table's contents (the simulated sensor) can name registers too.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sensor's register map: 61 slots by register index, 0..35 defined, 36..60 empty.
 // Every register operation takes address, width, bit length, sign rule, scale and offset here.
 #pragma once

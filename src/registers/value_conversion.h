@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Codes <-> engineering values: the read rule applied to every register read, and the two
 // conversions for the measurement sources that alarms and event capture watch.
 #pragma once

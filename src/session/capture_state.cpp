@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "session/capture_state.h"
 
 namespace talvix {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Event-capture state shared by the main window's Event Capture frame, the capture configuration
 // window and the two capture display windows.
 #pragma once

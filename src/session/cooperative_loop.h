@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The long-running activities of the user-interface thread (continuous reading, the power-down
 // count, the datalog run, the USB debug loop) are cooperative loops: each pass does its work and
 // lets the window system handle what is pending exactly once, and clicks take effect only inside

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program-wide state, made once by main() (and afresh by every test) and passed by reference
 // to every window: the register table, the register operations with their delay, the USB cards,
 // the start-up settings, and the platform seams they run on (real or simulated).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/alarm_comparators.h"
 
 #include "registers/register_bits.h"

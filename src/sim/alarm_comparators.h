@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sensor's two level comparators. Each watches one source and compares its code with a
 // level, sample by sample; a comparator that trips sets its alarm bit in STATUS (latched there
 // until COMMAND 0x0010) and may trigger event capture.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/capture_engine.h"
 
 #include "registers/register_bits.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Event capture into the sensor's two buffers.
 //
 // CAPT_CFG: bits 0-3 length code n, the buffers hold 2^n samples (codes above 10 give 1024, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/frame_trace.h"
 
 #include "common/file_target.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every SPI frame the simulated sensor sees: the word sent to it and the word it shifted out
 // meanwhile. Tests read it; `--sim-trace FILE` writes it, one frame a line ("9112 0000").
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the simulated sensor feels and measures, before its own calibration and coding: the X and
 // Y acceleration, the supply voltage, the die temperature and the noise on the auxiliary ADC's
 // input. A pure function of the sample instant and index, so the same seed gives the same run

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/output_coding.h"
 
 #include "registers/register_bits.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Turns what the simulated sensor measures into the codes its output registers hold, through
 // the calibration registers and the part's own register map (sensor_register_map.h).
 //

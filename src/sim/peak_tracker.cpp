@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/peak_tracker.h"
 
 #include "registers/register_bits.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The peak registers: the X and Y codes of largest magnitude (sign kept) and the largest RSS code
 // since power-up or the last COMMAND 0x0020. Reset, they read 0 until the next sample.
 #pragma once

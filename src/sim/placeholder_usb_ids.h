@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The project's own USB ids, for the simulated and emulated cards and the tests. They are
 // placeholders, no maker's: the USB-IF hands out vendor ids from the bottom of the range and has
 // given none this high. A real installation sets its cards' ids (platform/usb_card_ids.h); these

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/sample_grid.h"
 
 #include "registers/register_bits.h"

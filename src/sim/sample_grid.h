@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated sensor's sample clock. SMPL_PRD sets the period: bits 0-6 hold NS (the period
 // multiplier less one) and bit 7 the time base (0: 0.12207 ms, 1: 3.784 ms), so
 // Ts = time base x (NS + 1), from 0.122 ms (8192 samples per second) to 484 ms (2.06 per second).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/sensor_flash.h"
 
 #include "common/whole_file.h"

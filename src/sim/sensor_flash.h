@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated sensor's flash memory. COMMAND 0x0008 stores the settings registers in it:
 // XACCL_NULL, YACCL_NULL, XACC_SCALE, YACC_SCALE, ALM_MAG1, ALM_MAG2, ALM_CTRL, AUX_DAC,
 // GPIO_CTRL, MISC_CTRL, SMPL_PRD and CAPT_CFG (not CAPT_PNTR, a read-out position, nor

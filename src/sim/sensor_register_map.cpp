@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/sensor_register_map.h"
 
 #include <algorithm>

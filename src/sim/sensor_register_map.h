@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated part's own register map, as the sensor's data sheet states it: where each
 // register sits in the byte address space, how wide its field is, whether the field is two's
 // complement, and how a code stands for the quantity measured (so many mV or mg per code, and

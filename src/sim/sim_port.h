@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A parallel port with the simulated sensor on its lines. It decodes the data-register writes
 // as an SPI slave on those lines sees them: chip select on bit 0, clock on bit 1, complemented
 // data on bit 2; the input bit is taken when the clock falls, most significant bit first, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/sim_sensor.h"
 
 #include "sim/sensor_register_map.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated Talvix at the level the program sees it: a register file at byte addresses
 // behind the 16-bit frame protocol, and the part's behaviour behind the registers. A write frame
 // (bit 15 set) sets one byte; a read frame is answered during the next frame, upper byte in bits

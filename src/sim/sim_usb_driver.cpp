@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/sim_usb_driver.h"
 
 #include "platform/ezusb_protocol.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated USB SPI cards at the driver-request level: up to four cards at "Ezusb-0" ..
 // "Ezusb-3", answering the device descriptor, string descriptors, pipe information and the
 // card's command set on pipes 0 (commands) and 1 (answers). Chip-select channel 1 is wired to the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/vibration_option.h"
 
 #include <QStringList>

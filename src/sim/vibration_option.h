@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text of the simulator's --sim-vibration option, HZ:G[:AXIS], shared by talvix and
 // talvix-cli: a sine of HZ hertz and G g peak added to the simulated sensor's motion on X, Y or
 // both (XY). Without AXIS it goes on both axes, in phase, so that a capture buffer recording

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "simbench/sim_knocks.h"
 
 namespace talvix::simbench {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated bench: one sensor, a simulated parallel port that answers at whatever address it
 // is opened for, and a simulated USB SPI card at "Ezusb-0" whose chip-select channel 1 is wired to
 // the same sensor. Every simulated Session is built here (`talvix --simulate`, `talvix-cli

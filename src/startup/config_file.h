@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // CommPort.cfg: the interface, the parallel port's address and the factory level, kept from one
 // run to the next as three "key = value" lines in the working directory.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "startup/fast_readout_setting.h"
 
 #include "common/user_settings_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Fast read-out" choice of the Interface menu, kept from run to run in the user's own
 // settings ("~/.config/talvix/interface.ini"), never in CommPort.cfg, whose three lines stay as
 // they are. Off unless the user turned it on.

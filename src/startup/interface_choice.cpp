@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "startup/interface_choice.h"
 
 #include "common/hex_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The interface a run talks through, as talvix-cli's --interface and the Python module's open()
 // name it: "sim-lpt" and "sim-usb" (the simulated sensor behind a simulated parallel port or USB
 // SPI card), "lpt:<hex base address>" (the parallel port at that address, as lpt:378) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "startup/link_failure.h"
 
 #include "common/advice_texts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a user is told when the interface cannot be brought up or an operation does not reach the
 // sensor: the cause and what to check. talvix-cli prints these texts; the Python module raises
 // them as LinkError.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Getting access to the parallel port's registers. On Linux this is opening and claiming the
 // ppdev device whose base address is PortAddress; the program does it when the parallel port is
 // brought into service at load and when the user confirms a port address. Also bringing a USB SPI

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "startup/self_test.h"
 
 #include "common/number_text.h"

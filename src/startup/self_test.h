@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The self-test of an interface that is open: a non-destructive check, step by step, that the
 // card (when there is one) and the sensor behind it work, for a first bench on real hardware as
 // for the simulated sensor. Every register it changes is restored before it ends. talvix-cli

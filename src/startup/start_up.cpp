@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "startup/start_up.h"
 
 namespace talvix::startup {

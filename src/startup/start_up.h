@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's start-up steps before the main window is shown, and the configuration file's
 // link to the session.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "usbdebug/transfer_words.h"
 
 #include "common/number_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One pass of the USB SPI card setup window's transfer loop, which is also the one transfer of its
 // Write: the words loaded by the last Write go out again on the current card, and the words the
 // sensor shifted out meanwhile come back. Kept apart from the window so that a test runs it on a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the USB SPI card setup window makes of its entries and shows of the card: the word count,
 // the delay between words, the static chip-select bits and the words to send. Pure, so that each
 // correction is tested without the window.

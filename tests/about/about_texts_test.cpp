@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The identification texts decoded from the three product words.
 #include "about/about_texts.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "alarms/alarm_config.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Event capture from end to end on the simulated sensor, as a user does it: configure trigger 1 on
 // X above 2 g, arm, a shock triggers, Capt_0 shows the trace, Write File writes the pair.
 #include "app/frmForm1.h"

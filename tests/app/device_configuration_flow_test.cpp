@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Device Configuration windows from end to end on the simulated sensor, opened from the main
 // window's menu as a user does: an alarm that fires as the part tilts, a sample rate the sensor
 // then keeps, an auto-null that a flash store keeps through a restart.

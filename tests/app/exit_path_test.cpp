@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's exit path and the configuration file it writes back: what the user chose is
 // kept, a failed write is said (in a message, or on the standard error after a signal) and ends
 // the program with status 1, and the old file survives it.

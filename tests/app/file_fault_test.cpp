@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every file the program writes, into a folder that cannot be written and onto a full file
 // system: the earlier file stays byte for byte, one message names the file and the reason, and
 // the same write works once the folder or the disk has room again.

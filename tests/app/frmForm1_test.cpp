@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/frmForm1.h"
 
 #include "monitor/ui/monitor_widget.h"

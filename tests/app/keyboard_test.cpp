@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The keyboard in every window: each button and menu item has a mnemonic of its own, Enter in an
 // entry box applies that box's row and never closes the window, and boxes that correct themselves
 // wait until the user has finished typing.

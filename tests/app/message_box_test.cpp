@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Message boxes are wide enough for their title.
 #include "app/qt_platform.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Both programs ended by the system part-way through what they do: a datalog killed outright
 // keeps its rows up to the last sync, a full disk followed by a signal is named and ends with
 // status 1, SIGTERM ends every kind of run within a second, and a frame trace that cannot be

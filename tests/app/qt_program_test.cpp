@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program as a user starts it (`talvix --simulate` on the offscreen platform, in a folder of
 // its own) and as the system ends it (SIGTERM): the signal's exit path, a full disk, named pipes
 // in place of its files, and the configured interface under --simulate. A hang shows as the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The register window is hidden, not closed, by Close Window: the next opening from the Registers
 // menu shows the same listing and the same chosen register.
 #include "app/frmForm1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Save Settings... and Load Settings... of the Device Configuration menu on the simulated sensor:
 // the file the one writes, the other restores; a bad file sends nothing.
 #include "app/frmForm1.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window once its values are old: after Interface > None or a card that failed, the
 // boxes are greyed, the flags neutral and the chart veiled, the line under Read says since when;
 // every button that cannot act says why on that line.

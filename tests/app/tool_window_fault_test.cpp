@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tool windows on the simulated sensor when the link fails while they load or update: one
 // message, no control showing a value that was not read (a control keeps what it showed or is
 // blank), and the window works again once the user has dealt with the fault.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Calibration rows: the texts of codes read and written, and what an Update writes for a text.
 // The window's own cases (offsets 1, -100, +-17.5, empty boxes, scale -1) are in its test.
 #include "calibration/calibration_values.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "capture/capture_analysis.h"
 
 #include <QTemporaryDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sensor's two capture buffers for read-out tests: a register file on the simulated USB card
 // that, whenever CAPT_PNTR is written, puts the samples at that pointer into CAPT_BUF_0 and
 // CAPT_BUF_1. Every frame is seen and every sample is exact.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "capture/capture_config.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "capture/capture_files.h"
 
 #include "capture/capture_buffers_rig.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/capture_command.h"
 #include "cli/cli_app.h"
 #include "cli/cli_run.h"

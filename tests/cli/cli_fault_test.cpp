@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // talvix-cli's commands against every fault of the link: a card pulled out, hung or stalling, a
 // sensor answering all ones, a parallel port whose access fails. Each command ends with exit
 // status 1 and the cause, prints or writes nothing it did not read, and works again once the user

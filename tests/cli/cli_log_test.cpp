@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/cli_app.h"
 #include "cli/cli_run.h"
 #include "cli/log_command.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One talvix-cli command line run in-process, for the command-line tests: its exit status and
 // what it wrote to standard output and standard error.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // talvix-cli selftest on the simulated interfaces, and on a port address where there is no port.
 #include "cli/cli_app.h"
 #include "cli/cli_run.h"

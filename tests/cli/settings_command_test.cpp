@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // talvix-cli settings save / load on the simulated sensor, checked over the frames it saw.
 #include "cli/settings_command.h"
 

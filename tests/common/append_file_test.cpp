@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Appending a block: only to regular files (or links to them), and whole or not at all.
 #include "common/append_file.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/hex_text.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The datalog's names and texts: what a file name may be, and the numbers and header lines as
 // the locale writes them.
 #include "datalog/datalog_format.h"

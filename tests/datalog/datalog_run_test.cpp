@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The datalog run's pass without a window (Sample, then EndSample after the pause) on a simulated
 // USB card wired to a register file, writing into a temporary folder.
 #include "datalog/datalog_run.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "datalog/datalog_sample.h"
 
 #include "support/read_frames.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The account of a run's samples: the rate, the longest gap, and which samples came late (more
 // than one delay, and at least 1 ms, past the end of the previous sample's reads and its delay).
 #include "datalog/sample_account.h"

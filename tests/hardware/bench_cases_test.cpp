@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The end-to-end cases of a bench, run over each interface: every readable register read, a
 // register written and restored, a reading pass, an event capture and a datalog of 100 samples.
 //

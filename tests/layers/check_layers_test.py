@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """scripts/check-layers on a small tree: the good tree passes, and each wrong include planted in it
 is named with its file and line (and nothing else is)."""
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/card_selection.h"
 
 #include "support/sim_session.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/ezusb.h"
 
 #include "sim/sim_usb_driver.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The flash store against a register file on a simulated USB card, whose STATUS the test sets
 // before the store command and from the command on.
 #include "link/flash_store.h"

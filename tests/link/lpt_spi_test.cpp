@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/lpt_spi.h"
 
 #include "support/recording_port.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "link/register_access.h"
 
 #include "support/sim_session.h"

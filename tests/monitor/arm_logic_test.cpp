@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The arming record (CaptureState) changed through arm_logic, each change with its device steps,
 // on a simulated USB card whose SPI line goes to a register file that answers or stays silent.
 #include "monitor/arm_logic.h"

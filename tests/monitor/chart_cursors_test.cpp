@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/chart_cursors.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/chart_export.h"
 #include "monitor/chart_settings.h"
 #include "support/file_faults.h"

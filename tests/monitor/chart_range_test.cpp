@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/chart_range.h"
 #include "monitor/strip_chart.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The register arithmetic of Arm and Self Test.
 #include "monitor/arm_logic.h"
 #include "monitor/self_test.h"

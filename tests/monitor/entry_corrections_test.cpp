@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/entry_corrections.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/strip_chart.h"
 
 #include <gtest/gtest.h>

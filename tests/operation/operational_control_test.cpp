@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operation/operational_control.h"
 
 #include <gtest/gtest.h>

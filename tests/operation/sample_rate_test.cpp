@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operation/sample_rate.h"
 
 #include <gtest/gtest.h>

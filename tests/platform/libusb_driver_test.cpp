@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/libusb_driver.h"
 
 #include <gtest/gtest.h>

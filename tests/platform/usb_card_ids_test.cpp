@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/usb_card_ids.h"
 
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "regaccess/settings_transfer.h"
 
 #include "support/sim_session.h"

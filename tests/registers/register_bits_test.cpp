@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "registers/register_bits.h"
 
 #include <gtest/gtest.h>

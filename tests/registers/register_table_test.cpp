@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "registers/register_table.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "registers/value_conversion.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "session/cooperative_loop.h"
 
 #include "platform/event_pump.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's register table read against the simulated part's own map. The part is put into a
 // known state through its own knobs (steady acceleration, supply, temperature, flash contents),
 // then every readable register is read the program's way (ReadReg by index, which takes address,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/sample_grid.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/sim_port.h"
 
 #include "link/lpt_spi.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The simulated sensor's behaviour, seen as the program sees it: through register reads and
 // writes over the simulated parallel port (and, for the capture, the simulated USB card).
 #include "sim/sim_sensor.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sim/sim_usb_driver.h"
 
 #include <gtest/gtest.h>

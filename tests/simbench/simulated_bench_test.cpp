@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "simbench/simulated_bench.h"
 
 #include "registers/register_table.h"

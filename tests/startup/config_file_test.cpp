@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "startup/config_file.h"
 
 #include "support/file_faults.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "startup/port_access.h"
 
 #include "support/sim_session.h"

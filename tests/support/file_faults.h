@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Faults of the file system for tests of the files the program writes, usable as root and as a
 // normal user alike.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The faults a link to the sensor can meet while a window or loop works, for tests that run one
 // window over all of them: the card pulled out, its firmware hung, a transfer stalled, a sensor
 // that answers all ones, and a parallel port whose access fails. Each comes with the session it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The built programs run as a user or the system runs them: started in a folder of their own,
 // ended by a signal once they catch it, timed from the signal to their end.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frames a sensor sees when the program reads a list of registers, for tests of the wire:
 // register by register as each interface sends a read (the parallel port: the read frame, then a
 // zero frame; the USB SPI card: the read frame twice), or batched over the card (every read frame,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A parallel port that records every byte written to it and answers status reads from a script.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A sensor that is nothing but a register file, for tests that need exact register words (a
 // STATUS of 0x0301, ALM_CTRL 0x0A03): a read frame is answered with the stored word during the
 // next frame, a write frame stores its byte. Every frame sent is kept. Wire it to a simulated USB

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/sim_session.h"
 
 namespace talvix::test {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A session on the simulated sensor, for tests that talk to it only through frames: the sensor
 // sits behind the simulated parallel port at 0x378 (or behind a simulated USB SPI card at
 // "Ezusb-0"), the clock is a ManualClock that moves only when the test says so, and the delay

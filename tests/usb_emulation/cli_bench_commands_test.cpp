@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // talvix-cli log and capture on the real libusb path: the commands run under talvix-usb-emulator,
 // which plugs a simulated USB SPI card (and its simulated sensor) into an emulated USB bus.
 #include <QDir>

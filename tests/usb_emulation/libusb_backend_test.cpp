@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's libusb backend, with the card layer above it, against simulated cards on an
 // emulated USB bus: every request here goes through libusb, usbfs ioctls and umockdev.
 #include "link/ezusb.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // talvix-cli settings save and load on the real libusb path: the commands run one after the other
 // under talvix-usb-emulator, whose simulated sensor keeps its registers between them.
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // talvix-usb-emulator as a user runs it: its device list, and commands run under it as child
 // processes that reach the emulated cards through their own, unmodified libusb.
 #include "sim/placeholder_usb_ids.h"

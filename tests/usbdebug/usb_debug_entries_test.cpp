@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "usbdebug/usb_debug_entries.h"
 
 #include <gtest/gtest.h>

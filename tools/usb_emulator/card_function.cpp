@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "usb_emulator/card_function.h"
 
 #include "platform/ezusb_protocol.h"

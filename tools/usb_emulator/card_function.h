@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A simulated USB SPI card as the bus sees it: the descriptors a host enumerates, control
 // requests on endpoint 0 and bulk packets on the pipes' endpoints. Every answer comes from the
 // card model of sim::SimUsbDriver (the same one `talvix --simulate` talks to at the driver level):

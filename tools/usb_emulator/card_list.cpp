@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "usb_emulator/card_list.h"
 
 #include "sim/placeholder_usb_ids.h"

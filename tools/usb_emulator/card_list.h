@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which devices the emulator plugs in, and the short text form the command line gives them:
 //
 //   LIST   = "none" | DEVICE ["," DEVICE]...     at most four devices

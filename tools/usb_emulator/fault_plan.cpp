@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "usb_emulator/fault_plan.h"
 
 #include <QRegularExpression>

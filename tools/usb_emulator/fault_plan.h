@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A fault the emulator injects into a card at a chosen moment, and the short text form the
 // command line gives it:
 //

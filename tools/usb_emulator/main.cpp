@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // talvix-usb-emulator: runs a command with simulated USB SPI cards on an emulated USB bus, so
 // that the program's real libusb path (talvix-cli --interface usb:N, talvix without --simulate)
 // can be tried without a card. The cards carry the project's placeholder ids, which the command

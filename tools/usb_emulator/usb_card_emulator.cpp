@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "usb_emulator/usb_card_emulator.h"
 
 #include "usb_emulator/card_function.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Simulated USB SPI cards as real USB devices for libusb, in this process and in its children.
 //
 // umockdev fakes /sys/bus/usb/devices/... and a /dev/bus/usb/BBB/DDD node for each device; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "about/ui/frmAbout.h"
 
 #include "about/about_texts.h"

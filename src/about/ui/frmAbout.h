@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "About Talvix_Eval_Rev_3": the program's version and the connected sensor's identification
 // (product ID, revision, date), read from its product registers each time the window is made. The
 // main window opens it modally from its "About" menu item; OK closes it. The revision it reads

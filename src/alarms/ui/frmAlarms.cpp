@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "alarms/ui/frmAlarms.h"
 
 #include "common/message_titles.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "ALARM CONFIGURATION AND CONTROL": the two alarms' sources, levels and directions, the digital
 // alarm indicator of ALM_CTRL bits 0-2, and the store-to-flash command. The main window opens it
 // modally from its Alarms menu entry; it reads the device when it is made and after every alarm

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "calibration/ui/fmCalibration.h"
 
 #include "common/message_titles.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Calibration": the X and Y offset (null) and scale registers in g, each with its own Update
 // button and its code in hexadecimal, and the device's three calibration commands (Auto Null,
 // Restore Factory Calibration, FLASH Memory Update). The main window opens it modally once an

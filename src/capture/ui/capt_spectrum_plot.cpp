@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "capture/ui/capt_spectrum_plot.h"
 
 #include "capture/spectrum_view.h"

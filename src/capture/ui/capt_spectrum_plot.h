@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Spectrum view of a capture display window: the amplitude spectrum of the buffer as a line
 // from 0 Hz to half the sample rate, the strongest peak marked with its frequency and amplitude,
 // a few frequency ticks along the bottom and the amplitude at the top, linear or logarithmic.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "capture/ui/capt_trace_plot.h"
 
 #include "capture/capture_display.h"

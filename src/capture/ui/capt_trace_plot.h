@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The plot area of a capture display window: draws a prepared trace in its own coordinates
 // (sample number across, value up) with the dotted trigger marker and the A and B cursors, and
 // reports where the pointer is in those coordinates.

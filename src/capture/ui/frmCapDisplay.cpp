@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "capture/ui/frmCapDisplay.h"
 
 #include "capture/capture_analysis.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A capture display window: one buffer's last read-out as a plot with its scale, the sample period
 // and length under it, a read-out of the sample and value under the pointer, and Write File.
 // The A and B cursors on the trace read the time and value between them and the statistics of

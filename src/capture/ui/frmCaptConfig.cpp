@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "capture/ui/frmCaptConfig.h"
 
 #include "capture/capture_readout.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Talvix Capture Configuration": the capture set-up in four steps, each with its own button.
 // Step 1 writes CAPT_CFG (and the comparator sources of ALM_CTRL), Step 2 ALM_MAG1/ALM_MAG2,
 // Step 3 keeps the trigger choice in CaptTrigSelect for the main window's next Arm, Step 4 the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/ui/file_dialogs.h"
 
 #include <QFileDialog>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's file dialogs: the file list in detail view, opened wide enough that the name, size,
 // type and date columns can be read without widening the dialog first.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Indicator colours of the main window's frames: red for an alarm, a low supply or a triggered
 // capture, green for OK or armed, the system's button-face colour for neutral.
 #pragma once

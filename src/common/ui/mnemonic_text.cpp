@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/ui/mnemonic_text.h"
 
 namespace talvix::common {

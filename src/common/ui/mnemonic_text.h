@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Captions carry their keyboard mnemonic as an "&" before a character ("&Read" is pressed with
 // Alt+R); "&&" stands for a literal "&". Code and tests that compare captions compare what the
 // caption reads, without the marker.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Small helpers the windows build their controls with: every control carries its given name as
 // its object name, which is how tests and the windows' own code find it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Window geometry given in twips (1/1440 inch): 15 twips to a pixel at 96 dpi, more pixels on a
 // screen of higher dpi.
 #pragma once

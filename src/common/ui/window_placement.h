@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where a tool window opens: beside the main window, so that the main window's menu bar and its
 // Read, Arm and Config controls stay in sight, and always inside the screen's available area.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "datalog/ui/frmDatalog.h"
 
 #include "common/message_titles.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Datalog Control": records the chosen output values sample after sample into one or more text
 // files in the data folder. The main window opens it modally; the run is a cooperative loop, so
 // the Cancel click, a close of the window and the exit path all end it with the current file's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/ui/chart_picture.h"
 
 #include <QFontMetrics>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The picture "Save Chart..." writes: the chart as on screen framed by what makes it readable on
 // its own (scale labels, axis titles and unit, sample-number ticks, the legend of the series drawn
 // with their colours, the time span on screen). The layout is LayOutChartPicture's; this only

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/ui/data_plot_widget.h"
 
 #include "common/message_titles.h"

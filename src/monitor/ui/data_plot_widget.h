@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Data Plot" frame of the main window: the chart pic2 with its axis labels, tick marks and
 // the read-out of the sample number and value under the mouse pointer, and below them the range
 // choice, the pause toggle and "Save Chart...". While paused, the read-out of the A/B cursors

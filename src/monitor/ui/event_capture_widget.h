@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Event Capture" frame: Arm (which toggles), Config, the Capt_0 / Capt_1 display buttons and
 // the Ready / Trig'd indicators. Ready green is the program's record that capture is armed; a
 // status read that then shows the chosen trigger's alarm bit marks the capture triggered and

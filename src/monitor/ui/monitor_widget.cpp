@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/ui/monitor_widget.h"
 
 #include "monitor/arm_logic.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The central area of the main window: "Output  Registers" with its graph column, "Data Plot",
 // and below them "Status Register", "Event Capture", "Self Test" and "Powerdown". frmForm1 embeds
 // it, runs PrepareAtLoad as the last step of its load, and stops the loops on its exit path.

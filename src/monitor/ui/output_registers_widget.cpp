@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/ui/output_registers_widget.h"
 
 #include "common/ui/indicator_colours.h"

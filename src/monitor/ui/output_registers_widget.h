@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Output  Registers" frame of the main window: the nine live values with the graph column
 // (ckG2..ckG9 and their colour swatches), the Read/STOP button, Loop, the loop delay and Reset Pk.
 //

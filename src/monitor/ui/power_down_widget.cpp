@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/ui/power_down_widget.h"
 
 #include "monitor/entry_corrections.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Powerdown" frame: the sleep time in seconds (0 to 127.5 in half-second steps), Run, and
 // the elapsed time counted while the sensor sleeps. The count yields to the window system on
 // every round, so the rest of the window keeps working during it.

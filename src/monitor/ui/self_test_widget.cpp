@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/ui/self_test_widget.h"
 
 #include "monitor/self_test.h"

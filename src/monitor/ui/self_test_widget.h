@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Self Test" frame: ON and OFF switch MISC_CTRL bit 8. Neither is chosen until the user
 // clicks one; the program does not read the state back.
 #pragma once

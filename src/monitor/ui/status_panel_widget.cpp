@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/ui/status_panel_widget.h"
 
 #include "common/ui/indicator_colours.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The "Status Register" frame: seven STATUS flags, each "OK" on green or "Alarm" on red, the Read
 // Status button (also run after every reading pass, by Arm and at load) and Clear.
 #pragma once

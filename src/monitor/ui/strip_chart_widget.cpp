@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "monitor/ui/strip_chart_widget.h"
 
 #include "monitor/chart_cursors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The chart area pic2 of the "Data Plot" frame: draws each reading pass into a persistent image,
 // so a line stays until the cursor band sweeps over it. On screen the same drawing is made at the
 // widget's own size in device pixels, so a line stays one pixel wide and sharp however large the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "operation/ui/frmOperationalControl.h"
 
 #include "common/message_titles.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Operational Control": the sample rate (SMPL_PRD), the digital I/O lines (GPIO_CTRL), their
 // data-ready function (MISC_CTRL bits 0-2), the auxiliary DAC (AUX_DAC) and the store of the
 // settings in flash. The main window opens it modally from its Operation menu, once an interface

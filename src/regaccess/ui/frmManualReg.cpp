@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "regaccess/ui/frmManualReg.h"
 
 #include "common/message_titles.h"

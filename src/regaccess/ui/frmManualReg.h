@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Register Information": any register of the list read as a raw hexadecimal word and its value,
 // written from a hexadecimal text, the user registers listed (and printed or saved as text), and
 // the registers stored in the sensor's flash. The main window opens it modally from its

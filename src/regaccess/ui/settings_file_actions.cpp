@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "regaccess/ui/settings_file_actions.h"
 
 #include "common/message_titles.h"

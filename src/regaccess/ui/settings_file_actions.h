@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Save Settings..." and "Load Settings..." of the main window's Device Configuration menu: a file
 // dialog in the data folder, then the save or load of regaccess/settings_transfer.h, and one
 // message that says what was written, what read back differently, or why nothing was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "startup/ui/frmPort.h"
 
 #include "common/hex_text.h"

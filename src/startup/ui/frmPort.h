@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "Parallel Port Setup": the user enters the parallel port's base address in hexadecimal. OK
 // makes the parallel port the interface and obtains access to the port.
 #pragma once

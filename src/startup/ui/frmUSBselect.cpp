@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "startup/ui/frmUSBselect.h"
 
 #include "common/ui/window_placement.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "USB SPI Card Selection": lists the cards found on devices 0..3 and lets the user pick the
 // one to use, or none. Every activation searches again, so the list is always current.
 #pragma once

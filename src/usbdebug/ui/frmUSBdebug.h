@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "USB SPI Card Setup": exercises a USB SPI card by hand. The user picks a card, reads and sets its
 // static chip-select bits, its chip-select channel, its delay between words and its data input
 // polarity, and sends up to 16 SPI words of their own, once or in a loop, watching the words that

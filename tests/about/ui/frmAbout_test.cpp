@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The About window on a simulated USB card whose SPI line goes to a register file, so the product
 // words and every frame the window sends are exact.
 #include "about/ui/frmAbout.h"

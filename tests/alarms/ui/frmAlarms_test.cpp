@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The alarm window on a simulated USB card whose SPI line goes to a register file, so the words it
 // loads from and the words its buttons write are exact.
 #include "alarms/ui/frmAlarms.h"

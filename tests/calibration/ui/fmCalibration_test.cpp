@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The calibration window on a simulated USB card whose SPI line goes to a register file, so the
 // words it reads and writes are exact.
 #include "calibration/ui/fmCalibration.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The capture read-out (Capt_0 / Capt_1, and Write File in a display window) on the simulated
 // sensor when the link fails: one message, the trace and the files from before left as they were,
 // and the next read-out after the user's remedy works.

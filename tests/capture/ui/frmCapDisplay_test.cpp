@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The capture display window on a simulated card wired to a register file: layout, pointer
 // read-out, redraws from the trace as it was read, and Write File.
 #include "capture/ui/frmCapDisplay.h"

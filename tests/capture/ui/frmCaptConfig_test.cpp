@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The capture configuration window on a simulated USB card whose SPI line goes to a register
 // file, so the words it loads from and the words its steps write are exact.
 #include "capture/ui/frmCaptConfig.h"

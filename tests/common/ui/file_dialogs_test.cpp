@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's file dialogs open in detail view, wide enough for their columns.
 #include "common/ui/file_dialogs.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "common/ui/window_placement.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A datalog run on the simulated sensor when the link fails part-way: the run ends with one
 // message, the file holds the rows read and no row for the sample that failed, and a run started
 // after the user's remedy logs again.

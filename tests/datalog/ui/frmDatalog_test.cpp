@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The datalog window on a simulated USB card whose SPI line goes to a register file, writing into
 // a temporary data folder. The event pump stands for the user: each test decides what happens at
 // which yield (with no sample delay there is one yield before each file and one after each sample).

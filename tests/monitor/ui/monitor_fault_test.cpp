@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's reading loop and power-down count on the simulated sensor when the link
 // fails: one message, nothing shown that was not read, and the next try after the user's remedy
 // works.

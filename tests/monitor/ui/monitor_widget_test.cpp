@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's central area on a simulated USB card whose SPI line goes to a register file,
 // so every register word is exact and every frame is seen.
 #include "monitor/ui/monitor_widget.h"

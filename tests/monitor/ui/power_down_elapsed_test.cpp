@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The power-down count's Elapsed label while a Read loop, started during the count, holds the
 // count inside its yield: each reading pass moves the label on, up to the end of the count.
 #include "monitor/ui/monitor_widget.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The operational control window on a simulated USB card whose SPI line goes to a register file,
 // so the words it loads from and the words it writes are exact.
 #include "operation/ui/frmOperationalControl.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The register window on a simulated USB card whose SPI line goes to a register file, so the
 // words it reads and writes are exact.
 #include "regaccess/ui/frmManualReg.h"

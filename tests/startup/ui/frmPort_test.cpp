@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "startup/ui/frmPort.h"
 
 #include "startup/port_access.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "startup/ui/frmUSBselect.h"
 
 #include "support/ui/startup_fixture.h"

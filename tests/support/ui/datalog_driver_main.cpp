@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The desktop program driven as a user drives it, for tests that end it by a signal or a crash
 // part-way through a datalog: `talvix_datalog_driver --simulate` runs the program itself and,
 // once its main window is shown, opens the datalog window and starts a run there: the supply

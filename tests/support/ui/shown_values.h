@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a window shows, control by control, for tests that check that a failure shows nothing
 // that was not read: the text of every named box, label and list, and the state of every named
 // check box and option button.

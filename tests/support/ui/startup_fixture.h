@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A session on the simulated bench for the start-up windows: the sensor behind a simulated port
 // (whose opening can be made to fail) and a simulated card at "Ezusb-0"; nothing waits, and the
 // end of the program is only recorded.

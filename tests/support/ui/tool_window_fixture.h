@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fixture of the tool-window tests: a window on a simulated USB card whose SPI line goes to a
 // register file, so the words the window loads from and the words its buttons write are exact.
 // A test sets the words in `device`, opens the window and works its controls by their names.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Widget tests need a QApplication for the whole run; windows are made on the offscreen platform.
 // Settings the windows keep in the user's configuration folder go to Qt's test folder instead,
 // so that no test reads or changes the user's own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers the widget tests share: finding a window's control by its given name, and running a
 // test in another locale.
 #pragma once

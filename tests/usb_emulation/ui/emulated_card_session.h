@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A session on the real USB path for the window tests: one emulated Pellow card at "Ezusb-0",
 // wired to a simulated sensor, reached through libusb (usbfs and umockdev); the clock moves only
 // when a test says so, and the delay only records.

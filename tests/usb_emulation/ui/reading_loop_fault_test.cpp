@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's reading loop on the real USB path (libusb, usbfs and an emulated card), with
 // the card failing part-way: the loop stops at the pass the fault strikes, after one message, and
 // neither the boxes nor the chart take a value that was not read.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A card pulled out while the program runs and plugged back in is found again without a restart:
 // by Interface > Usb, and by the card selection window's Search; the main window then reads
 // through it again.

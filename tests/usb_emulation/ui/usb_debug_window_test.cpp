@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The USB SPI card setup window on the real USB path (libusb, usbfs and an emulated card): it finds
 // the card, sends the user's words and shows the sensor's answers, and its transfer loop ends with
 // one message when the card is pulled out.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The USB SPI card setup window's transfer loop on the simulated card when something fails: a
 // card that fails stops the loop with one message and the answers shown before it kept; a silent
 // sensor's all-ones words are what the card read and are shown as such; the parallel port is not

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "usbdebug/ui/frmUSBdebug.h"
 
 #include "common/ui/mnemonic_text.h"
