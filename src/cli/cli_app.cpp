@@ -171,6 +171,7 @@ QString NotRead(const registers::RegisterEntry& entry, const Session& session,
 int RunBatchedReads(const CliOptions& options, Session& session, const std::vector<Target>& targets,
                     const platform::LibUsbDriver* libusb, QTextStream& out, QString& error) {
   std::vector<int16_t> indices;
+  indices.reserve(targets.size());
   for (const Target& t : targets) indices.push_back(t.index);
   std::vector<link::RegisterRead> reads;
   const bool all = link::ReadConfirmedBatched(session.link, indices, reads);
@@ -185,14 +186,14 @@ int RunBatchedReads(const CliOptions& options, Session& session, const std::vect
 QString InterfaceDescription(const CliOptions& options) {
   const QString port = QString::number(options.port_address, 16).toUpper();
   switch (options.interface) {
-    case InterfaceChoice::kSimParallel:
+    case startup::InterfaceChoice::kSimParallel:
       return QStringLiteral("the simulated parallel port at %1").arg(port);
-    case InterfaceChoice::kParallel:
+    case startup::InterfaceChoice::kParallel:
       return QStringLiteral("the parallel port at %1").arg(port);
-    case InterfaceChoice::kSimUsb:
-      return QStringLiteral("the simulated USB SPI card %1").arg(CardName(0));
-    case InterfaceChoice::kUsb:
-      return QStringLiteral("the USB SPI card %1").arg(CardName(options.usb_device));
+    case startup::InterfaceChoice::kSimUsb:
+      return QStringLiteral("the simulated USB SPI card %1").arg(startup::CardName(0));
+    case startup::InterfaceChoice::kUsb:
+      return QStringLiteral("the USB SPI card %1").arg(startup::CardName(options.usb_device));
   }
   return {};
 }

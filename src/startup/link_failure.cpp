@@ -11,13 +11,9 @@
 
 namespace talvix::startup {
 
-namespace {
-
 QString CardName(int device) {
   return QStringLiteral("Ezusb-%1").arg(device);
 }
-
-}  // namespace
 
 QString LinkFailure(link::LinkStatus status, const Session& session,
                     const platform::LibUsbDriver* libusb) {

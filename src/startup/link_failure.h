@@ -18,6 +18,9 @@ class LibUsbDriver;
 
 namespace talvix::startup {
 
+// The name of USB SPI card number `device`, as "Ezusb-0".
+QString CardName(int device);
+
 // Why an operation that ended with `status` did not reach the sensor, and what to check.
 // `libusb` is the USB driver under the session, or nullptr (simulated card, parallel port); its
 // account of a failed transfer becomes the cause.
