@@ -152,6 +152,13 @@ void CheckOpenOptions(const OpenOptions& options) {
   if (options.shocks && !simulated) {
     Refuse(QStringLiteral("shocks needs a simulated interface (sim-lpt or sim-usb)"));
   }
+  if (options.usb_latency_ms != 0 && spec.choice != startup::InterfaceChoice::kSimUsb) {
+    Refuse(QStringLiteral("usb_latency_ms needs the simulated USB card (sim-usb)"));
+  }
+  if (!(options.usb_latency_ms >= 0 && options.usb_latency_ms <= simbench::kMaxSimUsbLatencyMs)) {
+    Refuse(
+        QStringLiteral("usb_latency_ms must be from 0 to %1").arg(simbench::kMaxSimUsbLatencyMs));
+  }
   if (!options.vibrations.isEmpty() && !simulated) {
     Refuse(QStringLiteral("vibration needs a simulated interface (sim-lpt or sim-usb)"));
   }
@@ -176,7 +183,8 @@ Sensor::Sensor(const OpenOptions& options) : interface_(options.interface) {
     // A different seed each time: the simulated sensor moves between runs as a real one would.
     const auto seed = static_cast<uint32_t>(clock_.MonotonicSeconds() * 1000.0);
     sim_ = std::make_unique<simbench::SimulatedBench>(
-        clock_, simbench::SimulatedBenchOptions{.seed = seed});
+        clock_,
+        simbench::SimulatedBenchOptions{.seed = seed, .usb_latency_ms = options.usb_latency_ms});
     if (!options.trace_path.isEmpty() && !sim_->sensor.trace().WriteTo(options.trace_path, error)) {
       throw FileError(error.toStdString());
     }

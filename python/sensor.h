@@ -41,8 +41,7 @@ struct OpenOptions {
   bool shocks = false;                            // --sim-shocks
   std::optional<QString> usb_ids;                 // --usb-ids VVVV:PPPP,QQQQ
   QStringList vibrations;                         // --sim-vibration HZ:G[:AXIS], each one given
-  // The simulator's further options (talvix-cli --sim-usb-latency) join these here, with their
-  // checks in CheckOpenOptions and their effect in Sensor's constructor.
+  double usb_latency_ms = 0;                      // --sim-usb-latency: each card transfer's cost
 };
 
 // Throws std::invalid_argument when an option is not valid or needs a simulated interface.

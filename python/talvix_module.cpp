@@ -134,7 +134,7 @@ void TranslateErrors(std::exception_ptr raised) {  // NOLINT(performance-unneces
 }
 
 std::unique_ptr<Sensor> Open(const std::string& interface, const py::object& trace, bool shocks,
-                             const py::object& vibration,
+                             const py::object& vibration, double usb_latency_ms,
                              const std::optional<std::string>& usb_ids) {
   OpenOptions options;
   options.interface = Q(interface);
@@ -146,6 +146,7 @@ std::unique_ptr<Sensor> Open(const std::string& interface, const py::object& tra
     for (const py::handle item : vibration)
       options.vibrations << Q(py::str(item).cast<std::string>());
   }
+  options.usb_latency_ms = usb_latency_ms;
   if (usb_ids) options.usb_ids = Q(*usb_ids);
   CheckOpenOptions(options);
   const py::gil_scoped_release release;
@@ -428,15 +429,17 @@ PYBIND11_MODULE(talvix, m) {
 
   m.def("open", &Open, py::arg("interface") = "sim-lpt", py::kw_only(),
         py::arg("trace") = py::none(), py::arg("shocks") = false, py::arg("vibration") = py::none(),
-        py::arg("usb_ids") = py::none(),
-        "open(interface='sim-lpt', *, trace=None, shocks=False, vibration=None, usb_ids=None) "
-        "-> Sensor\n\n"
+        py::arg("usb_latency_ms") = 0.0, py::arg("usb_ids") = py::none(),
+        "open(interface='sim-lpt', *, trace=None, shocks=False, vibration=None, "
+        "usb_latency_ms=0, usb_ids=None) -> Sensor\n\n"
         "Opens the interface and brings it up, as talvix-cli --interface does: 'sim-lpt', "
         "'sim-usb', 'lpt:<hex address>' or 'usb:<n>'. The simulator's options: trace writes "
         "every SPI frame to that file ('sent answered' in hex, one a line); shocks knocks the "
         "simulated sensor 1 s after opening and every 2 s after it (20 ms, 4 g on X, 1.5 g on "
         "Y), to try event capture; vibration ('HZ:G[:AXIS]', or a list of them) adds a sine of "
-        "that frequency and peak acceleration to the axis X, Y or both (XY, the default). "
+        "that frequency and peak acceleration to the axis X, Y or both (XY, the default); "
+        "usb_latency_ms (sim-usb only, 0 to 1000) makes each transfer of the simulated card "
+        "cost that long, as on a real full-speed card (about 1 ms). "
         "usb_ids gives the USB SPI cards' ids (VVVV:PPPP,QQQQ) over "
         "TALVIX_USB_IDS and usb-cards.conf. Raises ValueError for bad options and LinkError "
         "when the interface cannot be brought up.");

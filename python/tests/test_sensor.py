@@ -103,6 +103,7 @@ def test_bad_arguments_raise_value_error_and_send_nothing(tmp_path):
 @pytest.mark.parametrize("interface, options", [
     ("serial", {}), ("usb:4", {}), ("lpt:378", {"shocks": True}), ("sim-lpt", {"usb_ids": "x"}),
     ("sim-usb", {"vibration": "200:1:Z"}), ("lpt:378", {"vibration": "200:1"}),
+    ("sim-lpt", {"usb_latency_ms": 1}), ("sim-usb", {"usb_latency_ms": -1}),
 ])
 def test_bad_open_options_raise_value_error(interface, options):
     with pytest.raises(ValueError):

@@ -52,15 +52,12 @@ struct Options {
   double sim_usb_latency_ms = 0;   // --sim-usb-latency
 };
 
-// The longest transfer cost --sim-usb-latency takes, in ms.
-constexpr double kMaxSimUsbLatencyMs = 1000.0;
-
-// Milliseconds from 0 to kMaxSimUsbLatencyMs, as digits with an optional point.
+// Milliseconds from 0 to simbench::kMaxSimUsbLatencyMs, as digits with an optional point.
 std::optional<double> ParseLatencyMs(const QString& text) {
   static const QRegularExpression kDecimal(QStringLiteral("^([0-9]+\\.?[0-9]*|\\.[0-9]+)$"));
   if (!kDecimal.match(text).hasMatch()) return std::nullopt;
   const double ms = text.toDouble();
-  if (ms > kMaxSimUsbLatencyMs) return std::nullopt;
+  if (ms > simbench::kMaxSimUsbLatencyMs) return std::nullopt;
   return ms;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/usb_card_ids.h"
 #include "sim/frame_trace.h"
 #include "sim/vibration_option.h"
+#include "simbench/simulated_bench.h"
 
 #include <QRegularExpression>
 
@@ -205,10 +206,10 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& args, QString& erro
       options.sim_vibrations.push_back(*vibration);
     } else if (option == QLatin1String("--sim-usb-latency")) {
       if (!ParseDecimal(value, false, options.sim_usb_latency_ms) ||
-          options.sim_usb_latency_ms > kMaxSimUsbLatencyMs) {
+          options.sim_usb_latency_ms > simbench::kMaxSimUsbLatencyMs) {
         error = QStringLiteral("bad --sim-usb-latency \"%1\": give milliseconds from 0 to %2")
                     .arg(value)
-                    .arg(kMaxSimUsbLatencyMs);
+                    .arg(simbench::kMaxSimUsbLatencyMs);
         return std::nullopt;
       }
     } else {

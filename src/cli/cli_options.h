@@ -41,7 +41,4 @@ QString HelpText();
 // `talvix-cli read|write|dump --help`; empty for the other commands, whose help is their own.
 QString RegisterCommandHelpText(const QString& command);
 
-// The longest transfer cost --sim-usb-latency takes, in ms.
-inline constexpr double kMaxSimUsbLatencyMs = 1000.0;
-
 }  // namespace talvix::cli

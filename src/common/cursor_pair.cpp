@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "common/cursor_pair.h"
 
+#include <qnamespace.h>
+
 #include <algorithm>
 
 namespace talvix::common {
@@ -27,6 +29,41 @@ void CursorPair::Step(int steps) {
   // In 64 bits: a page of steps at the end of a long run does not overflow.
   moved =
       static_cast<int>(std::clamp<long long>(static_cast<long long>(moved) + steps, first_, last_));
+}
+
+bool CursorPair::MoveByKey(int key, bool shift, int page) {
+  const int whole_run = last_ - first_ + 1;
+  switch (key) {
+    case Qt::Key_A:
+      Place(Cursor::kA, a_);
+      return true;
+    case Qt::Key_B:
+      Place(Cursor::kB, b_);
+      return true;
+    case Qt::Key_Space:
+      ToggleActive();
+      return true;
+    case Qt::Key_Left:
+      Step(shift ? -page : -1);
+      return true;
+    case Qt::Key_Right:
+      Step(shift ? page : 1);
+      return true;
+    case Qt::Key_PageUp:
+      Step(-page);
+      return true;
+    case Qt::Key_PageDown:
+      Step(page);
+      return true;
+    case Qt::Key_Home:
+      Step(-whole_run);
+      return true;
+    case Qt::Key_End:
+      Step(whole_run);
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace talvix::common

@@ -2,7 +2,7 @@
 // The A and B cursors of a trace or a chart: two positions on a run of whole positions (sample
 // numbers 1..N, chart columns 0..350), one of them active. The mouse places the active one (the
 // left button A, the right button B); the keyboard moves the active one a step or a page, and
-// Tab makes the other one active.
+// Space makes the other one active.
 #pragma once
 
 namespace talvix::common {
@@ -20,6 +20,10 @@ class CursorPair {
   // Moves the active cursor by `steps` (negative to the left), stopping at the run's ends.
   void Step(int steps);
   void ToggleActive() { active_ = active_ == Cursor::kA ? Cursor::kB : Cursor::kA; }
+  // What a key does to the cursors (a Qt::Key): A or B makes that cursor the active one, Space
+  // the other one; the arrows move the active one a step (`page` steps with Shift), Page Up and
+  // Page Down a page, Home and End to the run's ends. False for any other key.
+  bool MoveByKey(int key, bool shift, int page);
 
   Cursor active() const { return active_; }
   int a() const { return a_; }

@@ -22,6 +22,9 @@
 
 namespace talvix::simbench {
 
+// The largest transfer cost the simulated card takes (--sim-usb-latency), in ms.
+inline constexpr double kMaxSimUsbLatencyMs = 1000.0;
+
 struct SimulatedBenchOptions {
   // The sensor's noise and motion: the same seed on the same clock gives the same frames.
   uint32_t seed = 1;

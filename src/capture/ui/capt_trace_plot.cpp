@@ -109,37 +109,9 @@ void CaptTracePlot::keyPressEvent(QKeyEvent* event) {
   }
   const int page = std::max(1, trace_.length / 16);
   const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
-  switch (event->key()) {
-    case Qt::Key_A:
-      cursors_.Place(common::Cursor::kA, cursors_.a());
-      break;
-    case Qt::Key_B:
-      cursors_.Place(common::Cursor::kB, cursors_.b());
-      break;
-    case Qt::Key_Space:
-      cursors_.ToggleActive();
-      break;
-    case Qt::Key_Left:
-      cursors_.Step(shift ? -page : -1);
-      break;
-    case Qt::Key_Right:
-      cursors_.Step(shift ? page : 1);
-      break;
-    case Qt::Key_PageUp:
-      cursors_.Step(-page);
-      break;
-    case Qt::Key_PageDown:
-      cursors_.Step(page);
-      break;
-    case Qt::Key_Home:
-      cursors_.Step(-trace_.length);
-      break;
-    case Qt::Key_End:
-      cursors_.Step(trace_.length);
-      break;
-    default:
-      QWidget::keyPressEvent(event);
-      return;
+  if (!cursors_.MoveByKey(event->key(), shift, page)) {
+    QWidget::keyPressEvent(event);
+    return;
   }
   update();
   emit CursorsMoved();

@@ -219,37 +219,9 @@ void StripChartWidget::keyPressEvent(QKeyEvent* event) {
     return;
   }
   const bool shift = (event->modifiers() & Qt::ShiftModifier) != 0;
-  switch (event->key()) {
-    case Qt::Key_A:
-      cursors_.Place(common::Cursor::kA, cursors_.a());
-      break;
-    case Qt::Key_B:
-      cursors_.Place(common::Cursor::kB, cursors_.b());
-      break;
-    case Qt::Key_Space:
-      cursors_.ToggleActive();
-      break;
-    case Qt::Key_Left:
-      cursors_.Step(shift ? -kCursorPage : -1);
-      break;
-    case Qt::Key_Right:
-      cursors_.Step(shift ? kCursorPage : 1);
-      break;
-    case Qt::Key_PageUp:
-      cursors_.Step(-kCursorPage);
-      break;
-    case Qt::Key_PageDown:
-      cursors_.Step(kCursorPage);
-      break;
-    case Qt::Key_Home:
-      cursors_.Step(-kColumnCount);
-      break;
-    case Qt::Key_End:
-      cursors_.Step(kColumnCount);
-      break;
-    default:
-      QWidget::keyPressEvent(event);
-      return;
+  if (!cursors_.MoveByKey(event->key(), shift, kCursorPage)) {
+    QWidget::keyPressEvent(event);
+    return;
   }
   update();
   emit CursorsMoved();
