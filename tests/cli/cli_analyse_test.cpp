@@ -24,31 +24,13 @@ QStringList FirstPeak(const QString& out, const QString& after = {}) {
 // at that period reads the same peak.
 TEST(CliAnalyseTest, ACapturedVibrationShowsItsFrequencyAndAmplitude) {
   QTemporaryDir dir;
-  const CliRun capture = RunTool({"--interface",
-                                  "sim-usb",
-                                  "--sim-vibration",
-                                  "200:1:X",
-                                  "capture",
-                                  "--source1",
-                                  "X_Acceleration",
-                                  "--source2",
-                                  "Y_Acceleration",
-                                  "--length",
-                                  "1024",
-                                  "--pretrigger",
-                                  "2",
-                                  "--trigger",
-                                  "1",
-                                  // Below the sine's lowest point whatever the simulated sensor's
-                                  // tilt: the capture triggers at once and holds the sine.
-                                  "--level",
-                                  "-5",
-                                  "--above",
-                                  "--timeout",
-                                  "5",
-                                  "--output",
-                                  dir.path(),
-                                  "--analyse"});
+  const CliRun capture =
+      RunTool({"--interface", "sim-usb", "--sim-vibration", "200:1:X", "capture", "--source1",
+               "X_Acceleration", "--source2", "Y_Acceleration", "--length", "1024", "--pretrigger",
+               "2", "--trigger", "1",
+               // Below the sine's lowest point whatever the simulated sensor's
+               // tilt: the capture triggers at once and holds the sine.
+               "--level", "-5", "--above", "--timeout", "5", "--output", dir.path(), "--analyse"});
   ASSERT_EQ(capture.status, kExitOk) << capture.err.toStdString();
   const QString capture_file = dir.filePath("CapDat_0.csv");
   const QStringList peak = FirstPeak(capture.out, "file\t" + capture_file);
