@@ -47,11 +47,11 @@ QString AsLines(QString text) {
   return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-startup::InterfaceSpec ParsedInterface(const QString& text) {
-  startup::InterfaceSpec spec;
+startup::NamedInterface ParsedInterface(const QString& text) {
+  startup::NamedInterface named;
   QString error;
-  if (!startup::ParseInterface(text, spec, error)) Refuse(error);
-  return spec;
+  if (!startup::ParseInterface(text, named, error)) Refuse(error);
+  return named;
 }
 
 // The register `label` names, checked for `writing` or reading; throws before anything is sent.
@@ -144,15 +144,15 @@ capture::CaptureSetup CheckedCaptureSetup(const registers::RegisterTable& table,
 }  // namespace
 
 void CheckOpenOptions(const OpenOptions& options) {
-  const startup::InterfaceSpec spec = ParsedInterface(options.interface);
-  const bool simulated = startup::IsSimulated(spec.choice);
+  const startup::NamedInterface named = ParsedInterface(options.interface);
+  const bool simulated = startup::IsSimulated(named.choice);
   if (!options.trace_path.isEmpty() && !simulated) {
     Refuse(QStringLiteral("trace needs a simulated interface (sim-lpt or sim-usb)"));
   }
   if (options.shocks && !simulated) {
     Refuse(QStringLiteral("shocks needs a simulated interface (sim-lpt or sim-usb)"));
   }
-  if (options.usb_latency_ms != 0 && spec.choice != startup::InterfaceChoice::kSimUsb) {
+  if (options.usb_latency_ms != 0 && named.choice != startup::InterfaceChoice::kSimUsb) {
     Refuse(QStringLiteral("usb_latency_ms needs the simulated USB card (sim-usb)"));
   }
   if (!(options.usb_latency_ms >= 0 && options.usb_latency_ms <= simbench::kMaxSimUsbLatencyMs)) {
@@ -177,9 +177,9 @@ void CheckOpenOptions(const OpenOptions& options) {
 
 Sensor::Sensor(const OpenOptions& options) : interface_(options.interface) {
   CheckOpenOptions(options);
-  const startup::InterfaceSpec spec = ParsedInterface(options.interface);
+  const startup::NamedInterface named = ParsedInterface(options.interface);
   QString error;
-  if (startup::IsSimulated(spec.choice)) {
+  if (startup::IsSimulated(named.choice)) {
     // A different seed each time: the simulated sensor moves between runs as a real one would.
     const auto seed = static_cast<uint32_t>(clock_.MonotonicSeconds() * 1000.0);
     sim_ = std::make_unique<simbench::SimulatedBench>(
@@ -209,14 +209,14 @@ Sensor::Sensor(const OpenOptions& options) : interface_(options.interface) {
                                                   .usb_card_ids = std::move(card_ids)});
   }
   bool connected = false;
-  if (spec.choice == startup::InterfaceChoice::kSimParallel ||
-      spec.choice == startup::InterfaceChoice::kParallel) {
+  if (named.choice == startup::InterfaceChoice::kSimParallel ||
+      named.choice == startup::InterfaceChoice::kParallel) {
     session_->link.InterfaceType = link::kInterfaceParallel;
-    session_->link.PortAddress = static_cast<int16_t>(spec.port_address);
+    session_->link.PortAddress = static_cast<int16_t>(named.port_address);
     session_->startup.OsName = startup::DetectOsName();
     connected = startup::BringUpParallelPort(*session_);  // the notifier says why when it cannot
   } else {
-    const int device = spec.choice == startup::InterfaceChoice::kUsb ? spec.usb_device : 0;
+    const int device = named.choice == startup::InterfaceChoice::kUsb ? named.usb_device : 0;
     connected = startup::ConnectUsbCard(*session_, device, libusb_.get(), error);
   }
   QStringList why = notifier_.texts;

@@ -17,11 +17,11 @@ namespace talvix::cli {
 namespace {
 
 bool ParseInterface(const QString& text, CliOptions& options, QString& error) {
-  startup::InterfaceSpec spec;
-  if (!startup::ParseInterface(text, spec, error)) return false;
-  options.interface = spec.choice;
-  options.port_address = spec.port_address;
-  options.usb_device = spec.usb_device;
+  startup::NamedInterface named;
+  if (!startup::ParseInterface(text, named, error)) return false;
+  options.interface = named.choice;
+  options.port_address = named.port_address;
+  options.usb_device = named.usb_device;
   return true;
 }
 

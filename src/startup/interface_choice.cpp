@@ -15,13 +15,13 @@ constexpr uint kLastUsbDevice = 3;  // the cards are "Ezusb-0" .. "Ezusb-3"
 
 }  // namespace
 
-bool ParseInterface(const QString& text, InterfaceSpec& spec, QString& error) {
+bool ParseInterface(const QString& text, NamedInterface& named, QString& error) {
   if (text == QLatin1String("sim-lpt")) {
-    spec.choice = InterfaceChoice::kSimParallel;
+    named.choice = InterfaceChoice::kSimParallel;
     return true;
   }
   if (text == QLatin1String("sim-usb")) {
-    spec.choice = InterfaceChoice::kSimUsb;
+    named.choice = InterfaceChoice::kSimUsb;
     return true;
   }
   if (text.startsWith(QLatin1String("lpt:"))) {
@@ -31,8 +31,8 @@ bool ParseInterface(const QString& text, InterfaceSpec& spec, QString& error) {
                   .arg(text);
       return false;
     }
-    spec.choice = InterfaceChoice::kParallel;
-    spec.port_address = *address;
+    named.choice = InterfaceChoice::kParallel;
+    named.port_address = *address;
     return true;
   }
   if (text.startsWith(QLatin1String("usb:"))) {
@@ -47,8 +47,8 @@ bool ParseInterface(const QString& text, InterfaceSpec& spec, QString& error) {
                   .arg(kLastUsbDevice);
       return false;
     }
-    spec.choice = InterfaceChoice::kUsb;
-    spec.usb_device = static_cast<int>(n);
+    named.choice = InterfaceChoice::kUsb;
+    named.usb_device = static_cast<int>(n);
     return true;
   }
   error = QStringLiteral("unknown interface \"%1\"").arg(text);

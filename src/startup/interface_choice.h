@@ -13,15 +13,15 @@ namespace talvix::startup {
 
 enum class InterfaceChoice { kSimParallel, kParallel, kSimUsb, kUsb };
 
-struct InterfaceSpec {
+struct NamedInterface {
   InterfaceChoice choice = InterfaceChoice::kSimParallel;
   uint16_t port_address = 0x378;  // for the parallel port
   int usb_device = 0;             // for the USB card: the n of "Ezusb-n"
 };
 
-// Reads `text` into `spec`; false, with a message for the user in `error`, when it names no
-// interface (`spec` is then as it was).
-bool ParseInterface(const QString& text, InterfaceSpec& spec, QString& error);
+// Reads `text` into `named`; false, with a message for the user in `error`, when it names no
+// interface (`named` is then as it was).
+bool ParseInterface(const QString& text, NamedInterface& named, QString& error);
 
 bool IsSimulated(InterfaceChoice choice);
 
